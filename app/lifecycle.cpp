@@ -1,0 +1,64 @@
+#include "app/lifecycle.h"
+
+#include "desktop/colors.h"
+#include "desktop/registry.h"
+#include "desktop/shell.h"
+#include "ui/DLform.h"
+
+namespace DLmodule {
+
+bool taskbarWasVisible = false;
+bool desktopWasVisible = false;
+
+namespace {
+
+// The wallpaper setting as text: a number gives its decimal digits.
+dl::Text WallpaperText(RegistryValue value) {
+    if (value.kind == RegistryValue::Kind::Text) return static_cast<dl::Text&&>(value.text);
+    if (value.kind != RegistryValue::Kind::Number) return dl::Text::Empty();
+    char digits[12];
+    int end = sizeof digits;
+    const bool negative = value.number < 0;
+    // Work on the unsigned magnitude so that INT32_MIN does not overflow.
+    std::uint32_t magnitude = negative ? 0u - static_cast<std::uint32_t>(value.number)
+                                       : static_cast<std::uint32_t>(value.number);
+    do {
+        digits[--end] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (negative) digits[--end] = '-';
+    dl::Text text = dl::Text::Copy(digits + end, sizeof digits - end);
+    return text.isSet() ? static_cast<dl::Text&&>(text) : dl::Text::Empty();
+}
+
+} // namespace
+
+void Main() {
+    defaultsApplied = false;
+    taskbarWasVisible = TaskbarVisible();
+    DLform::Load();
+    // Setting a box runs no click handler: start-up changes nothing on the desktop.
+    DLform::SetChecked(DLform::kTaskbarChk, taskbarWasVisible);
+    desktopWasVisible = DesktopVisible();
+    DLform::SetChecked(DLform::kDesktopChk, desktopWasVisible);
+    DLform::SetChecked(DLform::kDuskcolorsChk, false);
+    FillDefaultColors();
+    FillNightColors();
+    CaptureColors();
+    savedWallpaper = WallpaperText(
+        ReadKeyValue(platform::kHkeyCurrentUser, "Control Panel\\Desktop", "Wallpaper"));
+    DLform::Show();
+}
+
+void RestoreDesktop() {
+    ShowDesktop(desktopWasVisible);
+    ShowTaskbar(taskbarWasVisible);
+    if (!defaultsApplied) RestoreSavedColors();
+}
+
+} // namespace DLmodule
+
+int DusklensRun() {
+    DLmodule::Main();
+    return platform::RunMessageLoop(DLform::PreTranslate);
+}

@@ -1,0 +1,154 @@
+// Everything Dusklens asks of Windows goes through these functions.
+//
+// They keep the names, argument order and codes of the Win32 calls they stand
+// for (ANSI variants), so the portable code reads like ordinary Win32 code.
+// platform/win32/ forwards them to user32, gdi32, advapi32 and version;
+// platform/sim/ is a simulated desktop that records every call for the tests.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace platform {
+
+using Handle = std::uintptr_t; // HWND, HMENU, HDC, HBRUSH, HKEY, HGDIOBJ
+using WParam = std::uintptr_t;
+using LParam = std::intptr_t;
+using LResult = std::intptr_t;
+using ColorRef = std::uint32_t; // 0x00BBGGRR
+using Status = std::int32_t;    // LONG status of the registry calls
+
+// The window procedure of the program's one window class. platform/win32/
+// wraps it in a __stdcall trampoline, so portable code needs no calling
+// convention of its own.
+using WindowProc = LResult (*)(Handle window, unsigned message, WParam wParam, LParam lParam);
+
+struct Rect {
+    std::int32_t left, top, right, bottom;
+};
+
+// Codes of the Win32 API that the program uses.
+constexpr int kGwChild = 5;
+constexpr int kSwHide = 0;
+constexpr int kSwShow = 5;
+constexpr unsigned kSpiSetDeskWallpaper = 20;
+constexpr unsigned kSpifSendWinIniChange = 2;
+constexpr int kColorMenuText = 7;
+constexpr int kColorBtnFace = 15;
+constexpr Handle kHkeyCurrentUser = 0x80000001u;
+constexpr std::uint32_t kRegSz = 1;
+constexpr std::uint32_t kRegDword = 4;
+constexpr int kIdYes = 6;
+constexpr unsigned kMbYesNo = 0x04;
+constexpr unsigned kMbIconQuestion = 0x20;
+constexpr unsigned kMbIconInformation = 0x40;
+constexpr int kSmCxScreen = 0;
+constexpr int kLogPixelsX = 88;
+constexpr int kLogPixelsY = 90;
+constexpr int kDefaultGuiFont = 17;
+
+constexpr unsigned kWmCreate = 0x0001;
+constexpr unsigned kWmDestroy = 0x0002;
+constexpr unsigned kWmSetFocus = 0x0007;
+constexpr unsigned kWmClose = 0x0010;
+constexpr unsigned kWmEndSession = 0x0016;
+constexpr unsigned kWmSysColorChange = 0x0015;
+constexpr unsigned kWmSetFont = 0x0030;
+constexpr unsigned kWmKeyDown = 0x0100;
+constexpr unsigned kWmCommand = 0x0111;
+constexpr unsigned kWmCtlColorStatic = 0x0138;
+constexpr unsigned kWmCtlColorBtn = 0x0135;
+constexpr unsigned kBmGetCheck = 0x00F0;
+constexpr unsigned kBmSetCheck = 0x00F1;
+constexpr int kBstChecked = 1;
+constexpr int kBstUnchecked = 0;
+constexpr unsigned kBnClicked = 0;
+constexpr int kVkTab = 0x09;
+constexpr int kVkShift = 0x10;
+
+constexpr std::uint32_t kWsOverlapped = 0x00000000;
+constexpr std::uint32_t kWsCaption = 0x00C00000;
+constexpr std::uint32_t kWsSysMenu = 0x00080000;
+constexpr std::uint32_t kWsMinimizeBox = 0x00020000;
+constexpr std::uint32_t kWsChild = 0x40000000;
+constexpr std::uint32_t kWsVisible = 0x10000000;
+constexpr std::uint32_t kWsClipSiblings = 0x04000000;
+constexpr std::uint32_t kWsClipChildren = 0x02000000;
+constexpr std::uint32_t kWsTabStop = 0x00010000;
+constexpr std::uint32_t kBsAutoCheckBox = 0x00000003;
+constexpr unsigned kMfString = 0x0000;
+constexpr unsigned kMfPopup = 0x0010;
+constexpr unsigned kMfSeparator = 0x0800;
+constexpr unsigned kSwpNoSize = 0x0001;
+constexpr unsigned kSwpNoZOrder = 0x0004;
+constexpr unsigned kSwpNoActivate = 0x0010;
+
+// --- Desktop: shell windows, system colours, wallpaper (user32) ---
+Handle FindWindowA(const char* className, const char* windowTitle);
+Handle GetWindow(Handle window, int command);
+int IsWindowVisible(Handle window);
+int ShowWindow(Handle window, int showCommand);
+int SystemParametersInfoA(unsigned action, unsigned uiParam, void* pvParam, unsigned winIni);
+ColorRef GetSysColor(int element);
+int SetSysColors(int count, const std::int32_t* elements, const ColorRef* values);
+
+// --- Registry (advapi32) ---
+Status RegOpenKeyExA(Handle root, const char* subKey, std::uint32_t options, std::uint32_t access,
+                     Handle* key);
+Status RegQueryValueExA(Handle key, const char* valueName, std::uint32_t* reserved,
+                        std::uint32_t* type, std::uint8_t* data, std::uint32_t* size);
+Status RegCloseKey(Handle key);
+
+// --- Memory (process heap); AllocateZeroed answers nullptr when none is left ---
+void* AllocateZeroed(std::size_t bytes);
+void Free(void* block);
+
+// --- The program's own version information (version.dll) ---
+struct OwnVersion {
+    std::uint16_t major, minor, build, revision; // numeric file version
+    char companyName[128];                       // "CompanyName", NUL-terminated
+};
+bool ReadOwnVersion(OwnVersion* version);
+
+// --- Window toolkit (user32, gdi32) ---
+bool RegisterMainClass(const char* className, WindowProc procedure);
+Handle CreateWindowExA(std::uint32_t exStyle, const char* className, const char* title,
+                       std::uint32_t style, int x, int y, int width, int height, Handle parent,
+                       std::uintptr_t menuOrId);
+int DestroyWindow(Handle window);
+LResult DefWindowProcA(Handle window, unsigned message, WParam wParam, LParam lParam);
+LResult SendMessageA(Handle window, unsigned message, WParam wParam, LParam lParam);
+int AdjustWindowRectEx(Rect* rect, std::uint32_t style, int hasMenu, std::uint32_t exStyle);
+int GetWindowRect(Handle window, Rect* rect);
+int SetWindowPos(Handle window, Handle insertAfter, int x, int y, int width, int height,
+                 unsigned flags);
+int GetSystemMetrics(int index);
+Handle GetDC(Handle window);
+int ReleaseDC(Handle window, Handle dc);
+int GetDeviceCaps(Handle dc, int index);
+Handle GetStockObject(int object);
+Handle CreateMenu();
+Handle CreatePopupMenu();
+int AppendMenuA(Handle menu, unsigned flags, std::uintptr_t idOrPopup, const char* text);
+int SetMenu(Handle window, Handle menu);
+ColorRef SetTextColor(Handle dc, ColorRef color);
+ColorRef SetBkColor(Handle dc, ColorRef color);
+Handle GetSysColorBrush(int element);
+int InvalidateRect(Handle window, const Rect* rect, int erase);
+Handle SetFocus(Handle window);
+Handle GetParent(Handle window);
+short GetKeyState(int virtualKey);
+int MessageBoxA(Handle owner, const char* text, const char* caption, unsigned style);
+void PostQuitMessage(int exitCode);
+
+// Runs the event loop until PostQuitMessage. Before a message is dispatched
+// it is offered to preTranslate, which may consume it by answering true.
+struct Message {
+    Handle window;
+    unsigned message;
+    WParam wParam;
+    LParam lParam;
+};
+int RunMessageLoop(bool (*preTranslate)(const Message& message));
+
+} // namespace platform

@@ -1,0 +1,172 @@
+// The boundary over the real Windows API: user32, gdi32, advapi32, version.
+#include "platform/platform.h"
+
+#include <windows.h>
+
+namespace platform {
+
+namespace {
+
+HWND W(Handle handle) { return reinterpret_cast<HWND>(handle); }
+Handle H(const void* handle) { return reinterpret_cast<Handle>(handle); }
+
+WindowProc mainProcedure = nullptr;
+
+LRESULT CALLBACK MainTrampoline(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return mainProcedure(H(window), message, wParam, lParam);
+}
+
+} // namespace
+
+Handle FindWindowA(const char* className, const char* windowTitle) {
+    return H(::FindWindowA(className, windowTitle));
+}
+Handle GetWindow(Handle window, int command) { return H(::GetWindow(W(window), command)); }
+int IsWindowVisible(Handle window) { return ::IsWindowVisible(W(window)); }
+int ShowWindow(Handle window, int showCommand) { return ::ShowWindow(W(window), showCommand); }
+int SystemParametersInfoA(unsigned action, unsigned uiParam, void* pvParam, unsigned winIni) {
+    return ::SystemParametersInfoA(action, uiParam, pvParam, winIni);
+}
+ColorRef GetSysColor(int element) { return ::GetSysColor(element); }
+int SetSysColors(int count, const std::int32_t* elements, const ColorRef* values) {
+    return ::SetSysColors(count, reinterpret_cast<const INT*>(elements),
+                          reinterpret_cast<const COLORREF*>(values));
+}
+
+Status RegOpenKeyExA(Handle root, const char* subKey, std::uint32_t options, std::uint32_t access,
+                     Handle* key) {
+    HKEY opened = nullptr;
+    const Status status =
+        ::RegOpenKeyExA(reinterpret_cast<HKEY>(root), subKey, options, access, &opened);
+    *key = H(opened);
+    return status;
+}
+Status RegQueryValueExA(Handle key, const char* valueName, std::uint32_t* reserved,
+                        std::uint32_t* type, std::uint8_t* data, std::uint32_t* size) {
+    return ::RegQueryValueExA(reinterpret_cast<HKEY>(key), valueName,
+                              reinterpret_cast<DWORD*>(reserved), reinterpret_cast<DWORD*>(type),
+                              data, reinterpret_cast<DWORD*>(size));
+}
+Status RegCloseKey(Handle key) { return ::RegCloseKey(reinterpret_cast<HKEY>(key)); }
+
+void* AllocateZeroed(std::size_t bytes) {
+    return ::HeapAlloc(::GetProcessHeap(), HEAP_ZERO_MEMORY, bytes);
+}
+void Free(void* block) {
+    if (block != nullptr) ::HeapFree(::GetProcessHeap(), 0, block);
+}
+
+bool ReadOwnVersion(OwnVersion* version) {
+    char path[MAX_PATH];
+    if (::GetModuleFileNameA(nullptr, path, sizeof path) == 0) return false;
+    DWORD ignored = 0;
+    const DWORD size = ::GetFileVersionInfoSizeA(path, &ignored);
+    if (size == 0) return false;
+    void* block = AllocateZeroed(size);
+    if (block == nullptr) return false;
+    bool found = false;
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (::GetFileVersionInfoA(path, 0, size, block) &&
+        ::VerQueryValueA(block, "\\", reinterpret_cast<void**>(&fixed), &length) &&
+        length >= sizeof *fixed) {
+        version->major = HIWORD(fixed->dwFileVersionMS);
+        version->minor = LOWORD(fixed->dwFileVersionMS);
+        version->build = HIWORD(fixed->dwFileVersionLS);
+        version->revision = LOWORD(fixed->dwFileVersionLS);
+        found = true;
+        char* company = nullptr;
+        version->companyName[0] = '\0';
+        if (::VerQueryValueA(block, "\\StringFileInfo\\040904B0\\CompanyName",
+                             reinterpret_cast<void**>(&company), &length)) {
+            std::size_t i = 0;
+            for (; company[i] != '\0' && i < length && i + 1 < sizeof version->companyName; ++i)
+                version->companyName[i] = company[i];
+            version->companyName[i] = '\0';
+        }
+    }
+    Free(block);
+    return found;
+}
+
+bool RegisterMainClass(const char* className, WindowProc procedure) {
+    mainProcedure = procedure;
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = MainTrampoline;
+    windowClass.hInstance = ::GetModuleHandleA(nullptr);
+    windowClass.hIcon = ::LoadIconA(windowClass.hInstance, MAKEINTRESOURCEA(1));
+    windowClass.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = className;
+    return ::RegisterClassA(&windowClass) != 0;
+}
+
+Handle CreateWindowExA(std::uint32_t exStyle, const char* className, const char* title,
+                       std::uint32_t style, int x, int y, int width, int height, Handle parent,
+                       std::uintptr_t menuOrId) {
+    return H(::CreateWindowExA(exStyle, className, title, style, x, y, width, height, W(parent),
+                               reinterpret_cast<HMENU>(menuOrId), ::GetModuleHandleA(nullptr),
+                               nullptr));
+}
+int DestroyWindow(Handle window) { return ::DestroyWindow(W(window)); }
+LResult DefWindowProcA(Handle window, unsigned message, WParam wParam, LParam lParam) {
+    return ::DefWindowProcA(W(window), message, wParam, lParam);
+}
+LResult SendMessageA(Handle window, unsigned message, WParam wParam, LParam lParam) {
+    return ::SendMessageA(W(window), message, wParam, lParam);
+}
+int AdjustWindowRectEx(Rect* rect, std::uint32_t style, int hasMenu, std::uint32_t exStyle) {
+    return ::AdjustWindowRectEx(reinterpret_cast<RECT*>(rect), style, hasMenu, exStyle);
+}
+int GetWindowRect(Handle window, Rect* rect) {
+    return ::GetWindowRect(W(window), reinterpret_cast<RECT*>(rect));
+}
+int SetWindowPos(Handle window, Handle insertAfter, int x, int y, int width, int height,
+                 unsigned flags) {
+    return ::SetWindowPos(W(window), W(insertAfter), x, y, width, height, flags);
+}
+int GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
+Handle GetDC(Handle window) { return H(::GetDC(W(window))); }
+int ReleaseDC(Handle window, Handle dc) {
+    return ::ReleaseDC(W(window), reinterpret_cast<HDC>(dc));
+}
+int GetDeviceCaps(Handle dc, int index) { return ::GetDeviceCaps(reinterpret_cast<HDC>(dc), index); }
+Handle GetStockObject(int object) { return H(::GetStockObject(object)); }
+Handle CreateMenu() { return H(::CreateMenu()); }
+Handle CreatePopupMenu() { return H(::CreatePopupMenu()); }
+int AppendMenuA(Handle menu, unsigned flags, std::uintptr_t idOrPopup, const char* text) {
+    return ::AppendMenuA(reinterpret_cast<HMENU>(menu), flags, idOrPopup, text);
+}
+int SetMenu(Handle window, Handle menu) {
+    return ::SetMenu(W(window), reinterpret_cast<HMENU>(menu));
+}
+ColorRef SetTextColor(Handle dc, ColorRef color) {
+    return ::SetTextColor(reinterpret_cast<HDC>(dc), color);
+}
+ColorRef SetBkColor(Handle dc, ColorRef color) {
+    return ::SetBkColor(reinterpret_cast<HDC>(dc), color);
+}
+Handle GetSysColorBrush(int element) { return H(::GetSysColorBrush(element)); }
+int InvalidateRect(Handle window, const Rect* rect, int erase) {
+    return ::InvalidateRect(W(window), reinterpret_cast<const RECT*>(rect), erase);
+}
+Handle SetFocus(Handle window) { return H(::SetFocus(W(window))); }
+Handle GetParent(Handle window) { return H(::GetParent(W(window))); }
+short GetKeyState(int virtualKey) { return ::GetKeyState(virtualKey); }
+int MessageBoxA(Handle owner, const char* text, const char* caption, unsigned style) {
+    return ::MessageBoxA(W(owner), text, caption, style);
+}
+void PostQuitMessage(int exitCode) { ::PostQuitMessage(exitCode); }
+
+int RunMessageLoop(bool (*preTranslate)(const Message& message)) {
+    MSG msg;
+    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        const Message offered{H(msg.hwnd), msg.message, msg.wParam, msg.lParam};
+        if (preTranslate != nullptr && preTranslate(offered)) continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+} // namespace platform

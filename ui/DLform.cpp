@@ -1,0 +1,221 @@
+#include "ui/DLform.h"
+
+#include "app/lifecycle.h"
+#include "desktop/colors.h"
+#include "desktop/shell.h"
+#include "ui/about.h"
+
+namespace DLform {
+
+namespace {
+
+struct BoxLayout {
+    Id id;
+    const char* caption;
+    int left, top, width, height; // twips, relative to the client area
+};
+
+// In creation order, which is also stacking order: a box created earlier
+// lies on top, so where neighbours overlap the box further right covers its
+// left neighbour and takes the click.
+constexpr BoxLayout kBoxes[] = {
+    {kTaskbarChk, "Taskbar", 2160, 0, 1215, 312},
+    {kDesktopChk, "Desktop", 1200, 0, 1215, 312},
+    {kDuskcolorsChk, "Dusk Colors", 120, 0, 1215, 312},
+};
+
+// Tab order, set apart from the stacking above.
+constexpr Id kTabOrder[] = {kDuskcolorsChk, kDesktopChk, kTaskbarChk};
+
+constexpr int kClientWidthTwips = 3360;
+constexpr int kClientHeightTwips = 315;
+
+constexpr std::uint32_t kWindowStyle = platform::kWsOverlapped | platform::kWsCaption |
+                                       platform::kWsSysMenu | platform::kWsMinimizeBox |
+                                       platform::kWsClipChildren;
+constexpr std::uint32_t kBoxStyle = platform::kWsChild | platform::kWsVisible |
+                                    platform::kWsClipSiblings | platform::kWsTabStop |
+                                    platform::kBsAutoCheckBox;
+
+platform::Handle mainWindow = 0;
+platform::Handle boxWindows[3] = {0, 0, 0};
+
+struct Resolution {
+    int x, y;
+};
+
+Resolution ScreenResolution() {
+    const platform::Handle screen = platform::GetDC(0);
+    Resolution dpi{platform::GetDeviceCaps(screen, platform::kLogPixelsX),
+                   platform::GetDeviceCaps(screen, platform::kLogPixelsY)};
+    platform::ReleaseDC(0, screen);
+    if (dpi.x <= 0) dpi.x = 96;
+    if (dpi.y <= 0) dpi.y = 96;
+    return dpi;
+}
+
+platform::Handle Box(Id id) {
+    for (int i = 0; i < 3; ++i)
+        if (kBoxes[i].id == id) return boxWindows[i];
+    return 0;
+}
+
+void CreateControls(platform::Handle window) {
+    const Resolution dpi = ScreenResolution();
+    const platform::Handle font = platform::GetStockObject(platform::kDefaultGuiFont);
+    for (int i = 0; i < 3; ++i) {
+        const BoxLayout& box = kBoxes[i];
+        boxWindows[i] = platform::CreateWindowExA(
+            0, "Button", box.caption, kBoxStyle, TwipsToPixels(box.left, dpi.x),
+            TwipsToPixels(box.top, dpi.y), TwipsToPixels(box.width, dpi.x),
+            TwipsToPixels(box.height, dpi.y), window, box.id);
+        platform::SendMessageA(boxWindows[i], platform::kWmSetFont, font, 0);
+    }
+
+    const platform::Handle menuBar = platform::CreateMenu();
+    const platform::Handle helpMenu = platform::CreatePopupMenu();
+    platform::AppendMenuA(menuBar, platform::kMfString, kMnExit, "&Exit");
+    platform::AppendMenuA(menuBar, platform::kMfPopup, helpMenu, "&Help");
+    platform::AppendMenuA(helpMenu, platform::kMfString, kMnAbout, "About Dusklens");
+    platform::AppendMenuA(helpMenu, platform::kMfSeparator, 0, nullptr);
+    platform::AppendMenuA(helpMenu, platform::kMfString, kMnRestore, "Restore Default Colors");
+    platform::SetMenu(window, menuBar);
+}
+
+void OnCommand(unsigned id) {
+    switch (id) {
+    case kDuskcolorsChk: duskcolorsChk_Click(); break;
+    case kDesktopChk: desktopChk_Click(); break;
+    case kTaskbarChk: taskbarChk_Click(); break;
+    case kMnExit: mnExit_Click(); break;
+    case kMnAbout: mnAbout_Click(); break;
+    case kMnRestore: mnRestore_Click(); break;
+    default: break;
+    }
+}
+
+// Captions in the menu-text colour on the button face, looked up at every
+// repaint so they follow each scheme switch. The system brush is shared and
+// never freed.
+platform::LResult OnCtlColorStatic(platform::Handle dc) {
+    platform::SetTextColor(dc, platform::GetSysColor(platform::kColorMenuText));
+    platform::SetBkColor(dc, platform::GetSysColor(platform::kColorBtnFace));
+    return static_cast<platform::LResult>(platform::GetSysColorBrush(platform::kColorBtnFace));
+}
+
+void OnCreate(platform::Handle window) {
+    mainWindow = window;
+    CreateControls(window);
+    Form_Load();
+}
+
+void OnDestroy() {
+    Form_Unload();
+    mainWindow = 0;
+    for (platform::Handle& box : boxWindows) box = 0;
+    platform::PostQuitMessage(0);
+}
+
+// Logging off or shutting down ends the process without unloading the
+// window; unload it first so the desktop is put back as on any other exit.
+void OnEndSession(platform::Handle window, bool ending) {
+    if (ending) platform::DestroyWindow(window);
+}
+
+} // namespace
+
+int TwipsToPixels(int twips, int dotsPerInch) { return (twips * dotsPerInch + 720) / 1440; }
+
+platform::Handle Load() {
+    const Resolution dpi = ScreenResolution();
+    platform::Rect frame{0, 0, TwipsToPixels(kClientWidthTwips, dpi.x),
+                         TwipsToPixels(kClientHeightTwips, dpi.y)};
+    platform::AdjustWindowRectEx(&frame, kWindowStyle, 1, 0);
+    platform::RegisterMainClass(kClassName, WindowProcedure);
+    return platform::CreateWindowExA(0, kClassName, kCaption, kWindowStyle, 0, 0,
+                                     frame.right - frame.left, frame.bottom - frame.top, 0, 0);
+}
+
+void Show() { platform::ShowWindow(mainWindow, platform::kSwShow); }
+
+platform::Handle Window() { return mainWindow; }
+
+void SetChecked(Id box, bool checked) {
+    platform::SendMessageA(Box(box), platform::kBmSetCheck,
+                           checked ? platform::kBstChecked : platform::kBstUnchecked, 0);
+}
+
+bool IsChecked(Id box) {
+    return platform::SendMessageA(Box(box), platform::kBmGetCheck, 0, 0) == platform::kBstChecked;
+}
+
+void Form_Load() {
+    platform::Rect frame{0, 0, 0, 0};
+    platform::GetWindowRect(mainWindow, &frame);
+    const int left = platform::GetSystemMetrics(platform::kSmCxScreen) - (frame.right - frame.left);
+    platform::SetWindowPos(mainWindow, 0, left, 0, 0, 0,
+                           platform::kSwpNoSize | platform::kSwpNoZOrder |
+                               platform::kSwpNoActivate);
+}
+
+void Form_Unload() { DLmodule::RestoreDesktop(); }
+
+void duskcolorsChk_Click() {
+    if (IsChecked(kDuskcolorsChk))
+        DLmodule::ApplyNightColors();
+    else
+        DLmodule::RestoreSavedColors();
+}
+
+void desktopChk_Click() { DLmodule::ShowDesktop(IsChecked(kDesktopChk)); }
+
+void taskbarChk_Click() { DLmodule::ShowTaskbar(IsChecked(kTaskbarChk)); }
+
+void mnExit_Click() { platform::DestroyWindow(mainWindow); }
+
+void mnAbout_Click() {
+    DLmodule::AboutTitle title;
+    DLmodule::AboutBody body;
+    DLmodule::BuildAboutText(title, body);
+    platform::MessageBoxA(mainWindow, body.c_str(), title.c_str(), platform::kMbIconInformation);
+}
+
+void mnRestore_Click() {
+    const int answer = platform::MessageBoxA(mainWindow, "Reset to Windows default colors?",
+                                             "Default Colors",
+                                             platform::kMbYesNo | platform::kMbIconQuestion);
+    if (answer == platform::kIdYes) DLmodule::ApplyDefaultColors();
+}
+
+platform::LResult WindowProcedure(platform::Handle window, unsigned message, platform::WParam wParam,
+                                  platform::LParam lParam) {
+    switch (message) {
+    case platform::kWmCreate: OnCreate(window); return 0;
+    case platform::kWmCommand: OnCommand(wParam & 0xFFFF); return 0;
+    case platform::kWmCtlColorStatic: return OnCtlColorStatic(wParam);
+    case platform::kWmDestroy: OnDestroy(); return 0;
+    case platform::kWmEndSession: OnEndSession(window, wParam != 0); return 0;
+    default: return platform::DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+bool PreTranslate(const platform::Message& message) {
+    if (message.message != platform::kWmKeyDown || message.wParam != platform::kVkTab)
+        return false;
+    if (mainWindow == 0 ||
+        (message.window != mainWindow && platform::GetParent(message.window) != mainWindow))
+        return false;
+    const bool backwards = platform::GetKeyState(platform::kVkShift) < 0;
+    int current = -1;
+    for (int i = 0; i < 3; ++i)
+        if (Box(kTabOrder[i]) == message.window) current = i;
+    int next;
+    if (current < 0)
+        next = backwards ? 2 : 0;
+    else
+        next = (current + (backwards ? 2 : 1)) % 3;
+    platform::SetFocus(Box(kTabOrder[next]));
+    return true;
+}
+
+} // namespace DLform
