@@ -18,7 +18,7 @@ set(DUSKLENS_WIN32_LINK
     -Wl,--file-alignment,512)
 set(DUSKLENS_WIN32_LIBS kernel32 user32 gdi32 advapi32 version gcc)
 
-add_compile_options($<$<COMPILE_LANGUAGE:CXX>:${DUSKLENS_WIN32_COMPILE}>)
+add_compile_options("$<$<COMPILE_LANGUAGE:CXX>:${DUSKLENS_WIN32_COMPILE}>")
 
 # Windows' side of the boundary and the few lines of runtime support that a
 # freestanding executable needs; reused by the test programs under tests/e2e.

@@ -1,0 +1,185 @@
+#include "pe_check.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <sstream>
+
+namespace win95check {
+namespace {
+
+// Thrown by every read that would leave the file; ends the check.
+struct Unreadable {
+    std::string reason;
+};
+
+// Guards against import tables that loop through mapped memory for ever.
+constexpr std::size_t kMaxImportEntries = 1 << 16;
+
+std::string Hex(std::uint64_t value) {
+    std::ostringstream out;
+    out << "0x" << std::hex << value;
+    return out.str();
+}
+
+std::string Upper(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+struct Section {
+    std::uint64_t rva, size, offset;
+};
+
+class Image {
+  public:
+    explicit Image(const std::vector<unsigned char>& bytes) : bytes_(bytes) {}
+
+    std::uint32_t U16(std::uint64_t offset) const { return Read(offset, 2); }
+    std::uint32_t U32(std::uint64_t offset) const { return Read(offset, 4); }
+
+    std::string CString(std::uint64_t offset) const {
+        std::string text;
+        for (std::uint64_t at = offset;; ++at) {
+            if (at >= bytes_.size())
+                throw Unreadable{"string at " + Hex(offset) + " runs past the end of the file"};
+            if (bytes_[at] == 0) return text;
+            text += static_cast<char>(bytes_[at]);
+        }
+    }
+
+    // File offset of a relative virtual address; the first section holding it wins.
+    std::uint64_t At(std::uint64_t rva) const {
+        for (const Section& s : sections)
+            if (s.rva <= rva && rva < s.rva + s.size) return s.offset + (rva - s.rva);
+        throw Unreadable{"RVA " + Hex(rva) + " outside every section"};
+    }
+
+    std::vector<Section> sections;
+
+  private:
+    std::uint32_t Read(std::uint64_t offset, unsigned count) const {
+        if (offset > bytes_.size() || bytes_.size() - offset < count)
+            throw Unreadable{"file ends before offset " + Hex(offset + count)};
+        std::uint32_t value = 0;
+        for (unsigned i = count; i-- > 0;)
+            value = value << 8 | bytes_[offset + i];
+        return value;
+    }
+
+    const std::vector<unsigned char>& bytes_;
+};
+
+void CheckHeaders(const Image& image, std::uint64_t opt, CheckResult& result) {
+    std::uint32_t osMajor = image.U16(opt + 40), osMinor = image.U16(opt + 42);
+    std::uint32_t subMajor = image.U16(opt + 48), subMinor = image.U16(opt + 50);
+    std::uint32_t subsystem = image.U16(opt + 68);
+    std::uint32_t directories = image.U32(opt + 92);
+    auto& problems = result.problems;
+    if (subsystem != 2)
+        problems.push_back("subsystem " + std::to_string(subsystem) + ", expected 2 (Windows GUI)");
+    if (subMajor != 4 || subMinor != 0)
+        problems.push_back("subsystem version " + std::to_string(subMajor) + "." +
+                           std::to_string(subMinor) + ", expected 4.0");
+    if (osMajor != 4 || osMinor != 0)
+        problems.push_back("OS version " + std::to_string(osMajor) + "." + std::to_string(osMinor) +
+                           ", expected 4.0");
+    if (directories > 13 && image.U32(opt + 96 + 8 * 13) != 0)
+        problems.push_back("has delay-load imports");
+}
+
+void ReadImports(const Image& image, std::uint64_t descriptor, CheckResult& result) {
+    std::size_t entries = 0;
+    for (; descriptor != 0; descriptor += 20) {
+        std::uint64_t at = image.At(descriptor);
+        std::uint32_t lookup = image.U32(at), nameRva = image.U32(at + 12);
+        std::uint32_t addresses = image.U32(at + 16);
+        if (nameRva == 0) break;
+        std::string dll = image.CString(image.At(nameRva));
+        for (std::uint64_t thunk = lookup ? lookup : addresses;; thunk += 4) {
+            if (++entries > kMaxImportEntries) throw Unreadable{"import table does not end"};
+            std::uint32_t entry = image.U32(image.At(thunk));
+            if (entry == 0) break;
+            if (entry & 0x80000000u)
+                result.problems.push_back(dll + ": import by ordinal " +
+                                          std::to_string(entry & 0xFFFF));
+            else
+                result.imports.push_back({dll, image.CString(image.At(entry + 2ull))});
+        }
+    }
+}
+
+} // namespace
+
+bool ParseApiList(std::istream& in, ApiList& list, std::string& error) {
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+        std::istringstream fields(line);
+        std::string dll, function, extra;
+        if (!(fields >> dll) || dll[0] == '#') continue;
+        if (!(fields >> function) || fields >> extra) {
+            error = "line " + std::to_string(number) + " is not \"DLL FUNCTION\"";
+            return false;
+        }
+        list.insert({Upper(dll), function});
+    }
+    return true;
+}
+
+CheckResult CheckImage(const std::vector<unsigned char>& bytes, const ApiList& allowed) {
+    CheckResult result;
+    Image image(bytes);
+    try {
+        if (bytes.size() < 2 || bytes[0] != 'M' || bytes[1] != 'Z')
+            throw Unreadable{"no MZ header"};
+        std::uint64_t pe = image.U32(0x3C);
+        if (image.U32(pe) != 0x00004550) throw Unreadable{"no PE signature"};
+        std::uint32_t machine = image.U16(pe + 4), sectionCount = image.U16(pe + 6);
+        std::uint64_t opt = pe + 24, optSize = image.U16(pe + 20);
+        std::uint32_t magic = image.U16(opt);
+        if (machine != 0x14C || magic != 0x10B) {
+            result.problems.push_back("not a 32-bit x86 image (machine " + Hex(machine) +
+                                      ", magic " + Hex(magic) + ")");
+            return result;
+        }
+        CheckHeaders(image, opt, result);
+        for (std::uint64_t i = 0, at = opt + optSize + 8; i < sectionCount; ++i, at += 40) {
+            std::uint64_t virtualSize = image.U32(at), rawSize = image.U32(at + 8);
+            image.sections.push_back(
+                {image.U32(at + 4), std::max(virtualSize, rawSize), image.U32(at + 12)});
+        }
+        if (image.U32(opt + 92) > 1) ReadImports(image, image.U32(opt + 96 + 8), result);
+        for (const Import& import : result.imports)
+            if (!allowed.count({Upper(import.dll), import.function}))
+                result.problems.push_back(import.dll + "!" + import.function +
+                                          " is not on the Windows 95 list");
+    } catch (const Unreadable& e) {
+        result.unreadable = e.reason;
+    }
+    return result;
+}
+
+std::string FormatReport(const std::string& path, std::size_t size, const CheckResult& result) {
+    if (!result.unreadable.empty()) return "unreadable: " + result.unreadable + "\n";
+    std::string text;
+    for (const std::string& problem : result.problems)
+        text += "FAIL " + problem + "\n";
+    std::set<std::string> dlls;
+    for (const Import& import : result.imports)
+        dlls.insert(Upper(import.dll));
+    std::string from;
+    for (const std::string& dll : dlls)
+        from += (from.empty() ? "" : ", ") + dll;
+    text += path.substr(path.find_last_of('/') + 1) + ": " + std::to_string(size) + " bytes, " +
+            std::to_string(result.imports.size()) + " imports from " +
+            (from.empty() ? "nothing" : from) + "\n";
+    if (result.problems.empty()) return text + "ok: loads on Windows 95/98\n";
+    return text + "not ok: " + std::to_string(result.problems.size()) + " problem(s)\n";
+}
+
+int ExitStatus(const CheckResult& result) {
+    if (!result.unreadable.empty()) return 2;
+    return result.problems.empty() ? 0 : 1;
+}
+
+} // namespace win95check
