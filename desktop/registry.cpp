@@ -30,7 +30,8 @@ platform::Status ReadText(platform::Handle key, const char* valueName, std::uint
         return status;
     }
     std::size_t length = 0;
-    while (buffer[length] != '\0') ++length;
+    while (buffer[length] != '\0')
+        ++length;
     SetText(value, dl::Text::Adopt(buffer, length));
     return status;
 }
@@ -49,8 +50,8 @@ platform::Status ReadNumber(platform::Handle key, const char* valueName, std::ui
         value.kind = RegistryValue::Kind::Number;
         value.text = dl::Text();
         value.number = static_cast<std::int32_t>(
-            std::uint32_t{field[0]} | std::uint32_t{field[1]} << 8 |
-            std::uint32_t{field[2]} << 16 | std::uint32_t{field[3]} << 24);
+            std::uint32_t{field[0]} | std::uint32_t{field[1]} << 8 | std::uint32_t{field[2]} << 16 |
+            std::uint32_t{field[3]} << 24);
     }
     return status;
 }

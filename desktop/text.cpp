@@ -53,16 +53,9 @@ Text Text::Copy(const char* characters, std::size_t length) {
     if (length == 0) return Empty();
     char* buffer = static_cast<char*>(platform::AllocateZeroed(length + 1));
     if (buffer == nullptr) return Text();
-    for (std::size_t i = 0; i < length; ++i) buffer[i] = characters[i];
+    for (std::size_t i = 0; i < length; ++i)
+        buffer[i] = characters[i];
     return Adopt(buffer, length);
-}
-
-bool Text::equals(const char* other) const {
-    if (data_ == nullptr || other == nullptr) return data_ == other;
-    std::size_t i = 0;
-    for (; i < length_; ++i)
-        if (other[i] != data_[i]) return false;
-    return other[i] == '\0';
 }
 
 } // namespace dl

@@ -13,7 +13,7 @@
 namespace dl {
 
 class Text {
-public:
+  public:
     constexpr Text() = default;
     Text(const Text&) = delete;
     Text& operator=(const Text&) = delete;
@@ -34,19 +34,19 @@ public:
     // nullptr while unset, otherwise NUL-terminated.
     const char* c_str() const { return data_; }
     std::size_t length() const { return length_; }
-    bool equals(const char* other) const;
 
-private:
+  private:
     char* data_ = nullptr;
     std::size_t length_ = 0;
     bool owned_ = false;
 };
 
 template <std::size_t Capacity> class FixedText {
-public:
+  public:
     // Appends as much of `text` as fits.
     void append(const char* text) {
-        while (*text != '\0' && length_ < Capacity) data_[length_++] = *text++;
+        while (*text != '\0' && length_ < Capacity)
+            data_[length_++] = *text++;
         data_[length_] = '\0';
     }
     void appendNumber(unsigned number) {
@@ -56,13 +56,14 @@ public:
             digits[count++] = static_cast<char>('0' + number % 10);
             number /= 10;
         } while (number != 0);
-        while (count > 0 && length_ < Capacity) data_[length_++] = digits[--count];
+        while (count > 0 && length_ < Capacity)
+            data_[length_++] = digits[--count];
         data_[length_] = '\0';
     }
     const char* c_str() const { return data_; }
     std::size_t length() const { return length_; }
 
-private:
+  private:
     char data_[Capacity + 1] = {};
     std::size_t length_ = 0;
 };

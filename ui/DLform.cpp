@@ -82,8 +82,11 @@ void CreateControls(platform::Handle window) {
     platform::SetMenu(window, menuBar);
 }
 
-void OnCommand(unsigned id) {
-    switch (id) {
+// Menu commands and box clicks both arrive with notification code 0
+// (BN_CLICKED); any other notification is not a click.
+void OnCommand(platform::WParam wParam) {
+    if (((wParam >> 16) & 0xFFFF) != platform::kBnClicked) return;
+    switch (wParam & 0xFFFF) {
     case kDuskcolorsChk: duskcolorsChk_Click(); break;
     case kDesktopChk: desktopChk_Click(); break;
     case kTaskbarChk: taskbarChk_Click(); break;
@@ -112,7 +115,8 @@ void OnCreate(platform::Handle window) {
 void OnDestroy() {
     Form_Unload();
     mainWindow = 0;
-    for (platform::Handle& box : boxWindows) box = 0;
+    for (platform::Handle& box : boxWindows)
+        box = 0;
     platform::PostQuitMessage(0);
 }
 
@@ -181,17 +185,17 @@ void mnAbout_Click() {
 }
 
 void mnRestore_Click() {
-    const int answer = platform::MessageBoxA(mainWindow, "Reset to Windows default colors?",
-                                             "Default Colors",
-                                             platform::kMbYesNo | platform::kMbIconQuestion);
+    const int answer =
+        platform::MessageBoxA(mainWindow, "Reset to Windows default colors?", "Default Colors",
+                              platform::kMbYesNo | platform::kMbIconQuestion);
     if (answer == platform::kIdYes) DLmodule::ApplyDefaultColors();
 }
 
-platform::LResult WindowProcedure(platform::Handle window, unsigned message, platform::WParam wParam,
-                                  platform::LParam lParam) {
+platform::LResult WindowProcedure(platform::Handle window, unsigned message,
+                                  platform::WParam wParam, platform::LParam lParam) {
     switch (message) {
     case platform::kWmCreate: OnCreate(window); return 0;
-    case platform::kWmCommand: OnCommand(wParam & 0xFFFF); return 0;
+    case platform::kWmCommand: OnCommand(wParam); return 0;
     case platform::kWmCtlColorStatic: return OnCtlColorStatic(wParam);
     case platform::kWmDestroy: OnDestroy(); return 0;
     case platform::kWmEndSession: OnEndSession(window, wParam != 0); return 0;
@@ -200,8 +204,7 @@ platform::LResult WindowProcedure(platform::Handle window, unsigned message, pla
 }
 
 bool PreTranslate(const platform::Message& message) {
-    if (message.message != platform::kWmKeyDown || message.wParam != platform::kVkTab)
-        return false;
+    if (message.message != platform::kWmKeyDown || message.wParam != platform::kVkTab) return false;
     if (mainWindow == 0 ||
         (message.window != mainWindow && platform::GetParent(message.window) != mainWindow))
         return false;

@@ -37,8 +37,8 @@ void mnExit_Click();
 void mnAbout_Click();
 void mnRestore_Click();
 
-platform::LResult WindowProcedure(platform::Handle window, unsigned message, platform::WParam wParam,
-                                  platform::LParam lParam);
+platform::LResult WindowProcedure(platform::Handle window, unsigned message,
+                                  platform::WParam wParam, platform::LParam lParam);
 // Keeps the Tab key in the boxes' own tab order, which is not their stacking.
 bool PreTranslate(const platform::Message& message);
 

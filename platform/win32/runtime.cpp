@@ -9,14 +9,16 @@ extern "C" {
 
 void* memset(void* destination, int value, std::size_t count) {
     auto* bytes = static_cast<unsigned char*>(destination);
-    while (count-- != 0) *bytes++ = static_cast<unsigned char>(value);
+    while (count-- != 0)
+        *bytes++ = static_cast<unsigned char>(value);
     return destination;
 }
 
 void* memcpy(void* destination, const void* source, std::size_t count) {
     auto* to = static_cast<unsigned char*>(destination);
     const auto* from = static_cast<const unsigned char*>(source);
-    while (count-- != 0) *to++ = *from++;
+    while (count-- != 0)
+        *to++ = *from++;
     return destination;
 }
 
@@ -24,9 +26,11 @@ void* memmove(void* destination, const void* source, std::size_t count) {
     auto* to = static_cast<unsigned char*>(destination);
     const auto* from = static_cast<const unsigned char*>(source);
     if (to < from) {
-        while (count-- != 0) *to++ = *from++;
+        while (count-- != 0)
+            *to++ = *from++;
     } else {
-        while (count-- != 0) to[count] = from[count];
+        while (count-- != 0)
+            to[count] = from[count];
     }
     return destination;
 }

@@ -130,7 +130,9 @@ Handle GetDC(Handle window) { return H(::GetDC(W(window))); }
 int ReleaseDC(Handle window, Handle dc) {
     return ::ReleaseDC(W(window), reinterpret_cast<HDC>(dc));
 }
-int GetDeviceCaps(Handle dc, int index) { return ::GetDeviceCaps(reinterpret_cast<HDC>(dc), index); }
+int GetDeviceCaps(Handle dc, int index) {
+    return ::GetDeviceCaps(reinterpret_cast<HDC>(dc), index);
+}
 Handle GetStockObject(int object) { return H(::GetStockObject(object)); }
 Handle CreateMenu() { return H(::CreateMenu()); }
 Handle CreatePopupMenu() { return H(::CreatePopupMenu()); }

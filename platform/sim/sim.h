@@ -1,0 +1,189 @@
+// The simulated desktop behind platform.h for the host build: shell windows,
+// system colours, wallpaper, registry, heap and a small window toolkit. Tests
+// set it up, act as the user and read back both the desktop's state and the
+// log of every platform call the program made.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace sim {
+
+using platform::ColorRef;
+using platform::Handle;
+
+// --- Call log ---
+
+// One recorded argument. Pointers whose target is not recorded appear as
+// Pointer; a null pointer, also a null text, appears as Null.
+struct Arg {
+    enum class Kind { Number, Text, Null, Pointer, List };
+    Kind kind = Kind::Number;
+    std::int64_t number = 0;
+    std::string text;
+    std::vector<std::int64_t> list;
+};
+
+struct Call {
+    std::string name;
+    std::vector<Arg> args;
+    // Numbers in decimal, texts quoted, lists in braces, `null` and `ptr`:
+    // FindWindowA("Shell_TrayWnd", "")
+    std::string str() const;
+};
+
+const std::vector<Call>& Calls();
+std::vector<Call> CallsTo(const std::string& name);
+// str() of every call to `name`, in order.
+std::vector<std::string> Log(const std::string& name);
+void ClearCalls();
+
+// --- Everything back to a fresh, empty desktop: no shell, no windows, an
+// empty registry, the first start-up colours, default settings. Handles are
+// never reused, so a handle kept from before names nothing afterwards. ---
+void Reset();
+
+// --- Shell ---
+
+struct ShellOptions {
+    bool taskbarVisible = true;
+    bool iconsVisible = true;
+    bool iconWindow = true; // whether the desktop window has its icon child
+};
+struct Shell {
+    Handle taskbar = 0; // "Shell_TrayWnd", titled ""
+    Handle desktop = 0; // "Progman", "Program Manager"
+    Handle icons = 0;   // the desktop's first child, or 0
+};
+Shell StartShell(const ShellOptions& options = {});
+void StopShell();
+// A new shell with new handles, everything visible, as after a crash of the
+// shell process.
+Shell RestartShell();
+// A top-level window (or a child of `parent`) that is not the program's.
+Handle AddWindow(const std::string& className, const std::string& title, Handle parent = 0,
+                 bool visible = true);
+
+// --- Windows ---
+
+struct Window {
+    std::string className;
+    std::string title;
+    std::uint32_t style = 0;
+    Handle parent = 0;
+    std::uintptr_t id = 0;
+    bool visible = false;
+    platform::Rect rect{0, 0, 0, 0}; // screen for top-level windows, else parent client
+    int check = 0;                   // check state of a "Button"
+    Handle menu = 0;
+    Handle font = 0;
+    std::vector<Handle> children; // first child first
+    bool destroying = false;
+};
+// nullptr when there is no such window (any more).
+const Window* WindowInfo(Handle window);
+Handle ChildWithId(Handle parent, std::uintptr_t id);
+Handle Focus();
+
+struct MenuItem {
+    unsigned flags = 0;
+    std::uintptr_t idOrPopup = 0;
+    std::optional<std::string> text;
+};
+struct Menu {
+    bool popup = false;
+    std::vector<MenuItem> items;
+};
+const Menu* MenuInfo(Handle menu);
+
+// Last colours a device context was given, when it was given any.
+struct DcColors {
+    std::optional<ColorRef> text, background;
+};
+DcColors DcState(Handle dc);
+int OpenDcs();
+
+// --- System colours, elements 0 to 28 ---
+
+constexpr int kElements = 29;
+using Colors = std::array<ColorRef, kElements>;
+Colors CurrentColors();
+void SetColors(const Colors& colors);
+
+// --- Wallpaper: the current one (nullopt after a null path) and the stored
+// setting, which is HKCU\Control Panel\Desktop "Wallpaper" in the registry ---
+
+std::optional<std::string> Wallpaper();
+// As the user would choose one: current and stored setting both change.
+void ChooseWallpaper(const std::string& path);
+
+// --- Registry ---
+
+constexpr Handle kCurrentUser = platform::kHkeyCurrentUser;
+constexpr std::uint32_t kRegExpandSz = 2;
+constexpr std::uint32_t kRegBinary = 3;
+constexpr std::uint32_t kRegMultiSz = 7;
+
+struct RegValue {
+    std::uint32_t type = 0;
+    std::vector<std::uint8_t> bytes;
+};
+void AddKey(Handle root, const std::string& path);
+void SetValue(Handle root, const std::string& path, const std::string& name, std::uint32_t type,
+              std::vector<std::uint8_t> bytes);
+void SetText(Handle root, const std::string& path, const std::string& name, const std::string& text,
+             bool terminated = true);
+// REG_DWORD stored little-endian in `bytes` bytes (1 to 8).
+void SetNumber(Handle root, const std::string& path, const std::string& name, std::uint64_t value,
+               std::size_t bytes = 4);
+// Opening the key then answers ERROR_ACCESS_DENIED.
+void RefuseKey(Handle root, const std::string& path);
+// The next RegQueryValueExA given a data buffer answers `status` and writes
+// nothing, as when the value changed after its size was asked.
+void FailNextDataQuery(platform::Status status);
+std::optional<RegValue> Value(Handle root, const std::string& path, const std::string& name);
+int OpenKeys();
+
+// --- Heap ---
+
+// The next `count` AllocateZeroed calls answer nullptr.
+void FailAllocations(int count);
+int LiveAllocations();
+
+// --- Toolkit settings ---
+
+struct Settings {
+    int screenWidth = 1024;
+    int dpi = 96;
+    int frame = 3;            // each side of a fixed window frame
+    int caption = 18;         // added on top for WS_CAPTION
+    int menu = 19;            // added on top for a menu bar
+    int messageBoxAnswer = 7; // IDNO
+    std::uint16_t version[4] = {1, 5, 0, 0};
+    std::string companyName = "Dusklens Project";
+    bool versionReadable = true;
+};
+Settings& Config();
+
+// --- The user and the event loop ---
+
+void SetKeyDown(int virtualKey, bool down);
+// Toggles the box, then tells its parent WM_COMMAND(id, BN_CLICKED).
+void Click(Handle box);
+void ChooseMenu(Handle window, unsigned id);
+void Close(Handle window);
+// Queues a message for RunMessageLoop.
+void Post(Handle window, unsigned message, platform::WParam wParam = 0,
+          platform::LParam lParam = 0);
+// Runs when the loop has nothing queued and no quit is pending, one action
+// per idle moment. With none left the loop gives up and answers -1.
+void WhenIdle(std::function<void()> action);
+bool QuitPosted();
+
+} // namespace sim

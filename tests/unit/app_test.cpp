@@ -1,0 +1,311 @@
+// Start-up and shut-down, the main window, and its two message boxes.
+#include <algorithm>
+#include <functional>
+
+#include "fixture.h"
+#include "ui/about.h"
+
+using DLform::kDesktopChk;
+using DLform::kDuskcolorsChk;
+using DLform::kTaskbarChk;
+
+// --- Start-up and shut-down ---
+
+TEST_F(DesktopTest, StartupSetsTheBoxesFromTheDesktopAndChangesNothing) {
+    for (bool taskbar : {true, false}) {
+        for (bool icons : {true, false}) {
+            SCOPED_TRACE(testing::Message() << "taskbar " << taskbar << ", icons " << icons);
+            Fresh({taskbar, icons});
+            DLmodule::Main();
+            EXPECT_EQ(Check(kTaskbarChk), taskbar ? 1 : 0);
+            EXPECT_EQ(Check(kDesktopChk), icons ? 1 : 0);
+            EXPECT_EQ(Check(kDuskcolorsChk), 0);
+            EXPECT_EQ(DLmodule::taskbarWasVisible, taskbar);
+            EXPECT_EQ(DLmodule::desktopWasVisible, icons);
+            EXPECT_STREQ(DLmodule::savedWallpaper.c_str(), kWallpaper);
+            EXPECT_EQ(DLmodule::savedColors, startColors);
+            EXPECT_EQ(Changes(), Lines{Show(DLform::Window(), 5)});
+        }
+    }
+}
+
+TEST_F(DesktopTest, StartupTurnsTheStoredWallpaperIntoText) {
+    const auto store = [](std::uint64_t number) {
+        return [number] { sim::SetNumber(sim::kCurrentUser, kDesktopKey, "Wallpaper", number); };
+    };
+    const std::pair<std::function<void()>, const char*> cases[] = {
+        {store(0xFFFFFFFF), "-1"},
+        {store(0x80000000), "-2147483648"},
+        {store(0x7FFFFFFF), "2147483647"},
+        {store(0), "0"},
+        {[] { sim::SetValue(sim::kCurrentUser, kDesktopKey, "Wallpaper", sim::kRegBinary, {1}); },
+         ""},
+        {[] { sim::RefuseKey(sim::kCurrentUser, kDesktopKey); }, ""},
+    };
+    for (const auto& [arrange, expected] : cases) {
+        Fresh();
+        arrange();
+        DLmodule::Main();
+        EXPECT_TRUE(DLmodule::savedWallpaper.isSet()) << expected;
+        EXPECT_STREQ(DLmodule::savedWallpaper.c_str(), expected);
+    }
+}
+
+TEST_F(DesktopTest, ExitRightAfterStartReappliesTheRecordedDesktop) {
+    DLmodule::defaultsApplied = true; // start-up begins the run afresh
+    DLmodule::Main();
+    const Handle main = DLform::Window();
+    sim::ClearCalls();
+    DLform::mnExit_Click();
+    EXPECT_EQ(Changes(), (Lines{Show(shellWindows.icons, 5), Spi(kWallpaper),
+                                Show(shellWindows.taskbar, 5), "SetSysColors(start)"}));
+    EXPECT_EQ(sim::WindowInfo(main), nullptr);
+    EXPECT_TRUE(sim::QuitPosted());
+}
+
+TEST_F(DesktopTest, ExitHidesWhatWasHiddenAtStartEvenIfTheUserShowedIt) {
+    Fresh({false, false});
+    DLmodule::Main();
+    sim::Click(Box(kTaskbarChk));
+    sim::Click(Box(kDesktopChk));
+    sim::Click(Box(kDuskcolorsChk));
+    EXPECT_TRUE(Visible(shellWindows.taskbar));
+    EXPECT_TRUE(Visible(shellWindows.icons));
+    sim::ClearCalls();
+    sim::Close(DLform::Window());
+    EXPECT_EQ(Changes(), (Lines{Show(shellWindows.icons, 0), Spi(""), Show(shellWindows.taskbar, 0),
+                                "SetSysColors(start)"}));
+}
+
+TEST_F(DesktopTest, StartedUnderTheNightSchemeExitKeepsIt) {
+    sim::SetColors(kNight);
+    DLmodule::Main();
+    sim::Click(Box(kDuskcolorsChk));
+    sim::Click(Box(kDuskcolorsChk));
+    EXPECT_EQ(sim::CurrentColors(), kNight);
+    DLform::mnExit_Click();
+    EXPECT_EQ(sim::CurrentColors(), kNight);
+}
+
+TEST_F(DesktopTest, AfterRestoreDefaultsExitLeavesTheColoursAsTheyAre) {
+    DLmodule::Main();
+    sim::Config().messageBoxAnswer = platform::kIdYes;
+    sim::ChooseMenu(DLform::Window(), DLform::kMnRestore);
+    sim::Click(Box(kDuskcolorsChk));
+    sim::ClearCalls();
+    sim::Close(DLform::Window());
+    EXPECT_EQ(Changes(),
+              (Lines{Show(shellWindows.icons, 5), Spi(kWallpaper), Show(shellWindows.taskbar, 5)}));
+    EXPECT_EQ(sim::CurrentColors(), kNight);
+}
+
+TEST_F(DesktopTest, ExitActsOnAShellStartedOrRestartedDuringTheRun) {
+    for (bool shellAtStart : {true, false}) {
+        SCOPED_TRACE(shellAtStart ? "restarted" : "started during the run");
+        Fresh({false, false}, shellAtStart);
+        DLmodule::Main();
+        EXPECT_EQ(Check(kTaskbarChk), 0);
+        EXPECT_EQ(Check(kDesktopChk), 0);
+        const sim::Shell shell = sim::RestartShell(); // everything visible again
+        sim::Close(DLform::Window());
+        EXPECT_FALSE(Visible(shell.taskbar));
+        EXPECT_FALSE(Visible(shell.icons));
+        EXPECT_EQ(sim::Wallpaper(), "");
+    }
+}
+
+TEST_F(DesktopTest, TheWindowUnloadsOnceHoweverItIsClosed) {
+    DLmodule::Main();
+    const Handle main = DLform::Window();
+    const Handle box = Box(kTaskbarChk);
+    sim::ChooseMenu(main, DLform::kMnExit);
+    sim::Close(main);
+    DLform::mnExit_Click();
+    EXPECT_EQ(sim::Log("SetSysColors").size(), 1u);
+    EXPECT_EQ(sim::Log("PostQuitMessage"), Lines{"PostQuitMessage(0)"});
+    EXPECT_EQ(sim::WindowInfo(main), nullptr);
+    EXPECT_EQ(sim::WindowInfo(box), nullptr);
+}
+
+TEST_F(DesktopTest, RunLoopsUntilTheWindowIsClosed) {
+    sim::WhenIdle([] { sim::Post(Box(kDuskcolorsChk), platform::kWmKeyDown, platform::kVkTab); });
+    sim::WhenIdle([] {
+        EXPECT_EQ(sim::Focus(), Box(kDesktopChk));
+        sim::Post(DLform::Window(), platform::kWmClose);
+    });
+    EXPECT_EQ(DusklensRun(), 0);
+    EXPECT_EQ(DLform::Window(), 0u);
+    EXPECT_EQ(sim::Log("SetSysColors").size(), 1u);
+}
+
+// --- Main window ---
+
+TEST_F(DesktopTest, WindowSitsInTheTopRightCornerOfAnyScreen) {
+    for (int width : {640, 800, 1024, 1600, 1920}) {
+        Fresh();
+        sim::Config().screenWidth = width;
+        DLmodule::Main();
+        const platform::Rect rect = sim::WindowInfo(DLform::Window())->rect;
+        EXPECT_EQ(rect.top, 0) << width;
+        EXPECT_EQ(rect.right, width);
+        EXPECT_EQ(rect.right - rect.left, 224 + 2 * 3);
+    }
+}
+
+TEST_F(DesktopTest, TwipsBecomePixelsAtTheScreenResolution) {
+    const auto describe = [](Handle box) {
+        const sim::Window& w = *sim::WindowInfo(box);
+        return w.title + " " + N(w.id) + " " + N(w.style & 0xF) + " (" + N(w.rect.left) + "," +
+               N(w.rect.top) + ")-(" + N(w.rect.right) + "," + N(w.rect.bottom) + ")";
+    };
+    struct Case {
+        int dpi;
+        std::string client;
+        std::string frame; // client with frame, caption and menu bar
+        Lines boxes;       // in creation order
+    };
+    const Case cases[] = {
+        {96,
+         "0, 0, 224, 21",
+         "230x64",
+         {"Taskbar 103 3 (144,0)-(225,21)", "Desktop 102 3 (80,0)-(161,21)",
+          "Dusk Colors 101 3 (8,0)-(89,21)"}},
+        {120,
+         "0, 0, 280, 26",
+         "286x69",
+         {"Taskbar 103 3 (180,0)-(281,26)", "Desktop 102 3 (100,0)-(201,26)",
+          "Dusk Colors 101 3 (10,0)-(111,26)"}},
+    };
+    for (const Case& c : cases) {
+        Fresh();
+        sim::Config().dpi = c.dpi;
+        const Handle main = DLform::Load();
+        EXPECT_FALSE(Visible(main));
+        const std::vector<sim::Call> adjust = sim::CallsTo("AdjustWindowRectEx");
+        ASSERT_EQ(adjust.size(), 1u);
+        EXPECT_EQ(adjust[0].str().rfind("AdjustWindowRectEx(" + c.client + ", ", 0), 0u)
+            << adjust[0].str();
+        const platform::Rect frame = sim::WindowInfo(main)->rect;
+        EXPECT_EQ(N(frame.right - frame.left) + "x" + N(frame.bottom - frame.top), c.frame);
+        Lines boxes;
+        for (Handle box : sim::WindowInfo(main)->children)
+            boxes.push_back(describe(box));
+        EXPECT_EQ(boxes, c.boxes);
+    }
+}
+
+TEST_F(DesktopTest, TabMovesThroughTheBoxesInTabOrder) {
+    DLmodule::Main();
+    const Handle dusk = Box(kDuskcolorsChk), desktop = Box(kDesktopChk), taskbar = Box(kTaskbarChk);
+    const auto tab = [](Handle from) {
+        return DLform::PreTranslate({from, platform::kWmKeyDown, platform::kVkTab, 0})
+                   ? sim::Focus()
+                   : 0;
+    };
+    EXPECT_EQ(tab(dusk), desktop);
+    EXPECT_EQ(tab(desktop), taskbar);
+    EXPECT_EQ(tab(taskbar), dusk);
+    sim::SetKeyDown(platform::kVkShift, true);
+    EXPECT_EQ(tab(dusk), taskbar);
+    EXPECT_EQ(tab(taskbar), desktop);
+    EXPECT_EQ(tab(desktop), dusk);
+    EXPECT_FALSE(DLform::PreTranslate({dusk, platform::kWmKeyDown, 'A', 0}));
+    EXPECT_FALSE(
+        DLform::PreTranslate({shellWindows.taskbar, platform::kWmKeyDown, platform::kVkTab, 0}));
+}
+
+TEST_F(DesktopTest, EachBoxSwitchesItsEffectOnAndOff) {
+    DLmodule::Main();
+    sim::ClearCalls();
+    for (DLform::Id box : {kTaskbarChk, kDesktopChk, kDuskcolorsChk}) {
+        sim::Click(Box(box));
+        sim::Click(Box(box));
+    }
+    const Handle taskbar = shellWindows.taskbar, icons = shellWindows.icons;
+    EXPECT_EQ(Changes(),
+              (Lines{Show(taskbar, 0), Show(taskbar, 5), Show(icons, 0), Spi(""), Show(icons, 5),
+                     Spi(kWallpaper), "SetSysColors(night)", "SetSysColors(start)"}));
+}
+
+TEST_F(DesktopTest, BoxCaptionsUseMenuTextOnButtonFaceOfTheCurrentScheme) {
+    DLmodule::Main();
+    const Handle box = Box(kDesktopChk);
+    const Handle dc = platform::GetDC(box);
+    const auto paint = [&] {
+        return platform::SendMessageA(DLform::Window(), platform::kWmCtlColorStatic, dc,
+                                      static_cast<platform::LParam>(box));
+    };
+    EXPECT_EQ(paint(), static_cast<platform::LResult>(platform::GetSysColorBrush(15)));
+    EXPECT_EQ(sim::DcState(dc).text, startColors[7]);
+    EXPECT_EQ(sim::DcState(dc).background, startColors[15]);
+    sim::Click(Box(kDuskcolorsChk));
+    paint();
+    EXPECT_EQ(sim::DcState(dc).text, 0x0000FFu);
+    EXPECT_EQ(sim::DcState(dc).background, 0x000080u);
+    platform::ReleaseDC(box, dc);
+    EXPECT_EQ(sim::OpenDcs(), 0);
+}
+
+TEST_F(DesktopTest, MenuBarHoldsExitAndHelpWithItsThreeItems) {
+    DLmodule::Main();
+    const auto items = [](Handle menu) {
+        Lines lines;
+        for (const sim::MenuItem& item : sim::MenuInfo(menu)->items)
+            lines.push_back(item.text.value_or("-") + " " + N(item.flags) + " " +
+                            ((item.flags & platform::kMfPopup) ? "popup" : N(item.idOrPopup)));
+        return lines;
+    };
+    const Handle bar = sim::WindowInfo(DLform::Window())->menu;
+    ASSERT_NE(sim::MenuInfo(bar), nullptr);
+    EXPECT_EQ(items(bar), (Lines{"&Exit 0 201", "&Help 16 popup"}));
+    const Handle help = sim::MenuInfo(bar)->items.at(1).idOrPopup;
+    EXPECT_TRUE(sim::MenuInfo(help)->popup);
+    EXPECT_EQ(items(help),
+              (Lines{"About Dusklens 0 202", "- 2048 0", "Restore Default Colors 0 203"}));
+}
+
+// --- About and Restore Default Colors ---
+
+TEST_F(DesktopTest, AboutShowsTheDescriptionVersionAndCompany) {
+    sim::Config().companyName = "Dark Sky Works";
+    DLmodule::Main();
+    sim::ChooseMenu(DLform::Window(), DLform::kMnAbout);
+    const std::string body =
+        "A utility that switches to low level red and gray colors to reduce the light level in an "
+        "observatory.  Additional functions hide the destop icons and the taskbar.  Use "
+        "\"AltTab\" to find Dusklens if is has has been covered by other windows.\n\n"
+        "Copyright (C) 2026 Dark Sky Works";
+    EXPECT_EQ(sim::Log("MessageBoxA"), Lines{"MessageBoxA(" + N(DLform::Window()) + ", \"" + body +
+                                             "\", \"Dusklens Version 1.5.0\", 64)"});
+
+    const std::uint16_t version[] = {2, 10, 0, 3};
+    std::copy(version, version + 4, sim::Config().version);
+    DLmodule::AboutTitle title;
+    DLmodule::AboutBody text;
+    DLmodule::BuildAboutText(title, text);
+    EXPECT_STREQ(title.c_str(), "Dusklens Version 2.10.3");
+}
+
+TEST_F(DesktopTest, RestoreDefaultColorsAsksFirstAndAppliesOnlyOnYes) {
+    DLmodule::Main();
+    sim::Click(Box(kDuskcolorsChk));
+    sim::ClearCalls();
+    sim::ChooseMenu(DLform::Window(), DLform::kMnRestore); // answered No
+    sim::Config().messageBoxAnswer = 0;                    // the box could not be shown
+    sim::ChooseMenu(DLform::Window(), DLform::kMnRestore);
+    const std::string question = "MessageBoxA(" + N(DLform::Window()) +
+                                 R"(, "Reset to Windows default colors?", "Default Colors", 36))";
+    EXPECT_EQ(sim::Log("MessageBoxA"), (Lines{question, question}));
+    EXPECT_EQ(Changes(), Lines{});
+    EXPECT_FALSE(DLmodule::defaultsApplied);
+
+    sim::Config().messageBoxAnswer = platform::kIdYes;
+    sim::ChooseMenu(DLform::Window(), DLform::kMnRestore);
+    sim::ChooseMenu(DLform::Window(), DLform::kMnRestore);
+    EXPECT_EQ(Changes(), (Lines{"SetSysColors(standard)", "SetSysColors(standard)"}));
+    EXPECT_EQ(sim::CurrentColors(), kStandard);
+    EXPECT_TRUE(DLmodule::defaultsApplied);
+    EXPECT_EQ(Check(kDuskcolorsChk), 1);
+    sim::Click(Box(kDuskcolorsChk)); // unticking goes back to the start-up colours
+    EXPECT_EQ(sim::CurrentColors(), startColors);
+}

@@ -1,0 +1,235 @@
+// Colour schemes, shell windows with the wallpaper, and the registry reader.
+#include "fixture.h"
+
+using namespace DLmodule;
+
+namespace {
+
+std::string Describe(const RegistryValue& value) {
+    switch (value.kind) {
+    case RegistryValue::Kind::Text:
+        return "text:" + std::string(value.text.c_str(), value.text.length());
+    case RegistryValue::Kind::Number: return "number:" + std::to_string(value.number);
+    default: return "empty";
+    }
+}
+
+RegistryValue ReadWallpaper() { return ReadKeyValue(sim::kCurrentUser, kDesktopKey, "Wallpaper"); }
+
+std::string StoredWallpaper() {
+    const std::vector<std::uint8_t> bytes =
+        sim::Value(sim::kCurrentUser, kDesktopKey, "Wallpaper")->bytes;
+    return std::string(bytes.begin(), bytes.end());
+}
+
+} // namespace
+
+// --- Colour schemes ---
+
+TEST_F(DesktopTest, ConstantSchemesHoldTheNightAndStandardTables) {
+    FillNightColors();
+    FillDefaultColors();
+    EXPECT_EQ(nightColors, kNight);
+    EXPECT_EQ(defaultColors, kStandard);
+}
+
+TEST_F(DesktopTest, EverySchemeGoesInOneCallAndRestoreReturnsToStartup) {
+    FillDefaultColors();
+    FillNightColors();
+    CaptureColors();
+    sim::ClearCalls();
+    ApplyNightColors();
+    ApplyNightColors();
+    EXPECT_EQ(sim::CurrentColors(), kNight);
+    RestoreSavedColors();
+    EXPECT_EQ(sim::CurrentColors(), startColors);
+    EXPECT_FALSE(defaultsApplied);
+    ApplyDefaultColors();
+    EXPECT_EQ(sim::CurrentColors(), kStandard);
+    EXPECT_TRUE(defaultsApplied);
+    RestoreSavedColors();
+    EXPECT_EQ(sim::CurrentColors(), startColors);
+    EXPECT_TRUE(defaultsApplied); // only start-up clears it
+    EXPECT_EQ(Changes(), (Lines{"SetSysColors(night)", "SetSysColors(night)", "SetSysColors(start)",
+                                "SetSysColors(standard)", "SetSysColors(start)"}));
+}
+
+// --- Taskbar, desktop icons and wallpaper ---
+
+TEST_F(DesktopTest, ShellWindowsAreFoundByExactClassAndTitle) {
+    Fresh({}, false);
+    sim::AddWindow("Shell_TrayWnd", "Not the taskbar");
+    sim::AddWindow("Progman", "Other");
+    const sim::Shell shell = sim::StartShell();
+    sim::ClearCalls();
+    EXPECT_EQ(TaskbarWindow(), shell.taskbar);
+    EXPECT_EQ(DesktopIconsWindow(), shell.icons);
+    EXPECT_EQ(sim::Log("FindWindowA"), (Lines{R"(FindWindowA("Shell_TrayWnd", ""))",
+                                              R"(FindWindowA("Progman", "Program Manager"))"}));
+    EXPECT_EQ(sim::Log("GetWindow"), Lines{"GetWindow(" + N(shell.desktop) + ", 5)"});
+}
+
+TEST_F(DesktopTest, MissingWindowsCountAsHiddenAndTheWallpaperStillChanges) {
+    for (bool shell : {false, true}) {
+        SCOPED_TRACE(shell ? "desktop window without icon child" : "no shell");
+        Fresh({true, true, false}, shell);
+        savedWallpaper = dl::Text::Copy(kWallpaper, sizeof kWallpaper - 1);
+        EXPECT_EQ(TaskbarVisible(), shell);
+        EXPECT_FALSE(DesktopVisible());
+        sim::ClearCalls();
+        ShowDesktop(false);
+        EXPECT_EQ(sim::Wallpaper(), "");
+        ShowDesktop(true);
+        EXPECT_EQ(sim::Wallpaper(), kWallpaper);
+        EXPECT_EQ(Changes(), (Lines{Show(0, 0), Spi(""), Show(0, 5), Spi(kWallpaper)}));
+    }
+    ShowTaskbar(false);
+    EXPECT_FALSE(TaskbarVisible());
+}
+
+TEST_F(DesktopTest, ShowDesktopPutsBackTheStartupWallpaperNotTheUsersLaterChoice) {
+    savedWallpaper = dl::Text::Copy(kWallpaper, sizeof kWallpaper - 1);
+    const Handle icons = shellWindows.icons;
+    ShowDesktop(false);
+    EXPECT_FALSE(Visible(icons));
+    EXPECT_EQ(sim::Wallpaper(), "");
+    EXPECT_EQ(StoredWallpaper(), kWallpaper + std::string(1, '\0'));
+    sim::ChooseWallpaper("D:\\Moon.bmp");
+    ShowDesktop(false);
+    EXPECT_FALSE(Visible(icons));
+    EXPECT_EQ(sim::Wallpaper(), "");
+    ShowDesktop(true);
+    ShowDesktop(true); // already shown: the wallpaper is applied again all the same
+    EXPECT_TRUE(Visible(icons));
+    EXPECT_EQ(sim::Wallpaper(), kWallpaper);
+    // Flag 2 alone: the stored setting keeps whatever the user chose.
+    EXPECT_EQ(StoredWallpaper(), std::string("D:\\Moon.bmp") + '\0');
+    EXPECT_EQ(sim::Log("SystemParametersInfoA"),
+              (Lines{Spi(""), Spi(""), Spi(kWallpaper), Spi(kWallpaper)}));
+}
+
+TEST_F(DesktopTest, UnsetWallpaperIsHandedOverAsNullNotEmpty) {
+    ShowDesktop(true);
+    EXPECT_EQ(sim::Log("SystemParametersInfoA"), Lines{Spi(nullptr)});
+    EXPECT_EQ(sim::Wallpaper(), std::nullopt);
+}
+
+TEST_F(DesktopTest, RestartedShellIsActedOnThroughItsNewWindows) {
+    const sim::Shell old = shellWindows;
+    const sim::Shell shell = sim::RestartShell();
+    EXPECT_NE(shell.taskbar, old.taskbar);
+    EXPECT_NE(shell.icons, old.icons);
+    ShowTaskbar(false);
+    ShowDesktop(false);
+    EXPECT_FALSE(Visible(shell.taskbar));
+    EXPECT_FALSE(Visible(shell.icons));
+    EXPECT_FALSE(TaskbarVisible());
+    EXPECT_FALSE(DesktopVisible());
+    ShowTaskbar(true);
+    EXPECT_TRUE(TaskbarVisible());
+}
+
+// --- Registry reader ---
+
+TEST_F(DesktopTest, ReadKeyValueTurnsEveryStoredFormIntoTextNumberOrEmpty) {
+    using B = std::string; // raw stored bytes
+    const std::string big(65535, 'x');
+    struct Case {
+        std::uint32_t type;
+        std::string bytes;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {platform::kRegSz, B("C:\\a.bmp\0", 9), "text:C:\\a.bmp"},
+        {platform::kRegSz, B("C:\\a.bmp"), "text:C:\\a.bmp"}, // stored without its NUL
+        {platform::kRegSz, B(), "text:"},
+        {platform::kRegSz, B(1, '\0'), "text:"},
+        {platform::kRegSz, B("ab\0cd\0", 6), "text:ab"},
+        {platform::kRegSz, big + '\0', "text:" + big},
+        {platform::kRegDword, B("\x07\0\0\0", 4), "number:7"},
+        {platform::kRegDword, B("\xFF\xFF\xFF\xFF"), "number:-1"},
+        {platform::kRegDword, B("\x00\x00\x00\x80", 4), "number:-2147483648"},
+        {platform::kRegDword, B("\x85"), "number:133"}, // upper bytes of the field stay 0
+        {platform::kRegDword, B("\x34\x12"), "number:4660"},
+        {platform::kRegDword, B("\x01\x02\x03"), "number:197121"},
+        {platform::kRegDword, B(), "number:0"},
+        {sim::kRegExpandSz, B("%WINDIR%\\a.bmp\0", 15), "empty"},
+        {sim::kRegBinary, B("\x01\x02"), "empty"},
+        {sim::kRegMultiSz, B("a\0b\0\0", 5), "empty"},
+    };
+    for (const Case& c : cases) {
+        sim::SetValue(sim::kCurrentUser, kDesktopKey, "Wallpaper", c.type,
+                      std::vector<std::uint8_t>(c.bytes.begin(), c.bytes.end()));
+        EXPECT_EQ(Describe(ReadWallpaper()), c.expected)
+            << "type " << c.type << ", " << c.bytes.size() << " bytes";
+    }
+    for (std::size_t bytes = 5; bytes <= 8; ++bytes) {
+        sim::SetNumber(sim::kCurrentUser, kDesktopKey, "Wallpaper", 0x1122334455667788u, bytes);
+        EXPECT_EQ(Describe(ReadWallpaper()), "empty") << bytes << " bytes";
+    }
+    EXPECT_EQ(sim::OpenKeys(), 0);
+}
+
+TEST_F(DesktopTest, ReadValueReportsFailuresAndLeavesTheValueAlone) {
+    sim::SetNumber(sim::kCurrentUser, kDesktopKey, "Long", 0x1122334455667788u, 8);
+    sim::SetValue(sim::kCurrentUser, kDesktopKey, "Raw", sim::kRegBinary, {1, 2});
+    sim::SetText(sim::kCurrentUser, kDesktopKey, "Text", "abc");
+    Handle key = 0, closed = 0;
+    ASSERT_EQ(platform::RegOpenKeyExA(sim::kCurrentUser, kDesktopKey, 0, 0x3F, &closed), 0);
+    platform::RegCloseKey(closed);
+    ASSERT_EQ(platform::RegOpenKeyExA(sim::kCurrentUser, kDesktopKey, 0, 0x3F, &key), 0);
+    const int allocations = sim::LiveAllocations();
+
+    struct Case {
+        Handle key;
+        const char* name;
+        int failAllocations;
+        platform::Status failRead;
+        platform::Status status;
+        const char* after;
+    };
+    const Case cases[] = {
+        {key, "Long", 0, 0, 234, "number:99"}, // asked for with the field's 4 bytes only
+        {key, "Raw", 0, 0, kUnhandledType, "number:99"},
+        {key, "Missing", 0, 0, 2, "number:99"},
+        {0, "Text", 0, 0, 6, "number:99"},
+        {closed, "Text", 0, 0, 6, "number:99"},
+        {key, "Text", 1, 0, kNotEnoughMemory, "number:99"},
+        {key, "Text", 0, 234, 234, "empty"}, // a failed text read empties the value
+        {key, "Long", 0, 5, 5, "number:99"},
+    };
+    for (const Case& c : cases) {
+        RegistryValue value;
+        value.kind = RegistryValue::Kind::Number;
+        value.number = 99;
+        sim::FailAllocations(c.failAllocations);
+        sim::FailNextDataQuery(c.failRead);
+        EXPECT_EQ(ReadValue(c.key, c.name, value), c.status) << c.name;
+        EXPECT_EQ(Describe(value), c.after) << c.name;
+    }
+    EXPECT_EQ(sim::LiveAllocations(), allocations);
+    sim::ClearCalls();
+    RegistryValue value;
+    EXPECT_EQ(ReadValue(key, "Long", value), 234);
+    EXPECT_EQ(sim::Log("RegQueryValueExA")[1],
+              "RegQueryValueExA(" + N(key) + R"(, "Long", null, ptr, ptr, 4))");
+    EXPECT_EQ(ReadValue(key, "Text", value), 0);
+    EXPECT_EQ(Describe(value), "text:abc");
+    platform::RegCloseKey(key);
+}
+
+TEST_F(DesktopTest, ReadKeyValueAlwaysClosesEvenAKeyThatRefusedToOpen) {
+    const std::string open = R"(RegOpenKeyExA(2147483649, "Control Panel\Desktop", 0, 63, 0))";
+    sim::ClearCalls();
+    EXPECT_EQ(Describe(ReadWallpaper()), std::string("text:") + kWallpaper);
+    EXPECT_EQ(sim::Log("RegOpenKeyExA"), Lines{open});
+    EXPECT_EQ(sim::OpenKeys(), 0);
+
+    sim::RefuseKey(sim::kCurrentUser, kDesktopKey);
+    sim::ClearCalls();
+    EXPECT_EQ(Describe(ReadWallpaper()), "empty");
+    EXPECT_EQ(sim::Log("RegOpenKeyExA"), Lines{open});
+    EXPECT_EQ(sim::Log("RegQueryValueExA"),
+              Lines{R"(RegQueryValueExA(0, "Wallpaper", null, ptr, null, 0))"});
+    EXPECT_EQ(sim::Log("RegCloseKey"), Lines{"RegCloseKey(0)"});
+}

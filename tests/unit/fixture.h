@@ -1,0 +1,103 @@
+// A fresh simulated desktop for every test: the shell running with taskbar
+// and icons visible, the user's own colours, and a wallpaper chosen both
+// currently and in the stored settings.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/lifecycle.h"
+#include "desktop/colors.h"
+#include "desktop/registry.h"
+#include "desktop/shell.h"
+#include "platform/sim/sim.h"
+#include "ui/DLform.h"
+
+using Lines = std::vector<std::string>;
+using platform::Handle;
+
+constexpr char kDesktopKey[] = "Control Panel\\Desktop";
+constexpr char kWallpaper[] = "C:\\WINDOWS\\Clouds.bmp";
+
+// The two constant schemes, written out once more so that a swapped or
+// mistyped entry in the program's tables shows.
+constexpr sim::Colors kNight = {0x000040, 0x000000, 0x000040, 0x000000, 0x000080, 0x000080,
+                                0x000000, 0x0000FF, 0x0000FF, 0x0000FF, 0x000080, 0x000040,
+                                0x000000, 0x000080, 0x0000C0, 0x000080, 0x000000, 0x808080,
+                                0x000000, 0x000080, 0x0000FF, 0x000000, 0x000000, 0x0000FF,
+                                0x000080, 0x000080, 0x000080, 0x000040, 0x000000};
+constexpr sim::Colors kStandard = {0xC0C0C0, 0x808000, 0x800000, 0x808080, 0xC0C0C0, 0xFFFFFF,
+                                   0x000000, 0x000000, 0x000000, 0xFFFFFF, 0xC0C0C0, 0xC0C0C0,
+                                   0x808080, 0x800000, 0xFFFFFF, 0xC0C0C0, 0x808080, 0x808080,
+                                   0x000000, 0xC0C0C0, 0xFFFFFF, 0x000000, 0xDFDFDF, 0x000000,
+                                   0xE1FFFF, 0xB5B5B5, 0xFF0000, 0x800000, 0x808080};
+
+inline std::string N(std::uint64_t number) { return std::to_string(number); }
+inline std::string Show(Handle window, int command) {
+    return "ShowWindow(" + N(window) + ", " + N(command) + ")";
+}
+inline std::string Spi(const char* path) {
+    return "SystemParametersInfoA(20, 0, " +
+           (path == nullptr ? std::string("null") : "\"" + std::string(path) + "\"") + ", 2)";
+}
+
+// The module's globals back to process start; Main sets them all again.
+inline void ResetProgram() {
+    if (DLform::Window() != 0) platform::DestroyWindow(DLform::Window());
+    DLmodule::defaultsApplied = false;
+    DLmodule::taskbarWasVisible = false;
+    DLmodule::desktopWasVisible = false;
+    DLmodule::savedWallpaper = dl::Text();
+    DLmodule::savedColors = DLmodule::nightColors = DLmodule::defaultColors = {};
+}
+
+class DesktopTest : public ::testing::Test {
+  protected:
+    void SetUp() override { Fresh(); }
+    void TearDown() override { ResetProgram(); }
+
+    void Fresh(const sim::ShellOptions& options = {}, bool shell = true) {
+        ResetProgram();
+        sim::Reset();
+        if (shell) shellWindows = sim::StartShell(options);
+        sim::ChooseWallpaper(kWallpaper);
+        startColors = sim::CurrentColors();
+    }
+
+    static Handle Box(DLform::Id id) { return sim::ChildWithId(DLform::Window(), id); }
+    static int Check(DLform::Id id) { return sim::WindowInfo(Box(id))->check; }
+    static bool Visible(Handle window) { return sim::WindowInfo(window)->visible; }
+
+    // The calls that change the desktop, in order. A colour switch is named
+    // after its scheme and must hand over all 29 elements 0..28 in one call.
+    Lines Changes() const {
+        Lines changes;
+        for (const sim::Call& call : sim::Calls()) {
+            if (call.name == "SetSysColors")
+                changes.push_back("SetSysColors(" + SchemeName(call) + ")");
+            else if (call.name == "ShowWindow" || call.name == "SystemParametersInfoA")
+                changes.push_back(call.str());
+        }
+        return changes;
+    }
+
+    std::string SchemeName(const sim::Call& call) const {
+        std::vector<std::int64_t> elements;
+        for (int i = 0; i < sim::kElements; ++i)
+            elements.push_back(i);
+        if (call.args[0].number != sim::kElements || call.args[1].list != elements)
+            return "malformed";
+        const auto is = [&call](const sim::Colors& colors) {
+            return call.args[2].list == std::vector<std::int64_t>(colors.begin(), colors.end());
+        };
+        return is(kNight)        ? "night"
+               : is(kStandard)   ? "standard"
+               : is(startColors) ? "start"
+                                 : "other";
+    }
+
+    sim::Shell shellWindows;
+    sim::Colors startColors{};
+};
