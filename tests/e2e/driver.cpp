@@ -1,0 +1,253 @@
+// The end-to-end driver, run by tests/e2e/run inside a Wine virtual desktop:
+//   driver.exe run PROGRAM ACK-FOLDER win98|win10 [SCENARIO]
+// runs the scenarios against PROGRAM and prints one PASS or FAIL line per
+// scenario, details indented below a failure, SHOT lines asking the runner
+// for screenshots, and finally "END passed failed".
+//   driver.exe probe FILE
+// writes this fresh process's system colours and wallpaper to FILE.
+#include "tests/e2e/harness.h"
+
+#include <cstdarg>
+#include <initializer_list>
+
+namespace e2e {
+
+namespace {
+
+int failures; // failed checks of the running scenario
+
+// The user's stored settings as found at the start of the session.
+char storedSettings[8192];
+
+const Scheme* KnownScheme(const COLORREF* color) {
+    for (const Scheme* scheme : {&kStartPalette, &kNightScheme, &kDefaultScheme}) {
+        int i = 0;
+        while (i < kElements && scheme->color[i] == color[i])
+            ++i;
+        if (i == kElements) return scheme;
+    }
+    return nullptr;
+}
+
+const char* Shown(bool visible) { return visible ? "visible" : "hidden"; }
+
+const char* BoxState(int state) {
+    return state == BST_CHECKED ? "checked" : state == BST_UNCHECKED ? "unchecked" : "no answer";
+}
+
+// Prints where two settings texts first differ, entry by entry.
+void ReportChangedSetting(const char* when, const char* expected, const char* seen) {
+    int start = 0;
+    for (int i = 0; expected[i] == seen[i] && expected[i] != '\0'; ++i)
+        if (expected[i] == ';') start = i + 1;
+    char was[300], now[300];
+    Copy(was, expected + start, sizeof was);
+    Copy(now, seen + start, sizeof now);
+    for (char* entry : {was, now})
+        for (char* p = entry; *p != '\0'; ++p)
+            if (*p == ';') *p = '\0';
+    Fail("%s: expected the user's stored settings unchanged (%s), seen %s", when, was, now);
+}
+
+bool ExpectStoredSettingsUnchanged(const char* when) {
+    static char now[sizeof storedSettings];
+    ReadStoredSettings(now, sizeof now);
+    if (Same(storedSettings, now)) return true;
+    ReportChangedSetting(when, storedSettings, now);
+    // Put it back, so that one fault is reported once.
+    StoreWallpaperSetting(kWallpaper);
+    ReadStoredSettings(storedSettings, sizeof storedSettings);
+    return false;
+}
+
+bool SetUpSession() {
+    // Wine starts the virtual desktop, and with it the taskbar, lazily.
+    GetDesktopWindow();
+    if (!WaitUntil(10000, [] { return Taskbar() != nullptr; })) {
+        Line("FAIL session");
+        Line("  expected the taskbar window (Shell_TrayWnd) of the virtual desktop, seen none");
+        return false;
+    }
+    if (GetFileAttributesA(session.program) == INVALID_FILE_ATTRIBUTES) {
+        Line("FAIL session");
+        Line("  expected the program at %s, seen no such file", session.program);
+        return false;
+    }
+    // The user's own wallpaper, as a user would have stored it.
+    StoreWallpaperSetting(kWallpaper);
+    ReadStoredSettings(storedSettings, sizeof storedSettings);
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    GetVersionExA(&version);
+    HDC screen = GetDC(nullptr);
+    Line("INFO Windows %lu.%lu reported, screen %d x %d at %d dpi", version.dwMajorVersion,
+         version.dwMinorVersion, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+         GetDeviceCaps(screen, LOGPIXELSX));
+    ReleaseDC(nullptr, screen);
+    return true;
+}
+
+int RunScenarios(const char* only) {
+    if (!SetUpSession()) {
+        Line("END 0 1");
+        return 1;
+    }
+    int passed = 0, failed = 0;
+    for (int i = 0; i < kScenarioCount; ++i) {
+        const Scenario& scenario = kScenarios[i];
+        if (only[0] != '\0' && !Same(only, scenario.name)) continue;
+        failures = 0;
+        PrepareDesktop();
+        if (failures == 0) scenario.run();
+        EndLeftoverPrograms();
+        ExpectStoredSettingsUnchanged("at the end");
+        Line("%s %s", failures == 0 ? "PASS" : "FAIL", scenario.name);
+        (failures == 0 ? passed : failed) += 1;
+    }
+    StopShell();
+    Line("END %d %d", passed, failed);
+    return failed == 0 ? 0 : 1;
+}
+
+} // namespace
+
+void PrepareDesktop() {
+    SetColors(kStartPalette);
+    ShowTaskbar(true);
+    if (ShellRunning()) {
+        ShowIcons(true);
+    } else if (!StartShell(true)) {
+        Fail("expected the stand-in shell to start, seen it fail");
+    }
+    SetWallpaper(kWallpaper);
+}
+
+void Fail(const char* format, ...) {
+    char text[1024];
+    va_list arguments;
+    va_start(arguments, format);
+    wvsprintfA(text, format, arguments);
+    va_end(arguments);
+    Line("  %s", text);
+    ++failures;
+}
+
+bool Expect(bool ok, const char* format, ...) {
+    if (ok) return true;
+    char text[1024];
+    va_list arguments;
+    va_start(arguments, format);
+    wvsprintfA(text, format, arguments);
+    va_end(arguments);
+    Fail("%s", text);
+    return false;
+}
+
+bool ExpectDesktop(const char* when, const Look& look) {
+    DesktopState seen;
+    if (!ReadDesktop(seen)) {
+        Fail("%s: expected the probe to read colours and wallpaper, seen it fail", when);
+        return false;
+    }
+    const int before = failures;
+    const Scheme* known = KnownScheme(seen.color);
+    if (known != nullptr && known != look.colors) {
+        Fail("%s: expected the %s, seen the %s", when, look.colors->name, known->name);
+    } else if (known == nullptr) {
+        int reported = 0;
+        for (int i = 0; i < kElements; ++i) {
+            if (seen.color[i] != look.colors->color[i] && reported++ < 4)
+                Fail("%s: expected the %s, seen element %d = 0x%06lX instead of 0x%06lX", when,
+                     look.colors->name, i, seen.color[i], look.colors->color[i]);
+        }
+    }
+    Expect(Same(seen.wallpaper, look.wallpaper), "%s: expected wallpaper \"%s\", seen \"%s\"", when,
+           look.wallpaper, seen.wallpaper);
+    if (look.taskbar != kAny)
+        Expect(seen.taskbar == (look.taskbar == kVisible),
+               "%s: expected the taskbar %s, seen it %s", when, Shown(look.taskbar == kVisible),
+               Shown(seen.taskbar));
+    if (look.icons != kAny)
+        Expect(seen.iconsExist && seen.icons == (look.icons == kVisible),
+               "%s: expected the desktop icons %s, seen %s", when, Shown(look.icons == kVisible),
+               !seen.iconsExist ? "no icon window" : Shown(seen.icons));
+    ExpectStoredSettingsUnchanged(when);
+    return failures == before;
+}
+
+void ExpectBoxes(const Program& program, const char* when, int dusk, int desktop, int taskbar) {
+    const struct {
+        int id;
+        const char* caption;
+        int expected;
+    } boxes[] = {{kDuskColors, "Dusk Colors", dusk},
+                 {kDesktop, "Desktop", desktop},
+                 {kTaskbar, "Taskbar", taskbar}};
+    for (const auto& box : boxes) {
+        const int seen = Checked(program, box.id);
+        Expect(seen == box.expected, "%s: expected %s %s, seen %s", when, box.caption,
+               BoxState(box.expected), BoxState(seen));
+    }
+}
+
+bool Screenshot(const Program& program, const char* name, COLORREF text, COLORREF back) {
+    RedrawWindow(program.window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Sleep(300); // lets the X server catch up with the repaint
+    // The request names the window, to be saved, and then each box's caption:
+    // from past its check mark to where the next box covers it.
+    char request[400];
+    wsprintfA(request, "SHOT %s %02X%02X%02X %02X%02X%02X", name, GetRValue(text), GetGValue(text),
+              GetBValue(text), GetRValue(back), GetGValue(back), GetBValue(back));
+    RECT client;
+    GetClientRect(program.window, &client);
+    MapWindowPoints(program.window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    const int ids[] = {kDuskColors, kDesktop, kTaskbar};
+    for (int i = -1; i < 3; ++i) {
+        RECT area;
+        GetWindowRect(program.window, &area);
+        if (i >= 0) {
+            RECT next = {client.right, 0, 0, 0};
+            if (i < 2) GetWindowRect(Box(program, ids[i + 1]), &next);
+            GetWindowRect(Box(program, ids[i]), &area);
+            area.left += 18; // the 13-pixel check mark and the gap after it
+            if (next.left < area.right) area.right = next.left;
+        }
+        char numbers[64];
+        wsprintfA(numbers, " %ld %ld %ld %ld", area.left, area.top, area.right - area.left,
+                  area.bottom - area.top);
+        Append(request, numbers, sizeof request);
+    }
+    Line("%s", request);
+    char ack[MAX_PATH];
+    wsprintfA(ack, "%s\\%s.ack", session.acks, name);
+    const bool taken =
+        WaitUntil(60000, [&] { return GetFileAttributesA(ack) != INVALID_FILE_ATTRIBUTES; });
+    DeleteFileA(ack);
+    return Expect(taken, "expected the runner to take screenshot %s, seen no answer in 60 s", name);
+}
+
+} // namespace e2e
+
+extern "C" void DriverEntry() {
+    using namespace e2e;
+    char mode[16] = "", only[64] = "";
+    Argument(1, mode, sizeof mode);
+    GetModuleFileNameA(nullptr, session.driver, MAX_PATH);
+    if (Same(mode, "probe") && Argument(2, session.probe, MAX_PATH))
+        ExitProcess(RunProbe(session.probe));
+    if (!Same(mode, "run") || !Argument(2, session.program, MAX_PATH) ||
+        !Argument(3, session.acks, MAX_PATH) || !Argument(4, session.windows, 16)) {
+        Line("usage: driver.exe run PROGRAM ACK-FOLDER win98|win10 [SCENARIO] | probe FILE");
+        ExitProcess(2);
+    }
+    Argument(5, only, sizeof only);
+    Copy(session.shell, session.driver, MAX_PATH);
+    char* name = session.shell + lstrlenA(session.shell);
+    while (name > session.shell && name[-1] != '\\')
+        --name;
+    Copy(name, "shell.exe", MAX_PATH - static_cast<int>(name - session.shell));
+    GetTempPathA(MAX_PATH, session.probe);
+    Append(session.probe, "dusklens-e2e-probe.bin", MAX_PATH);
+    ExitProcess(static_cast<UINT>(RunScenarios(only)));
+}

@@ -1,0 +1,137 @@
+// The driver's view of the desktop and of the program under test, shared by
+// the scenarios and the driver's main loop.
+#pragma once
+
+#include "tests/e2e/support.h"
+
+namespace e2e {
+
+// --- Colour schemes ---------------------------------------------------------
+
+constexpr int kElements = 29;
+
+struct Scheme {
+    const char* name;
+    COLORREF color[kElements];
+};
+
+// The palette in force when each scenario starts: no element equals the
+// night or the default scheme, so the three can never be confused.
+extern const Scheme kStartPalette;
+extern const Scheme kNightScheme;
+extern const Scheme kDefaultScheme;
+
+// --- The desktop -------------------------------------------------------------
+
+// The wallpaper stored in the user's settings, and one set by "someone else"
+// during a run (never stored).
+constexpr const char* kWallpaper = "C:\\windows\\dusklens-e2e.bmp";
+constexpr const char* kOtherWallpaper = "C:\\windows\\other-e2e.bmp";
+
+enum Visibility { kHidden, kVisible, kAny };
+
+struct DesktopState {
+    COLORREF color[kElements];
+    char wallpaper[MAX_PATH];
+    bool taskbar;
+    bool iconsExist;
+    bool icons;
+};
+
+HWND Taskbar();
+HWND IconView();
+
+// System colours and wallpaper are cached per process, so they are read by
+// a fresh copy of the driver in probe mode.
+bool ReadDesktop(DesktopState& state);
+int RunProbe(const char* resultFile);
+
+void SetColors(const Scheme& scheme);
+void SetWallpaper(const char* path);
+void ShowTaskbar(bool show);
+void ShowIcons(bool show);
+
+// The desktop every scenario starts on: start-up palette, taskbar and icons
+// visible, the stored wallpaper applied.
+void PrepareDesktop();
+
+// The stand-in shell, one at a time.
+bool StartShell(bool iconsVisible);
+void StopShell();
+bool ShellRunning();
+
+// The user's stored settings that must never change: the wallpaper value
+// and every value under Control Panel\Colors, as one text.
+void ReadStoredSettings(char* text, int size);
+bool StoreWallpaperSetting(const char* path);
+
+// What the driver was told on its command line, and where things are.
+struct Session {
+    char program[MAX_PATH]; // dusklens.exe
+    char driver[MAX_PATH];  // this executable
+    char shell[MAX_PATH];   // shell.exe, beside it
+    char probe[MAX_PATH];   // result file of the probe
+    char acks[MAX_PATH];    // folder where the runner acknowledges screenshots
+    char windows[16];       // the Windows version the prefix reports: win98 or win10
+};
+extern Session session;
+
+// --- The program under test ---------------------------------------------------
+
+constexpr int kDuskColors = 101;
+constexpr int kDesktop = 102;
+constexpr int kTaskbar = 103;
+constexpr int kExit = 201;
+constexpr int kAbout = 202;
+constexpr int kRestore = 203;
+
+struct Program {
+    PROCESS_INFORMATION process;
+    HWND window;
+};
+
+// Starts the program and waits until its main window is shown.
+bool Launch(Program& program);
+HWND Box(const Program& program, int id);
+bool Click(const Program& program, int id);
+int Checked(const Program& program, int id); // BST_CHECKED, BST_UNCHECKED, or -1
+// Posts a menu command: commands that open a message box block the program.
+void Command(const Program& program, int id);
+// The message box the program is showing, or 0 after ten seconds.
+HWND WaitMessageBox(const Program& program);
+void MessageBoxTexts(HWND box, char* caption, char* text, int size);
+bool Answer(const Program& program, HWND box, int button);
+// Waits for the process to end after the window was told to go.
+bool WaitExit(Program& program);
+// Ends every program launched in this scenario that is still running.
+void EndLeftoverPrograms();
+
+// --- Checks --------------------------------------------------------------------
+
+// Records a failed check of the running scenario and prints what was
+// expected and what was seen.
+void Fail(const char* format, ...);
+bool Expect(bool ok, const char* format, ...);
+
+struct Look {
+    const Scheme* colors;
+    const char* wallpaper;
+    Visibility taskbar;
+    Visibility icons;
+};
+// Compares the desktop with `look`; `when` says at which step, for messages.
+bool ExpectDesktop(const char* when, const Look& look);
+void ExpectBoxes(const Program& program, const char* when, int dusk, int desktop, int taskbar);
+
+// Asks the runner for a screenshot of the program's client area, which
+// must show box captions in `text` on `back`, and waits for it.
+bool Screenshot(const Program& program, const char* name, COLORREF text, COLORREF back);
+
+struct Scenario {
+    const char* name;
+    void (*run)();
+};
+extern const Scenario kScenarios[];
+extern const int kScenarioCount;
+
+} // namespace e2e

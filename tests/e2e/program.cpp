@@ -1,0 +1,144 @@
+#include "tests/e2e/harness.h"
+
+namespace e2e {
+
+namespace {
+
+// Every program started during the running scenario, so that a scenario
+// that stops half-way leaves nothing behind.
+HANDLE launched[8];
+int launchedCount;
+
+constexpr DWORD kPatience = 10000; // ms
+
+HWND MainWindowOf(DWORD processId) {
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, "DLform", nullptr));) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == processId) return window;
+    }
+    return nullptr;
+}
+
+// Makes sure the program has handled everything sent before this call.
+void Sync(const Program& program) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(program.window, WM_NULL, 0, 0, SMTO_NORMAL, kPatience, &result);
+}
+
+} // namespace
+
+bool Launch(Program& program) {
+    program = {};
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    char commandLine[MAX_PATH + 2];
+    wsprintfA(commandLine, "\"%s\"", session.program);
+    if (!CreateProcessA(session.program, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &program.process)) {
+        Fail("could not start %s (error %lu)", session.program, GetLastError());
+        return false;
+    }
+    CloseHandle(program.process.hThread);
+    if (launchedCount < 8) launched[launchedCount++] = program.process.hProcess;
+    const DWORD id = program.process.dwProcessId;
+    bool ended = false;
+    if (!WaitUntil(kPatience,
+                   [&] {
+                       program.window = MainWindowOf(id);
+                       ended = WaitForSingleObject(program.process.hProcess, 0) == WAIT_OBJECT_0;
+                       return ended || IsWindowVisible(program.window) != 0;
+                   }) ||
+        ended) {
+        DWORD code = 0;
+        if (ended && GetExitCodeProcess(program.process.hProcess, &code)) {
+            Fail("expected the program's window (class DLform) shown, seen the process end with "
+                 "exit code %lu",
+                 code);
+        } else {
+            Fail("expected the program's window (class DLform) shown within 10 s, seen %s",
+                 program.window ? "it hidden" : "no window");
+        }
+        return false;
+    }
+    Sync(program);
+    return true;
+}
+
+HWND Box(const Program& program, int id) { return GetDlgItem(program.window, id); }
+
+bool Click(const Program& program, int id) {
+    DWORD_PTR result = 0;
+    return Expect(
+        SendMessageTimeoutA(Box(program, id), BM_CLICK, 0, 0, SMTO_NORMAL, kPatience, &result) != 0,
+        "expected check box %d to take a click, seen no answer in 10 s", id);
+}
+
+int Checked(const Program& program, int id) {
+    DWORD_PTR state = 0;
+    if (!SendMessageTimeoutA(Box(program, id), BM_GETCHECK, 0, 0, SMTO_NORMAL, kPatience, &state))
+        return -1;
+    return static_cast<int>(state);
+}
+
+void Command(const Program& program, int id) { PostMessageA(program.window, WM_COMMAND, id, 0); }
+
+HWND WaitMessageBox(const Program& program) {
+    HWND found = nullptr;
+    WaitUntil(kPatience, [&] {
+        for (HWND box = nullptr; (box = FindWindowExA(nullptr, box, "#32770", nullptr));) {
+            if (GetWindow(box, GW_OWNER) == program.window && IsWindowVisible(box)) {
+                found = box;
+                return true;
+            }
+        }
+        return false;
+    });
+    if (found == nullptr) Fail("expected a message box owned by the program, seen none in 10 s");
+    return found;
+}
+
+void MessageBoxTexts(HWND box, char* caption, char* text, int size) {
+    GetWindowTextA(box, caption, size);
+    // The message is the longest static text; the icon is a static too.
+    text[0] = '\0';
+    int longest = -1;
+    for (HWND child = nullptr; (child = FindWindowExA(box, child, "Static", nullptr));) {
+        const int length = GetWindowTextLengthA(child);
+        if (length > longest) {
+            longest = length;
+            GetWindowTextA(child, text, size);
+        }
+    }
+}
+
+bool Answer(const Program& program, HWND box, int button) {
+    HWND control = GetDlgItem(box, button);
+    if (!Expect(control != nullptr, "expected button %d in the message box, seen none", button))
+        return false;
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(control, BM_CLICK, 0, 0, SMTO_NORMAL, kPatience, &result);
+    if (!Expect(WaitUntil(kPatience, [box] { return !IsWindow(box); }),
+                "expected the message box closed after answering, seen it open"))
+        return false;
+    Sync(program);
+    return true;
+}
+
+bool WaitExit(Program& program) {
+    return Expect(WaitForSingleObject(program.process.hProcess, kPatience) == WAIT_OBJECT_0,
+                  "expected the program to end within 10 s, seen it still running");
+}
+
+void EndLeftoverPrograms() {
+    for (int i = 0; i < launchedCount; ++i) {
+        if (WaitForSingleObject(launched[i], 0) == WAIT_TIMEOUT) {
+            TerminateProcess(launched[i], 1);
+            WaitForSingleObject(launched[i], kPatience);
+        }
+        CloseHandle(launched[i]);
+    }
+    launchedCount = 0;
+}
+
+} // namespace e2e

@@ -1,0 +1,392 @@
+// The scenarios: each starts on a prepared desktop (start-up palette, taskbar
+// and icons visible, the stored wallpaper applied) and leaves it to the
+// driver to check that the user's stored settings were not touched.
+#include "tests/e2e/harness.h"
+
+namespace e2e {
+
+namespace {
+
+constexpr Look kStartLook = {&kStartPalette, kWallpaper, kVisible, kVisible};
+
+constexpr const char* kAboutText =
+    "A utility that switches to low level red and gray colors to reduce the light level in an "
+    "observatory.  Additional functions hide the destop icons and the taskbar.  Use \"AltTab\" "
+    "to find Dusklens if is has has been covered by other windows.\n\n"
+    "Copyright (C) 2026 The Dusklens developers";
+
+Visibility Seen(bool visible) { return visible ? kVisible : kHidden; }
+
+// Message boxes may keep the buttons of other styles as hidden controls.
+bool HasButton(HWND box, int id) { return IsWindowVisible(GetDlgItem(box, id)) != 0; }
+
+bool Exit(Program& program) {
+    Command(program, kExit);
+    return WaitExit(program);
+}
+
+// Opens "Restore Default Colors", checks the question and answers it.
+bool RestoreDefaults(const Program& program, int answer) {
+    Command(program, kRestore);
+    HWND box = WaitMessageBox(program);
+    if (box == nullptr) return false;
+    char caption[128], text[256];
+    MessageBoxTexts(box, caption, text, sizeof text);
+    Expect(Same(caption, "Default Colors"),
+           "expected the question titled \"Default Colors\", seen \"%s\"", caption);
+    Expect(Same(text, "Reset to Windows default colors?"),
+           "expected the question \"Reset to Windows default colors?\", seen \"%s\"", text);
+    Expect(HasButton(box, IDYES) && HasButton(box, IDNO) && !HasButton(box, IDOK),
+           "expected Yes and No buttons in the question, seen others");
+    return Answer(program, box, answer);
+}
+
+void ReportedVersion() {
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    GetVersionExA(&version);
+    if (Same(session.windows, "win98")) {
+        Expect(version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS && version.dwMajorVersion == 4 &&
+                   version.dwMinorVersion == 10,
+               "expected Windows 98 (4.10, Windows platform), seen %lu.%lu on platform %lu",
+               version.dwMajorVersion, version.dwMinorVersion, version.dwPlatformId);
+    } else {
+        // Without a manifest Windows 10 reports itself as 6.2.
+        Expect(version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion >= 6,
+               "expected Windows NT 6.2 or later, seen %lu.%lu on platform %lu",
+               version.dwMajorVersion, version.dwMinorVersion, version.dwPlatformId);
+    }
+}
+
+void StartupBoxes() {
+    constexpr bool kCases[4][2] = {{true, true}, {true, false}, {false, true}, {false, false}};
+    for (const auto& state : kCases) {
+        const bool taskbar = state[0], icons = state[1];
+        ShowTaskbar(taskbar);
+        ShowIcons(icons);
+        SetWallpaper(icons ? kWallpaper : "");
+        char when[96];
+        wsprintfA(when, "started with the taskbar %s and the icons %s",
+                  taskbar ? "shown" : "hidden", icons ? "shown" : "hidden");
+        Program program;
+        if (!Launch(program)) return;
+        ExpectBoxes(program, when, BST_UNCHECKED, icons, taskbar);
+        if (!Exit(program)) return;
+        Append(when, ", then Exit", sizeof when);
+        ExpectDesktop(when, {&kStartPalette, icons ? kWallpaper : "", Seen(taskbar), Seen(icons)});
+    }
+}
+
+void Window() {
+    Program program;
+    if (!Launch(program)) return;
+    char text[64];
+    GetWindowTextA(program.window, text, sizeof text);
+    Expect(Same(text, "Dusklens"), "expected the caption \"Dusklens\", seen \"%s\"", text);
+    Expect(GetParent(program.window) == nullptr && GetWindow(program.window, GW_OWNER) == nullptr,
+           "expected a top-level window without owner, seen a parent or owner");
+    const LONG exStyle = GetWindowLongA(program.window, GWL_EXSTYLE);
+    Expect((exStyle & (WS_EX_TOOLWINDOW | WS_EX_TOPMOST)) == 0,
+           "expected an ordinary window that Alt+Tab lists, seen extended style 0x%lX", exStyle);
+    Expect(GetMenu(program.window) != nullptr, "expected a menu bar, seen none");
+
+    RECT outer, client;
+    GetWindowRect(program.window, &outer);
+    GetClientRect(program.window, &client);
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    Expect(outer.top == 0 && outer.right == screenWidth,
+           "expected the window at the top-right corner (top 0, right %d), seen top %ld, right %ld",
+           screenWidth, outer.top, outer.right);
+    Expect(client.right == 224 && client.bottom == 21,
+           "expected a client area of 224 x 21 pixels, seen %ld x %ld", client.right,
+           client.bottom);
+
+    const struct {
+        int id;
+        const char* caption;
+        int left;
+    } boxes[] = {
+        {kDuskColors, "Dusk Colors", 8}, {kDesktop, "Desktop", 80}, {kTaskbar, "Taskbar", 144}};
+    for (const auto& box : boxes) {
+        HWND control = Box(program, box.id);
+        if (!Expect(control != nullptr, "expected check box %d (%s), seen none", box.id,
+                    box.caption))
+            continue;
+        char className[32];
+        GetClassNameA(control, className, sizeof className);
+        GetWindowTextA(control, text, sizeof text);
+        const LONG style = GetWindowLongA(control, GWL_STYLE);
+        Expect(Same(text, box.caption), "expected box %d captioned \"%s\", seen \"%s\"", box.id,
+               box.caption, text);
+        Expect(Same(className, "Button") && (style & BS_TYPEMASK) == BS_AUTOCHECKBOX,
+               "expected %s to be an automatic check box, seen class %s style 0x%lX", box.caption,
+               className, style);
+        RECT place;
+        GetWindowRect(control, &place);
+        MapWindowPoints(nullptr, program.window, reinterpret_cast<POINT*>(&place), 2);
+        Expect(place.left == box.left && place.right == box.left + 81 && place.top == 0 &&
+                   (place.bottom == 20 || place.bottom == 21),
+               "expected %s at x %d..%d, y 0..21, seen x %ld..%ld, y %ld..%ld", box.caption,
+               box.left, box.left + 81, place.left, place.right, place.top, place.bottom);
+    }
+    // Where neighbours overlap, the box further right lies on top.
+    Expect(ChildWindowFromPointEx(program.window, {85, 10}, CWP_SKIPINVISIBLE) ==
+               Box(program, kDesktop),
+           "expected the Desktop box on top of Dusk Colors at x 85, seen another window");
+    Expect(ChildWindowFromPointEx(program.window, {150, 10}, CWP_SKIPINVISIBLE) ==
+               Box(program, kTaskbar),
+           "expected the Taskbar box on top of Desktop at x 150, seen another window");
+    Exit(program);
+}
+
+void DuskColors() {
+    Program program;
+    if (!Launch(program)) return;
+    ExpectDesktop("after start-up", kStartLook);
+    for (int round = 1; round <= 2; ++round) {
+        char ticked[48], unticked[48];
+        wsprintfA(ticked, "after ticking Dusk Colors (round %d)", round);
+        wsprintfA(unticked, "after unticking Dusk Colors (round %d)", round);
+        if (!Click(program, kDuskColors)) return;
+        ExpectBoxes(program, ticked, BST_CHECKED, BST_CHECKED, BST_CHECKED);
+        ExpectDesktop(ticked, {&kNightScheme, kWallpaper, kVisible, kVisible});
+        if (!Click(program, kDuskColors)) return;
+        ExpectBoxes(program, unticked, BST_UNCHECKED, BST_CHECKED, BST_CHECKED);
+        ExpectDesktop(unticked, kStartLook);
+    }
+    Exit(program);
+}
+
+void TaskbarBox() {
+    Program program;
+    if (!Launch(program)) return;
+    if (!Click(program, kTaskbar)) return;
+    ExpectBoxes(program, "after unticking Taskbar", BST_UNCHECKED, BST_CHECKED, BST_UNCHECKED);
+    ExpectDesktop("after unticking Taskbar", {&kStartPalette, kWallpaper, kHidden, kVisible});
+    if (!Click(program, kTaskbar)) return;
+    ExpectBoxes(program, "after ticking Taskbar", BST_UNCHECKED, BST_CHECKED, BST_CHECKED);
+    ExpectDesktop("after ticking Taskbar", kStartLook);
+    Exit(program);
+}
+
+void DesktopBox() {
+    Program program;
+    if (!Launch(program)) return;
+    if (!Click(program, kDesktop)) return;
+    ExpectBoxes(program, "after unticking Desktop", BST_UNCHECKED, BST_UNCHECKED, BST_CHECKED);
+    ExpectDesktop("after unticking Desktop", {&kStartPalette, "", kVisible, kHidden});
+    // The wallpaper the program brings back is the one stored at its start,
+    // whatever was chosen or stored since.
+    SetWallpaper(kOtherWallpaper);
+    StoreWallpaperSetting(kOtherWallpaper);
+    const bool clicked = Click(program, kDesktop);
+    StoreWallpaperSetting(kWallpaper);
+    if (!clicked) return;
+    ExpectBoxes(program, "after ticking Desktop", BST_UNCHECKED, BST_CHECKED, BST_CHECKED);
+    ExpectDesktop("after ticking Desktop with another wallpaper chosen meanwhile", kStartLook);
+    Exit(program);
+}
+
+void RestoreDefaultsNo() {
+    Program program;
+    if (!Launch(program)) return;
+    if (!RestoreDefaults(program, IDNO)) return;
+    ExpectDesktop("after answering No to Restore Default Colors", kStartLook);
+    if (!Click(program, kDuskColors) || !Exit(program)) return;
+    ExpectDesktop("after No, Dusk Colors and Exit", kStartLook);
+}
+
+void RestoreDefaultsYes() {
+    Program program;
+    if (!Launch(program)) return;
+    if (!Click(program, kDuskColors) || !RestoreDefaults(program, IDYES)) return;
+    ExpectDesktop("after answering Yes to Restore Default Colors",
+                  {&kDefaultScheme, kWallpaper, kVisible, kVisible});
+    ExpectBoxes(program, "after answering Yes", BST_CHECKED, BST_CHECKED, BST_CHECKED);
+    if (!Exit(program)) return;
+    ExpectDesktop("after Yes and Exit", {&kDefaultScheme, kWallpaper, kVisible, kVisible});
+}
+
+void DefaultsNightExit() {
+    Program program;
+    if (!Launch(program)) return;
+    if (!RestoreDefaults(program, IDYES) || !Click(program, kDuskColors)) return;
+    ExpectDesktop("after defaults, then Dusk Colors",
+                  {&kNightScheme, kWallpaper, kVisible, kVisible});
+    if (!Click(program, kDuskColors)) return;
+    ExpectDesktop("after defaults, then Dusk Colors ticked and unticked", kStartLook);
+    if (!Click(program, kDuskColors) || !Exit(program)) return;
+    ExpectDesktop("after defaults, then Dusk Colors and Exit",
+                  {&kNightScheme, kWallpaper, kVisible, kVisible});
+}
+
+void About() {
+    Program program;
+    if (!Launch(program)) return;
+    Command(program, kAbout);
+    HWND box = WaitMessageBox(program);
+    if (box == nullptr) return;
+    char caption[128], text[1024];
+    MessageBoxTexts(box, caption, text, sizeof text);
+    Expect(Same(caption, "Dusklens Version 1.5.0"),
+           "expected the About box titled \"Dusklens Version 1.5.0\", seen \"%s\"", caption);
+    Expect(Same(text, kAboutText), "expected the About text \"%s\", seen \"%s\"", kAboutText, text);
+    Expect(HasButton(box, IDOK) && !HasButton(box, IDYES) && !HasButton(box, IDNO),
+           "expected only an OK button in the About box, seen others");
+    Expect(!IsWindowEnabled(program.window),
+           "expected the main window disabled while the About box is open, seen it enabled");
+    if (!Answer(program, box, IDOK)) return;
+    Expect(IsWindowEnabled(program.window) != 0,
+           "expected the main window enabled after About closed, seen it disabled");
+    ExpectDesktop("after closing About", kStartLook);
+    Exit(program);
+}
+
+// Switches all three effects on, then closes the program with `close`.
+void ExitRestores(const char* how, void (*close)(const Program&)) {
+    Program program;
+    if (!Launch(program)) return;
+    if (!Click(program, kDuskColors) || !Click(program, kDesktop) || !Click(program, kTaskbar))
+        return;
+    ExpectDesktop("with all three effects on", {&kNightScheme, "", kHidden, kHidden});
+    close(program);
+    if (!WaitExit(program)) return;
+    ExpectDesktop(how, kStartLook);
+}
+
+void ExitByMenu() {
+    ExitRestores("after Exit", [](const Program& program) { Command(program, kExit); });
+}
+
+void ExitByClosing() {
+    ExitRestores("after WM_CLOSE",
+                 [](const Program& program) { PostMessageA(program.window, WM_CLOSE, 0, 0); });
+    PrepareDesktop();
+    ExitRestores("after the system menu's Close", [](const Program& program) {
+        PostMessageA(program.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+}
+
+void ExitUntouched() {
+    Program program;
+    if (!Launch(program)) return;
+    // Another program changes the desktop; exit re-applies the recorded state anyway.
+    SetColors(kDefaultScheme);
+    ShowTaskbar(false);
+    ShowIcons(false);
+    SetWallpaper(kOtherWallpaper);
+    if (!Exit(program)) return;
+    ExpectDesktop("after Exit with nothing clicked", kStartLook);
+}
+
+void StartedHidden() {
+    ShowTaskbar(false);
+    ShowIcons(false);
+    SetWallpaper("");
+    Program program;
+    if (!Launch(program)) return;
+    ExpectBoxes(program, "started hidden", BST_UNCHECKED, BST_UNCHECKED, BST_UNCHECKED);
+    if (!Click(program, kDesktop)) return;
+    ExpectDesktop("started hidden, then Desktop ticked",
+                  {&kStartPalette, kWallpaper, kHidden, kVisible});
+    if (!Click(program, kTaskbar)) return;
+    ExpectDesktop("started hidden, then Taskbar ticked", kStartLook);
+    if (!Exit(program)) return;
+    ExpectDesktop("started hidden, after Exit", {&kStartPalette, "", kHidden, kHidden});
+}
+
+void StartedNight() {
+    const Look nightLook = {&kNightScheme, kWallpaper, kVisible, kVisible};
+    SetColors(kNightScheme);
+    Program program;
+    if (!Launch(program)) return;
+    if (!Click(program, kDuskColors) || !Click(program, kDuskColors)) return;
+    ExpectDesktop("started under night colours, Dusk Colors ticked and unticked", nightLook);
+    if (!Exit(program)) return;
+    ExpectDesktop("started under night colours, after Exit", nightLook);
+
+    if (!Launch(program) || !RestoreDefaults(program, IDYES) || !Exit(program)) return;
+    ExpectDesktop("started under night colours, after defaults and Exit",
+                  {&kDefaultScheme, kWallpaper, kVisible, kVisible});
+}
+
+void ShellRestarted() {
+    Program program;
+    if (!Launch(program)) return;
+    HWND before = IconView();
+    if (!Expect(StartShell(true), "expected the stand-in shell to restart, seen it fail")) return;
+    Expect(IconView() != before,
+           "expected a new icon window after the restart, seen the old handle");
+    if (!Click(program, kDesktop)) return;
+    ExpectDesktop("after the shell restarted, Desktop unticked",
+                  {&kStartPalette, "", kVisible, kHidden});
+    if (!Expect(StartShell(false), "expected the stand-in shell to restart, seen it fail")) return;
+    if (!Exit(program)) return;
+    ExpectDesktop("after another restart and Exit", kStartLook);
+
+    // Started with the icons hidden: the new icon window is hidden at exit.
+    if (!StartShell(false)) return;
+    SetWallpaper("");
+    if (!Launch(program)) return;
+    if (!Expect(StartShell(true), "expected the stand-in shell to restart, seen it fail")) return;
+    if (!Exit(program)) return;
+    ExpectDesktop("started with icons hidden, shell restarted, after Exit",
+                  {&kStartPalette, "", kVisible, kHidden});
+}
+
+void NoIconWindow() {
+    StopShell();
+    Program program;
+    if (!Launch(program)) return;
+    ExpectBoxes(program, "started without an icon window", BST_UNCHECKED, BST_UNCHECKED,
+                BST_CHECKED);
+    if (!Click(program, kDesktop)) return;
+    ExpectDesktop("without an icon window, Desktop ticked",
+                  {&kStartPalette, kWallpaper, kVisible, kAny});
+    if (!Click(program, kDesktop)) return;
+    ExpectDesktop("without an icon window, Desktop unticked", {&kStartPalette, "", kVisible, kAny});
+    if (!Expect(StartShell(true), "expected the stand-in shell to start, seen it fail")) return;
+    if (!Exit(program)) return;
+    ExpectDesktop("after a shell started during the run and Exit",
+                  {&kStartPalette, "", kVisible, kHidden});
+}
+
+void Screenshots() {
+    Program program;
+    if (!Launch(program)) return;
+    Screenshot(program, "startup", kStartPalette.color[COLOR_MENUTEXT],
+               kStartPalette.color[COLOR_BTNFACE]);
+    if (!Click(program, kDuskColors)) return;
+    Screenshot(program, "night", kNightScheme.color[COLOR_MENUTEXT],
+               kNightScheme.color[COLOR_BTNFACE]);
+    if (!RestoreDefaults(program, IDYES)) return;
+    Screenshot(program, "default", kDefaultScheme.color[COLOR_MENUTEXT],
+               kDefaultScheme.color[COLOR_BTNFACE]);
+    Exit(program);
+}
+
+} // namespace
+
+const Scenario kScenarios[] = {
+    {"reported-version", ReportedVersion},
+    {"startup-boxes", StartupBoxes},
+    {"window", Window},
+    {"dusk-colors", DuskColors},
+    {"taskbar-box", TaskbarBox},
+    {"desktop-box", DesktopBox},
+    {"restore-defaults-no", RestoreDefaultsNo},
+    {"restore-defaults-yes", RestoreDefaultsYes},
+    {"defaults-night-exit", DefaultsNightExit},
+    {"about", About},
+    {"exit-menu", ExitByMenu},
+    {"exit-close", ExitByClosing},
+    {"exit-untouched", ExitUntouched},
+    {"started-hidden", StartedHidden},
+    {"started-night", StartedNight},
+    {"shell-restarted", ShellRestarted},
+    {"no-icon-window", NoIconWindow},
+    {"screenshots", Screenshots},
+};
+const int kScenarioCount = sizeof kScenarios / sizeof kScenarios[0];
+
+} // namespace e2e
