@@ -60,5 +60,8 @@ void RestoreDesktop() {
 
 int DusklensRun() {
     DLmodule::Main();
+    // Without its window the program could never be closed: it would wait
+    // for events forever, unseen. End at once instead.
+    if (DLform::Window() == 0) return 1;
     return platform::RunMessageLoop(DLform::PreTranslate);
 }

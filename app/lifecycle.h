@@ -12,5 +12,5 @@ void RestoreDesktop();
 } // namespace DLmodule
 
 // Start-up, then the event loop until the main window is gone; answers the
-// process's exit code.
+// process's exit code: 0, or 1 when the main window could not be created.
 int DusklensRun();

@@ -540,6 +540,7 @@ Handle CreateWindowExA(std::uint32_t exStyle, const char* className, const char*
     if (className == nullptr) return 0;
     const bool registered = S().classes.count(className) != 0;
     if (!registered && std::strcmp(className, "Button") != 0) return 0;
+    if (registered && !S().settings.mainWindowCreatable) return 0;
     if (parent != 0 && sim::Find(parent) == nullptr) return 0;
     sim::Window window;
     window.className = className;

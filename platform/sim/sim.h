@@ -168,6 +168,7 @@ struct Settings {
     std::uint16_t version[4] = {1, 5, 0, 0};
     std::string companyName = "Dusklens Project";
     bool versionReadable = true;
+    bool mainWindowCreatable = true; // false: no window of the registered class can be made
 };
 Settings& Config();
 

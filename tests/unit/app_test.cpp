@@ -138,6 +138,13 @@ TEST_F(DesktopTest, RunLoopsUntilTheWindowIsClosed) {
     EXPECT_EQ(sim::Log("SetSysColors").size(), 1u);
 }
 
+TEST_F(DesktopTest, WithoutItsWindowTheProgramEndsInsteadOfWaitingUnseen) {
+    sim::Config().mainWindowCreatable = false;
+    EXPECT_EQ(DusklensRun(), 1);
+    EXPECT_TRUE(sim::Log("RunMessageLoop").empty());
+    EXPECT_EQ(Changes(), Lines{Show(0, 5)}); // the missing window: nothing on the desktop
+}
+
 // --- Main window ---
 
 TEST_F(DesktopTest, WindowSitsInTheTopRightCornerOfAnyScreen) {
