@@ -242,6 +242,47 @@ void About() {
     Exit(program);
 }
 
+// The version information a user sees in the file's properties.
+void VersionInformation() {
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(session.program, &ignored);
+    static char block[8192];
+    if (!Expect(size != 0 && size <= sizeof block &&
+                    GetFileVersionInfoA(session.program, 0, size, block),
+                "expected version information in the program, seen none (%lu bytes)", size))
+        return;
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (VerQueryValueA(block, "\\", reinterpret_cast<void**>(&fixed), &length) && fixed) {
+        Expect(fixed->dwFileVersionMS == 0x00010005 && fixed->dwFileVersionLS == 0 &&
+                   fixed->dwProductVersionMS == 0x00010005 && fixed->dwProductVersionLS == 0,
+               "expected file and product version 1.5.0.0, seen %08lx.%08lx and %08lx.%08lx",
+               fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS,
+               fixed->dwProductVersionLS);
+    } else {
+        Fail("expected a numeric file version, seen none");
+    }
+    static const char* const kFields[][2] = {
+        {"FileVersion", "1.05"},
+        {"ProductVersion", "1.05"},
+        {"FileDescription", "32 bit .exe file for use with Windows 95/98"},
+        {"Comments", "Beta software. Use at your own risk."},
+        {"ProductName", "Dusklens"},
+        {"InternalName", "dusklens"},
+        {"OriginalFilename", "dusklens.exe"},
+        {"CompanyName", "The Dusklens developers"},
+    };
+    for (const auto& field : kFields) {
+        char query[96];
+        wsprintfA(query, "\\StringFileInfo\\040904B0\\%s", field[0]);
+        char* value = nullptr;
+        const bool found =
+            VerQueryValueA(block, query, reinterpret_cast<void**>(&value), &length) && value;
+        Expect(found && Same(value, field[1]), "expected %s \"%s\", seen \"%s\"", field[0],
+               field[1], found ? value : "(none)");
+    }
+}
+
 // Switches all three effects on, then closes the program with `close`.
 void ExitRestores(const char* how, void (*close)(const Program&)) {
     Program program;
@@ -378,6 +419,7 @@ const Scenario kScenarios[] = {
     {"restore-defaults-yes", RestoreDefaultsYes},
     {"defaults-night-exit", DefaultsNightExit},
     {"about", About},
+    {"version-information", VersionInformation},
     {"exit-menu", ExitByMenu},
     {"exit-close", ExitByClosing},
     {"exit-untouched", ExitUntouched},
