@@ -127,6 +127,21 @@ TEST_F(DesktopTest, TheWindowUnloadsOnceHoweverItIsClosed) {
     EXPECT_EQ(sim::WindowInfo(box), nullptr);
 }
 
+TEST_F(DesktopTest, LoggingOffPutsTheDesktopBackButACancelledLogOffDoesNot) {
+    Fresh({false, true});
+    DLmodule::Main();
+    const Handle main = DLform::Window();
+    sim::Click(Box(kTaskbarChk));
+    sim::ClearCalls();
+    DLform::WindowProcedure(main, platform::kWmEndSession, 0, 0);
+    EXPECT_EQ(Changes(), Lines{});
+    EXPECT_NE(sim::WindowInfo(main), nullptr);
+    DLform::WindowProcedure(main, platform::kWmEndSession, 1, 0);
+    EXPECT_EQ(Changes(), (Lines{Show(shellWindows.icons, 5), Spi(kWallpaper),
+                                Show(shellWindows.taskbar, 0), "SetSysColors(start)"}));
+    EXPECT_EQ(sim::WindowInfo(main), nullptr);
+}
+
 TEST_F(DesktopTest, RunLoopsUntilTheWindowIsClosed) {
     sim::WhenIdle([] { sim::Post(Box(kDuskcolorsChk), platform::kWmKeyDown, platform::kVkTab); });
     sim::WhenIdle([] {
