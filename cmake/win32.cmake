@@ -42,3 +42,7 @@ set_target_properties(dusklens PROPERTIES OUTPUT_NAME dusklens RUNTIME_OUTPUT_DI
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
   add_subdirectory(tests/e2e)
 endif()
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/bench/CMakeLists.txt)
+  add_subdirectory(bench)
+endif()
