@@ -11,39 +11,6 @@
 // writes this fresh process's system colours and wallpaper to FILE.
 #include "tests/e2e/harness.h"
 
-#include <cstdarg>
-
-namespace e2e {
-
-namespace {
-
-int failures; // failed checks of the running stage
-
-} // namespace
-
-void Fail(const char* format, ...) {
-    char text[1024];
-    va_list arguments;
-    va_start(arguments, format);
-    wvsprintfA(text, format, arguments);
-    va_end(arguments);
-    Line("  %s", text);
-    ++failures;
-}
-
-bool Expect(bool ok, const char* format, ...) {
-    if (ok) return true;
-    char text[1024];
-    va_list arguments;
-    va_start(arguments, format);
-    wvsprintfA(text, format, arguments);
-    va_end(arguments);
-    Fail("%s", text);
-    return false;
-}
-
-} // namespace e2e
-
 namespace {
 
 using namespace e2e;

@@ -7,14 +7,11 @@
 // writes this fresh process's system colours and wallpaper to FILE.
 #include "tests/e2e/harness.h"
 
-#include <cstdarg>
 #include <initializer_list>
 
 namespace e2e {
 
 namespace {
-
-int failures; // failed checks of the running scenario
 
 // The user's stored settings as found at the start of the session.
 char storedSettings[8192];
@@ -120,27 +117,6 @@ void PrepareDesktop() {
         Fail("expected the stand-in shell to start, seen it fail");
     }
     SetWallpaper(kWallpaper);
-}
-
-void Fail(const char* format, ...) {
-    char text[1024];
-    va_list arguments;
-    va_start(arguments, format);
-    wvsprintfA(text, format, arguments);
-    va_end(arguments);
-    Line("  %s", text);
-    ++failures;
-}
-
-bool Expect(bool ok, const char* format, ...) {
-    if (ok) return true;
-    char text[1024];
-    va_list arguments;
-    va_start(arguments, format);
-    wvsprintfA(text, format, arguments);
-    va_end(arguments);
-    Fail("%s", text);
-    return false;
 }
 
 bool ExpectDesktop(const char* when, const Look& look) {

@@ -110,6 +110,7 @@ void EndLeftoverPrograms();
 
 // Records a failed check of the running scenario and prints what was
 // expected and what was seen.
+extern int failures; // of the running scenario; the driver resets it
 void Fail(const char* format, ...);
 bool Expect(bool ok, const char* format, ...);
 
