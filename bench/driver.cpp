@@ -211,12 +211,8 @@ bool Repaint(const Program& program, HDC screen, HBRUSH marker) {
 
 void ReadMemory(const char* label) {
     Line("RSS %s", label);
-    char ack[MAX_PATH];
-    wsprintfA(ack, "%s\\%s.ack", session.acks, label);
-    const bool read =
-        WaitUntil(30000, [&] { return GetFileAttributesA(ack) != INVALID_FILE_ATTRIBUTES; });
-    DeleteFileA(ack);
-    Expect(read, "expected the runner to read the memory (%s), seen no answer in 30 s", label);
+    Expect(AwaitRunner(label, 30000),
+           "expected the runner to read the memory (%s), seen no answer in 30 s", label);
 }
 
 const char* Shown(bool visible) { return visible ? "visible" : "hidden"; }

@@ -702,11 +702,6 @@ Handle GetSysColorBrush(int element) {
     return element >= 0 && element < sim::kElements ? sim::kSysColorBrushes + element : 0;
 }
 
-int InvalidateRect(Handle window, const Rect* rect, int erase) {
-    Record("InvalidateRect", {Num(window), Ptr(rect), Num(erase)});
-    return window == 0 || sim::Find(window) != nullptr ? 1 : 0;
-}
-
 Handle SetFocus(Handle window) {
     Record("SetFocus", {Num(window)});
     if (window != 0 && sim::Find(window) == nullptr) return 0;

@@ -149,9 +149,6 @@ ColorRef SetBkColor(Handle dc, ColorRef color) {
     return ::SetBkColor(reinterpret_cast<HDC>(dc), color);
 }
 Handle GetSysColorBrush(int element) { return H(::GetSysColorBrush(element)); }
-int InvalidateRect(Handle window, const Rect* rect, int erase) {
-    return ::InvalidateRect(W(window), reinterpret_cast<const RECT*>(rect), erase);
-}
 Handle SetFocus(Handle window) { return H(::SetFocus(W(window))); }
 Handle GetParent(Handle window) { return H(::GetParent(W(window))); }
 short GetKeyState(int virtualKey) { return ::GetKeyState(virtualKey); }

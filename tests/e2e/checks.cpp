@@ -1,4 +1,5 @@
-// Failed checks: printed at once, counted for the running scenario or stage.
+// Failed checks, printed at once and counted for the running scenario or
+// stage, and the wait for the runner's answers.
 #include "tests/e2e/harness.h"
 
 #include <cstdarg>
@@ -15,6 +16,15 @@ void Fail(const char* format, ...) {
     va_end(arguments);
     Line("  %s", text);
     ++failures;
+}
+
+bool AwaitRunner(const char* name, DWORD patience) {
+    char ack[MAX_PATH];
+    wsprintfA(ack, "%s\\%s.ack", session.acks, name);
+    const bool answered =
+        WaitUntil(patience, [&] { return GetFileAttributesA(ack) != INVALID_FILE_ATTRIBUTES; });
+    DeleteFileA(ack);
+    return answered;
 }
 
 bool Expect(bool ok, const char* format, ...) {

@@ -195,12 +195,8 @@ bool Screenshot(const Program& program, const char* name, COLORREF text, COLORRE
         Append(request, numbers, sizeof request);
     }
     Line("%s", request);
-    char ack[MAX_PATH];
-    wsprintfA(ack, "%s\\%s.ack", session.acks, name);
-    const bool taken =
-        WaitUntil(60000, [&] { return GetFileAttributesA(ack) != INVALID_FILE_ATTRIBUTES; });
-    DeleteFileA(ack);
-    return Expect(taken, "expected the runner to take screenshot %s, seen no answer in 60 s", name);
+    return Expect(AwaitRunner(name, 60000),
+                  "expected the runner to take screenshot %s, seen no answer in 60 s", name);
 }
 
 } // namespace e2e

@@ -110,6 +110,10 @@ void EndLeftoverPrograms();
 
 // Records a failed check of the running scenario and prints what was
 // expected and what was seen.
+// Waits until the runner acknowledges the request `name` (a file
+// ACK-FOLDER\name.ack, removed again); false after `patience` ms.
+bool AwaitRunner(const char* name, DWORD patience);
+
 extern int failures; // of the running scenario; the driver resets it
 void Fail(const char* format, ...);
 bool Expect(bool ok, const char* format, ...);
