@@ -10,7 +10,16 @@ add_link_options(${DUSKLENS_SANITIZERS})
 add_library(dusklens_core STATIC ${DUSKLENS_CORE_SOURCES})
 target_include_directories(dusklens_core PUBLIC ${CMAKE_SOURCE_DIR})
 
-add_library(platform_sim STATIC platform/sim/sim.cpp)
+add_library(platform_sim STATIC
+    platform/sim/appearance.cpp
+    platform/sim/calls.cpp
+    platform/sim/events.cpp
+    platform/sim/gdi.cpp
+    platform/sim/menus.cpp
+    platform/sim/process.cpp
+    platform/sim/registry.cpp
+    platform/sim/toolkit.cpp
+    platform/sim/windows.cpp)
 target_include_directories(platform_sim PUBLIC ${CMAKE_SOURCE_DIR})
 
 add_subdirectory(tests/unit)

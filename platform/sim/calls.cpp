@@ -1,0 +1,83 @@
+// The log of every platform call the program makes, the one desktop state the
+// other files here share, and Reset.
+#include "platform/sim/state.h"
+
+namespace sim {
+
+// Never destroyed: the program's globals may free memory after main returns.
+State& S() {
+    static State* state = new State();
+    return *state;
+}
+
+namespace {
+Handle nextHandle = 0x10000;
+} // namespace
+
+Handle NewHandle() { return nextHandle += 4; }
+
+Arg Num(std::int64_t number) {
+    Arg arg;
+    arg.number = number;
+    return arg;
+}
+
+Arg Str(const char* text) {
+    Arg arg;
+    arg.kind = text == nullptr ? Arg::Kind::Null : Arg::Kind::Text;
+    if (text != nullptr) arg.text = text;
+    return arg;
+}
+
+Arg Ptr(bool present) {
+    Arg arg;
+    arg.kind = present ? Arg::Kind::Pointer : Arg::Kind::Null;
+    return arg;
+}
+
+void Record(const char* name, std::vector<Arg> args) {
+    S().calls.push_back(Call{name, static_cast<std::vector<Arg>&&>(args)});
+}
+
+std::string Call::str() const {
+    std::string out = name + "(";
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const Arg& arg = args[i];
+        if (i > 0) out += ", ";
+        switch (arg.kind) {
+        case Arg::Kind::Number: out += std::to_string(arg.number); break;
+        case Arg::Kind::Text: out += "\"" + arg.text + "\""; break;
+        case Arg::Kind::Null: out += "null"; break;
+        case Arg::Kind::Pointer: out += "ptr"; break;
+        case Arg::Kind::List:
+            out += "{";
+            for (std::size_t k = 0; k < arg.list.size(); ++k)
+                out += (k > 0 ? ", " : "") + std::to_string(arg.list[k]);
+            out += "}";
+            break;
+        }
+    }
+    return out + ")";
+}
+
+const std::vector<Call>& Calls() { return S().calls; }
+
+std::vector<Call> CallsTo(const std::string& name) {
+    std::vector<Call> found;
+    for (const Call& call : S().calls)
+        if (call.name == name) found.push_back(call);
+    return found;
+}
+
+std::vector<std::string> Log(const std::string& name) {
+    std::vector<std::string> lines;
+    for (const Call& call : CallsTo(name))
+        lines.push_back(call.str());
+    return lines;
+}
+
+void ClearCalls() { S().calls.clear(); }
+
+void Reset() { S() = State(); }
+
+} // namespace sim

@@ -1,0 +1,134 @@
+// The registry: keys and their values as tests set them up, and the program
+// opening keys, reading values and closing keys again.
+#include "platform/sim/state.h"
+
+#include <cctype>
+#include <cstring>
+
+namespace sim {
+
+namespace {
+
+constexpr platform::Status kErrorFileNotFound = 2;
+constexpr platform::Status kErrorAccessDenied = 5;
+constexpr platform::Status kErrorInvalidHandle = 6;
+constexpr platform::Status kErrorInvalidParameter = 87;
+constexpr platform::Status kErrorMoreData = 234;
+
+std::string Lower(const std::string& text) {
+    std::string lower = text;
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower;
+}
+
+bool IsRoot(Handle key) { return key >= 0x80000000u && key <= 0x80000006u; }
+
+std::string KeyName(Handle root, const std::string& path) {
+    return path.empty() ? std::to_string(root) : std::to_string(root) + "\\" + Lower(path);
+}
+
+} // namespace
+
+void AddKey(Handle root, const std::string& path) { S().registry[KeyName(root, path)]; }
+
+void SetValue(Handle root, const std::string& path, const std::string& name, std::uint32_t type,
+              std::vector<std::uint8_t> bytes) {
+    S().registry[KeyName(root, path)].values[Lower(name)] =
+        RegValue{type, static_cast<std::vector<std::uint8_t>&&>(bytes)};
+}
+
+void SetText(Handle root, const std::string& path, const std::string& name, const std::string& text,
+             bool terminated) {
+    std::vector<std::uint8_t> bytes(text.begin(), text.end());
+    if (terminated) bytes.push_back(0);
+    SetValue(root, path, name, platform::kRegSz, bytes);
+}
+
+void SetNumber(Handle root, const std::string& path, const std::string& name, std::uint64_t value,
+               std::size_t bytes) {
+    std::vector<std::uint8_t> data;
+    for (std::size_t i = 0; i < bytes; ++i)
+        data.push_back(static_cast<std::uint8_t>(value >> 8 * i));
+    SetValue(root, path, name, platform::kRegDword, data);
+}
+
+void RefuseKey(Handle root, const std::string& path) {
+    S().registry[KeyName(root, path)].refuses = true;
+}
+
+void FailNextDataQuery(platform::Status status) { S().failDataQuery = status; }
+
+std::optional<RegValue> Value(Handle root, const std::string& path, const std::string& name) {
+    auto key = S().registry.find(KeyName(root, path));
+    if (key == S().registry.end()) return std::nullopt;
+    auto value = key->second.values.find(Lower(name));
+    if (value == key->second.values.end()) return std::nullopt;
+    return value->second;
+}
+
+int OpenKeys() { return static_cast<int>(S().openKeys.size()); }
+
+} // namespace sim
+
+namespace platform {
+
+Status RegOpenKeyExA(Handle root, const char* subKey, std::uint32_t options, std::uint32_t access,
+                     Handle* key) {
+    Record("RegOpenKeyExA", {Num(root), Str(subKey), Num(options), Num(access),
+                             key == nullptr ? Ptr(false) : Num(static_cast<std::int64_t>(*key))});
+    std::string base;
+    if (sim::IsRoot(root))
+        base = std::to_string(root);
+    else if (S().openKeys.count(root) != 0)
+        base = S().openKeys[root];
+    else
+        return sim::kErrorInvalidHandle;
+    if (key == nullptr) return sim::kErrorInvalidParameter;
+    const std::string path =
+        subKey == nullptr || *subKey == '\0' ? base : base + "\\" + sim::Lower(subKey);
+    auto found = S().registry.find(path);
+    if (found == S().registry.end()) return sim::kErrorFileNotFound;
+    if (found->second.refuses) return sim::kErrorAccessDenied;
+    *key = sim::NewHandle();
+    S().openKeys[*key] = path;
+    return 0;
+}
+
+Status RegQueryValueExA(Handle key, const char* valueName, std::uint32_t* reserved,
+                        std::uint32_t* type, std::uint8_t* data, std::uint32_t* size) {
+    Record("RegQueryValueExA", {Num(key), Str(valueName), Ptr(reserved), Ptr(type), Ptr(data),
+                                size == nullptr ? Ptr(false) : Num(*size)});
+    auto open = S().openKeys.find(key);
+    if (open == S().openKeys.end()) return sim::kErrorInvalidHandle;
+    if (reserved != nullptr || (data != nullptr && size == nullptr))
+        return sim::kErrorInvalidParameter;
+    const auto& values = S().registry[open->second].values;
+    auto found = values.find(sim::Lower(valueName == nullptr ? "" : valueName));
+    if (found == values.end()) return sim::kErrorFileNotFound;
+    const sim::RegValue& value = found->second;
+    const auto needed = static_cast<std::uint32_t>(value.bytes.size());
+    if (type != nullptr) *type = value.type;
+    if (data == nullptr) {
+        if (size != nullptr) *size = needed;
+        return 0;
+    }
+    if (const Status failure = S().failDataQuery) {
+        S().failDataQuery = 0;
+        return failure;
+    }
+    // Windows leaves the buffer's contents undefined when it is too small;
+    // filling it up to *size shows a caller that trusts them anyway.
+    const std::uint32_t copied = *size < needed ? *size : needed;
+    if (copied > 0) std::memcpy(data, value.bytes.data(), copied);
+    const Status status = *size < needed ? sim::kErrorMoreData : 0;
+    *size = needed;
+    return status;
+}
+
+Status RegCloseKey(Handle key) {
+    Record("RegCloseKey", {Num(key)});
+    return S().openKeys.erase(key) != 0 ? 0 : sim::kErrorInvalidHandle;
+}
+
+} // namespace platform

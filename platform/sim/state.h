@@ -1,0 +1,78 @@
+// The simulated desktop's state and the helpers the files of platform/sim
+// share; tests reach it only through sim.h.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/sim/sim.h"
+
+namespace sim {
+
+struct Key {
+    bool refuses = false;
+    std::map<std::string, RegValue> values; // by lower-case name
+};
+
+struct State {
+    State() {
+        // The user's own scheme: no entry equals the night or the standard one.
+        for (int i = 0; i < kElements; ++i)
+            colors[i] = 0xA00000 + 0x0101 * i;
+    }
+    std::vector<Call> calls;
+    std::map<Handle, Window> windows;
+    std::vector<Handle> topLevel; // search order of FindWindowA
+    std::map<std::string, platform::WindowProc> classes;
+    std::map<Handle, Menu> menus;
+    std::map<Handle, DcColors> dcColors;
+    std::set<Handle> openDcs;
+    Colors colors{};
+    std::optional<std::string> wallpaper = std::string();
+    std::map<std::string, Key> registry; // by lower-case full name
+    std::map<Handle, std::string> openKeys;
+    platform::Status failDataQuery = 0;
+    Settings settings;
+    Shell shell;
+    int failAllocations = 0;
+    int liveAllocations = 0;
+    Handle focus = 0;
+    std::set<int> keysDown;
+    std::deque<platform::Message> queue;
+    std::deque<std::function<void()>> idleActions;
+    bool quitPosted = false;
+    int exitCode = 0;
+};
+
+State& S();
+Handle NewHandle();
+
+Arg Num(std::int64_t number);
+Arg Str(const char* text);
+Arg Ptr(bool present);
+void Record(const char* name, std::vector<Arg> args);
+
+Window* Find(Handle window);
+Handle Insert(Window window);
+// Takes a window and its children off the desktop without telling anyone.
+void Remove(Handle handle);
+// Hands a message to the window's procedure as the toolkit would.
+platform::LResult Deliver(Handle handle, unsigned message, platform::WParam wParam,
+                          platform::LParam lParam);
+
+} // namespace sim
+
+// For the platform functions each file defines over the state above.
+namespace platform {
+
+using sim::Num;
+using sim::Ptr;
+using sim::Record;
+using sim::S;
+using sim::Str;
+
+} // namespace platform

@@ -1,0 +1,137 @@
+// The window toolkit: window classes, creating and destroying windows, handing
+// them messages, frame sizes, screen metrics and the keyboard focus.
+#include "platform/sim/state.h"
+
+#include <cstring>
+
+namespace sim {
+
+namespace {
+
+platform::LResult ButtonMessage(Window& box, unsigned message, platform::WParam wParam) {
+    switch (message) {
+    case platform::kBmSetCheck: box.check = static_cast<int>(wParam); return 0;
+    case platform::kBmGetCheck: return box.check;
+    case platform::kWmSetFont: box.font = wParam; return 0;
+    default: return 0;
+    }
+}
+
+// WM_DESTROY once to the window, then its children go, then the window.
+bool Destroy(Handle handle) {
+    Window* window = Find(handle);
+    if (window == nullptr || window->destroying) return false;
+    window->destroying = true;
+    Deliver(handle, platform::kWmDestroy, 0, 0);
+    if ((window = Find(handle)) == nullptr) return true;
+    const std::vector<Handle> children = window->children;
+    for (Handle child : children)
+        Destroy(child);
+    Remove(handle);
+    return true;
+}
+
+} // namespace
+
+platform::LResult Deliver(Handle handle, unsigned message, platform::WParam wParam,
+                          platform::LParam lParam) {
+    Window* window = Find(handle);
+    if (window == nullptr) return 0;
+    auto registered = S().classes.find(window->className);
+    if (registered != S().classes.end()) return registered->second(handle, message, wParam, lParam);
+    if (window->className == "Button") return ButtonMessage(*window, message, wParam);
+    return 0;
+}
+
+Handle Focus() { return S().focus; }
+
+Settings& Config() { return S().settings; }
+
+} // namespace sim
+
+namespace platform {
+
+bool RegisterMainClass(const char* className, WindowProc procedure) {
+    Record("RegisterMainClass", {Str(className), Ptr(procedure != nullptr)});
+    if (className == nullptr || procedure == nullptr) return false;
+    S().classes[className] = procedure;
+    return true;
+}
+
+Handle CreateWindowExA(std::uint32_t exStyle, const char* className, const char* title,
+                       std::uint32_t style, int x, int y, int width, int height, Handle parent,
+                       std::uintptr_t menuOrId) {
+    Record("CreateWindowExA",
+           {Num(exStyle), Str(className), Str(title), Num(style), Num(x), Num(y), Num(width),
+            Num(height), Num(parent), Num(static_cast<std::int64_t>(menuOrId))});
+    if (className == nullptr) return 0;
+    const bool registered = S().classes.count(className) != 0;
+    if (!registered && std::strcmp(className, "Button") != 0) return 0;
+    if (registered && !S().settings.mainWindowCreatable) return 0;
+    if (parent != 0 && sim::Find(parent) == nullptr) return 0;
+    sim::Window window;
+    window.className = className;
+    window.title = title == nullptr ? "" : title;
+    window.style = style;
+    window.parent = parent;
+    window.id = (style & kWsChild) != 0 ? menuOrId : 0;
+    window.visible = (style & kWsVisible) != 0;
+    window.menu = (style & kWsChild) == 0 ? menuOrId : 0;
+    window.rect = Rect{x, y, x + width, y + height};
+    const Handle handle = sim::Insert(window);
+    if (sim::Deliver(handle, kWmCreate, 0, 0) == -1) {
+        sim::Destroy(handle);
+        return 0;
+    }
+    return handle;
+}
+
+int DestroyWindow(Handle window) {
+    Record("DestroyWindow", {Num(window)});
+    return sim::Destroy(window) ? 1 : 0;
+}
+
+LResult DefWindowProcA(Handle window, unsigned message, WParam wParam, LParam lParam) {
+    Record("DefWindowProcA",
+           {Num(window), Num(message), Num(static_cast<std::int64_t>(wParam)), Num(lParam)});
+    if (message == kWmClose) sim::Destroy(window);
+    return 0;
+}
+
+LResult SendMessageA(Handle window, unsigned message, WParam wParam, LParam lParam) {
+    Record("SendMessageA",
+           {Num(window), Num(message), Num(static_cast<std::int64_t>(wParam)), Num(lParam)});
+    return sim::Deliver(window, message, wParam, lParam);
+}
+
+int AdjustWindowRectEx(Rect* rect, std::uint32_t style, int hasMenu, std::uint32_t exStyle) {
+    if (rect == nullptr) {
+        Record("AdjustWindowRectEx", {Ptr(false), Num(style), Num(hasMenu), Num(exStyle)});
+        return 0;
+    }
+    Record("AdjustWindowRectEx", {Num(rect->left), Num(rect->top), Num(rect->right),
+                                  Num(rect->bottom), Num(style), Num(hasMenu), Num(exStyle)});
+    const sim::Settings& settings = S().settings;
+    rect->left -= settings.frame;
+    rect->right += settings.frame;
+    rect->bottom += settings.frame;
+    rect->top -= settings.frame + ((style & kWsCaption) == kWsCaption ? settings.caption : 0) +
+                 (hasMenu != 0 ? settings.menu : 0);
+    return 1;
+}
+
+int GetSystemMetrics(int index) {
+    Record("GetSystemMetrics", {Num(index)});
+    if (index == kSmCxScreen) return S().settings.screenWidth;
+    return 0;
+}
+
+Handle SetFocus(Handle window) {
+    Record("SetFocus", {Num(window)});
+    if (window != 0 && sim::Find(window) == nullptr) return 0;
+    const Handle previous = S().focus;
+    S().focus = window;
+    return previous;
+}
+
+} // namespace platform

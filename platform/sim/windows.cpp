@@ -1,0 +1,151 @@
+// Windows on the simulated desktop, the shell's and the program's: their tree,
+// finding them, showing, hiding and moving them.
+#include "platform/sim/state.h"
+
+#include <algorithm>
+
+namespace sim {
+
+namespace {
+constexpr unsigned kSwpNoMove = 0x0002;
+} // namespace
+
+Window* Find(Handle window) {
+    auto found = S().windows.find(window);
+    return found == S().windows.end() ? nullptr : &found->second;
+}
+
+Handle Insert(Window window) {
+    const Handle handle = NewHandle();
+    if (Window* parent = Find(window.parent))
+        parent->children.push_back(handle);
+    else
+        S().topLevel.push_back(handle);
+    S().windows[handle] = static_cast<Window&&>(window);
+    return handle;
+}
+
+void Remove(Handle handle) {
+    Window* window = Find(handle);
+    if (window == nullptr) return;
+    const std::vector<Handle> children = window->children;
+    for (Handle child : children)
+        Remove(child);
+    std::vector<Handle>& siblings =
+        Find(window->parent) != nullptr ? Find(window->parent)->children : S().topLevel;
+    siblings.erase(std::find(siblings.begin(), siblings.end(), handle));
+    if (S().focus == handle) S().focus = 0;
+    S().windows.erase(handle);
+}
+
+Shell StartShell(const ShellOptions& options) {
+    Shell& shell = S().shell;
+    shell.taskbar = AddWindow("Shell_TrayWnd", "", 0, options.taskbarVisible);
+    shell.desktop = AddWindow("Progman", "Program Manager");
+    shell.icons = options.iconWindow
+                      ? AddWindow("SHELLDLL_DefView", "", shell.desktop, options.iconsVisible)
+                      : 0;
+    return shell;
+}
+
+void StopShell() {
+    Remove(S().shell.taskbar);
+    Remove(S().shell.desktop);
+    S().shell = Shell();
+}
+
+Shell RestartShell() {
+    StopShell();
+    return StartShell();
+}
+
+Handle AddWindow(const std::string& className, const std::string& title, Handle parent,
+                 bool visible) {
+    Window window;
+    window.className = className;
+    window.title = title;
+    window.parent = parent;
+    window.visible = visible;
+    return Insert(static_cast<Window&&>(window));
+}
+
+const Window* WindowInfo(Handle window) { return Find(window); }
+
+Handle ChildWithId(Handle parent, std::uintptr_t id) {
+    const Window* window = Find(parent);
+    if (window == nullptr) return 0;
+    for (Handle child : window->children)
+        if (Find(child)->id == id) return child;
+    return 0;
+}
+
+} // namespace sim
+
+namespace platform {
+
+Handle FindWindowA(const char* className, const char* windowTitle) {
+    Record("FindWindowA", {Str(className), Str(windowTitle)});
+    for (Handle handle : S().topLevel) {
+        const sim::Window& window = *sim::Find(handle);
+        if ((className == nullptr || window.className == className) &&
+            (windowTitle == nullptr || window.title == windowTitle))
+            return handle;
+    }
+    return 0;
+}
+
+Handle GetWindow(Handle window, int command) {
+    Record("GetWindow", {Num(window), Num(command)});
+    const sim::Window* found = sim::Find(window);
+    if (found == nullptr || command != kGwChild || found->children.empty()) return 0;
+    return found->children.front();
+}
+
+int IsWindowVisible(Handle window) {
+    Record("IsWindowVisible", {Num(window)});
+    if (window == 0) return 0;
+    for (Handle h = window; h != 0; h = sim::Find(h)->parent)
+        if (sim::Find(h) == nullptr || !sim::Find(h)->visible) return 0;
+    return 1;
+}
+
+int ShowWindow(Handle window, int showCommand) {
+    Record("ShowWindow", {Num(window), Num(showCommand)});
+    sim::Window* found = sim::Find(window);
+    if (found == nullptr) return 0;
+    const bool was = found->visible;
+    found->visible = showCommand != kSwHide;
+    return was ? 1 : 0;
+}
+
+int GetWindowRect(Handle window, Rect* rect) {
+    Record("GetWindowRect", {Num(window), Ptr(rect)});
+    const sim::Window* found = sim::Find(window);
+    if (found == nullptr || rect == nullptr) return 0;
+    *rect = found->rect;
+    return 1;
+}
+
+int SetWindowPos(Handle window, Handle insertAfter, int x, int y, int width, int height,
+                 unsigned flags) {
+    Record("SetWindowPos",
+           {Num(window), Num(insertAfter), Num(x), Num(y), Num(width), Num(height), Num(flags)});
+    sim::Window* found = sim::Find(window);
+    if (found == nullptr) return 0;
+    Rect& rect = found->rect;
+    if ((flags & kSwpNoSize) == 0) {
+        rect.right = rect.left + width;
+        rect.bottom = rect.top + height;
+    }
+    if ((flags & sim::kSwpNoMove) == 0)
+        rect = Rect{x, y, x + rect.right - rect.left, y + rect.bottom - rect.top};
+    return 1;
+}
+
+Handle GetParent(Handle window) {
+    Record("GetParent", {Num(window)});
+    const sim::Window* found = sim::Find(window);
+    return found == nullptr ? 0 : found->parent;
+}
+
+} // namespace platform
