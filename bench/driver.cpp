@@ -9,7 +9,7 @@
 //   END failures
 //   driver.exe probe FILE
 // writes this fresh process's system colours and wallpaper to FILE.
-#include "tests/e2e/harness.h"
+#include "winehost/harness.h"
 
 namespace {
 

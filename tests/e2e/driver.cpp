@@ -1,11 +1,13 @@
 // The end-to-end driver, run by tests/e2e/run inside a Wine virtual desktop:
-//   driver.exe run PROGRAM ACK-FOLDER win98|win10 [SCENARIO]
-// runs the scenarios against PROGRAM and prints one PASS or FAIL line per
-// scenario, details indented below a failure, SHOT lines asking the runner
-// for screenshots, and finally "END passed failed".
+//   driver.exe run PROGRAM SHELL ACK-FOLDER VERSION [SCENARIO]
+// runs the scenarios against PROGRAM, with SHELL as the stand-in shell and
+// VERSION (win95, win98, win7, win10) the Windows the prefix reports, and prints one PASS or FAIL
+// line per scenario, details indented below a failure, SHOT lines asking the runner for
+// screenshots, and finally "END passed failed".
 //   driver.exe probe FILE
 // writes this fresh process's system colours and wallpaper to FILE.
-#include "tests/e2e/harness.h"
+#include "tests/e2e/scenarios.h"
+#include "winehost/harness.h"
 
 #include <initializer_list>
 
@@ -209,16 +211,12 @@ extern "C" void DriverEntry() {
     if (Same(mode, "probe") && Argument(2, session.probe, MAX_PATH))
         ExitProcess(RunProbe(session.probe));
     if (!Same(mode, "run") || !Argument(2, session.program, MAX_PATH) ||
-        !Argument(3, session.acks, MAX_PATH) || !Argument(4, session.windows, 16)) {
-        Line("usage: driver.exe run PROGRAM ACK-FOLDER win98|win10 [SCENARIO] | probe FILE");
+        !Argument(3, session.shell, MAX_PATH) || !Argument(4, session.acks, MAX_PATH) ||
+        !Argument(5, session.windows, 16)) {
+        Line("usage: driver.exe run PROGRAM SHELL ACK-FOLDER VERSION [SCENARIO] | probe FILE");
         ExitProcess(2);
     }
-    Argument(5, only, sizeof only);
-    Copy(session.shell, session.driver, MAX_PATH);
-    char* name = session.shell + lstrlenA(session.shell);
-    while (name > session.shell && name[-1] != '\\')
-        --name;
-    Copy(name, "shell.exe", MAX_PATH - static_cast<int>(name - session.shell));
+    Argument(6, only, sizeof only);
     GetTempPathA(MAX_PATH, session.probe);
     Append(session.probe, "dusklens-e2e-probe.bin", MAX_PATH);
     ExitProcess(static_cast<UINT>(RunScenarios(only)));

@@ -1,7 +1,8 @@
 // The scenarios: each starts on a prepared desktop (start-up palette, taskbar
 // and icons visible, the stored wallpaper applied) and leaves it to the
 // driver to check that the user's stored settings were not touched.
-#include "tests/e2e/harness.h"
+#include "tests/e2e/scenarios.h"
+#include "winehost/harness.h"
 
 namespace e2e {
 
@@ -41,21 +42,35 @@ bool RestoreDefaults(const Program& program, int answer) {
     return Answer(program, box, answer);
 }
 
+// What the program is told by GetVersionEx under each Windows version the
+// prefix can report. Without a manifest, Windows 8 and later say 6.2.
+struct ReportedWindows {
+    const char* name;
+    DWORD platform, major, minor;
+};
+constexpr ReportedWindows kReportedWindows[] = {
+    {"win95", VER_PLATFORM_WIN32_WINDOWS, 4, 0},
+    {"win98", VER_PLATFORM_WIN32_WINDOWS, 4, 10},
+    {"win7", VER_PLATFORM_WIN32_NT, 6, 1},
+    {"win10", VER_PLATFORM_WIN32_NT, 6, 2},
+};
+
 void ReportedVersion() {
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof version;
     GetVersionExA(&version);
-    if (Same(session.windows, "win98")) {
-        Expect(version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS && version.dwMajorVersion == 4 &&
-                   version.dwMinorVersion == 10,
-               "expected Windows 98 (4.10, Windows platform), seen %lu.%lu on platform %lu",
+    for (const ReportedWindows& expected : kReportedWindows) {
+        if (!Same(session.windows, expected.name)) continue;
+        Expect(version.dwPlatformId == expected.platform &&
+                   version.dwMajorVersion == expected.major &&
+                   version.dwMinorVersion == expected.minor,
+               "expected %s as %lu.%lu on platform %lu, seen %lu.%lu on platform %lu",
+               expected.name, expected.major, expected.minor, expected.platform,
                version.dwMajorVersion, version.dwMinorVersion, version.dwPlatformId);
-    } else {
-        // Without a manifest Windows 10 reports itself as 6.2.
-        Expect(version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion >= 6,
-               "expected Windows NT 6.2 or later, seen %lu.%lu on platform %lu",
-               version.dwMajorVersion, version.dwMinorVersion, version.dwPlatformId);
+        return;
     }
+    Fail("expected win95, win98, win7 or win10 as the reported version, seen \"%s\"",
+         session.windows);
 }
 
 void StartupBoxes() {

@@ -1,4 +1,4 @@
-#include "tests/e2e/harness.h"
+#include "winehost/harness.h"
 
 namespace e2e {
 

@@ -1,4 +1,4 @@
-#include "tests/e2e/support.h"
+#include "winehost/support.h"
 
 #include <cstdarg>
 

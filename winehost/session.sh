@@ -1,15 +1,21 @@
 # shellcheck shell=bash
 # Wine session machinery shared by tests/e2e/run, bench/run and scripts/run:
-# a private 32-bit prefix, a private X display, a virtual desktop running one
-# Windows program whose output is followed line by line, and cleanup of
-# everything started, by pid. Source it; it is safe under `set -eu`.
+# which build this machine can run, a private prefix per build, a private X
+# display, a virtual desktop running one Windows program whose output is
+# followed line by line, and cleanup of everything started, by pid. Source
+# it; it is safe under `set -eu`.
 #
-#   wine_session_init WORK    prefix in WORK/prefix, logs in WORK
+#   wine_session_init WORK    logs and prefixes under WORK
 #   wine_session_traps        cleanup on exit; Ctrl+C and TERM exit with 130
+#   wine_session_build BUILD  win32 or win64: its loader, prefix and logs
+#
+# Builds: win32 is the shipped 32-bit program, in a 32-bit prefix; win64 is
+# its 64-bit twin, in a 64-bit prefix, for machines that run no 32-bit
+# programs. The loaders can be named with DUSKLENS_WINE32 and DUSKLENS_WINE64.
 
 wine_session_init() { # work
     wine_session_work=$1
-    export WINEPREFIX=$1/prefix WINEARCH=win32 WINEDEBUG=-all
+    export WINEDEBUG=-all
     # No Mono or Gecko installer dialogs in a fresh prefix.
     export WINEDLLOVERRIDES="mscoree,mshtml="
     wine_session_pids=()
@@ -17,9 +23,81 @@ wine_session_init() { # work
     wine_session_desktop_pid=
     wine_session_out=
     wine_session_partial=
+    wine_session_wine=
+    wine_session_dir=$1
     # shellcheck disable=SC2034 # read by the sourcing script
     wine_session_line=
     mkdir -p "$1"
+}
+
+# The Wine loader of each build. Debian's /usr/bin/wine takes the 32-bit
+# loader whenever it is installed, even where the kernel cannot run it, so
+# the 64-bit prefix is always given the 64-bit loader by name.
+wine_session_loader() { # build
+    local named candidate
+    if [[ $1 == win32 ]]; then
+        named=${DUSKLENS_WINE32:-}
+        set -- /usr/lib/wine/wine wine
+    else
+        named=${DUSKLENS_WINE64:-}
+        set -- /usr/lib/wine/wine64 wine64 wine
+    fi
+    if [[ -n $named ]]; then
+        echo "$named"
+        return
+    fi
+    for candidate in "$@"; do
+        if [[ $candidate == /* ]]; then
+            [[ -e $candidate ]] && echo "$candidate" && return
+        else
+            command -v "$candidate" && return
+        fi
+    done
+    echo "$1"
+}
+
+# Whether this machine runs 32-bit Wine, found by running its loader rather
+# than by guessing from the packages; covers "not installed" and "installed
+# but refused by the kernel". Answers 0 or 1, and says why in
+# wine_session_why: the loader's own words when it failed.
+wine_session_can_run_win32() {
+    local loader output
+    loader=$(wine_session_loader win32)
+    if [[ ! -e $loader ]]; then
+        wine_session_why="no 32-bit Wine: $loader is not installed"
+        return 1
+    fi
+    if ! output=$("$loader" --version 2>&1 </dev/null); then
+        output=${output//$'\n'/ }
+        wine_session_why="32-bit Wine does not run here: $loader --version says: ${output:-nothing}"
+        return 1
+    fi
+    wine_session_why="32-bit Wine runs here ($output)"
+    return 0
+}
+
+# The build a single run should use: the shipped 32-bit program where the
+# machine runs it, otherwise the twin. Sets wine_session_choice and
+# wine_session_why.
+wine_session_choose() {
+    if wine_session_can_run_win32; then
+        wine_session_choice=win32
+    else
+        wine_session_choice=win64
+    fi
+}
+
+# Selects BUILD: its loader, its own prefix in WORK/BUILD/prefix and its
+# logs in WORK/BUILD (wine_session_dir). Ends what the previous build's
+# prefix still runs.
+wine_session_build() { # build
+    [[ -n $wine_session_wine ]] && wine_session_end
+    wine_session_build=$1
+    wine_session_dir=$wine_session_work/$1
+    wine_session_wine=$(wine_session_loader "$1")
+    export WINEPREFIX=$wine_session_dir/prefix WINELOADER=$wine_session_wine
+    if [[ $1 == win32 ]]; then export WINEARCH=win32; else export WINEARCH=win64; fi
+    mkdir -p "$wine_session_dir"
 }
 
 # Ends everything this session started; nothing here may stop it half-way
@@ -27,7 +105,7 @@ wine_session_init() { # work
 wine_session_cleanup() {
     local pid
     for pid in "${wine_session_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    if [[ -d $WINEPREFIX ]]; then wineserver -k 2>/dev/null || true; fi
+    if [[ -d ${WINEPREFIX:-} ]]; then wineserver -k 2>/dev/null || true; fi
     if [[ -n $wine_session_xvfb_pid ]]; then kill "$wine_session_xvfb_pid" 2>/dev/null || true; fi
     wait 2>/dev/null || true
 }
@@ -39,8 +117,9 @@ wine_session_traps() {
 
 wine_session_winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
-# Quiet wine invocations; they never read from the terminal.
-wine_session_quietly() { "$@" </dev/null >>"$wine_session_work/wine.log" 2>&1; }
+# The selected build's loader, quietly: output goes to WORK/BUILD/wine.log,
+# and it never reads from the terminal.
+wine_session_quietly() { "$wine_session_wine" "$@" </dev/null >>"$wine_session_dir/wine.log" 2>&1; }
 
 # A display of our own: -displayfd picks a free number and writes it when
 # ready. Exports DISPLAY; fails when Xvfb does not come up (WORK/xvfb.log).
@@ -59,12 +138,16 @@ wine_session_xvfb() {
     export DISPLAY
 }
 
-# Creates the prefix on first use.
+# Creates the selected build's prefix on first use and waits until Wine has
+# finished with it.
 wine_session_prefix() {
-    [[ -f $WINEPREFIX/system.reg ]] || wine_session_quietly wineboot -i
+    [[ -f $WINEPREFIX/system.reg ]] && return 0
+    wine_session_quietly wineboot -i || return 1
+    wineserver -w 2>/dev/null || true
+    [[ -f $WINEPREFIX/system.reg ]]
 }
 
-# The Windows version the prefix reports: win98, win10, ...
+# The Windows version the prefix reports: win95, win98, win7, win10, ...
 wine_session_version() { wine_session_quietly winecfg -v "$1"; }
 
 # A picture file in C:\windows, for wallpapers.
@@ -80,7 +163,7 @@ wine_session_picture() { # name
 wine_session_desktop() { # log err program [argument...]
     local log=$1 err=$2
     shift 2
-    setsid wine explorer /desktop=shell,1024x768 "$@" </dev/null >"$log" 2>"$err" &
+    setsid "$wine_session_wine" explorer /desktop=shell,1024x768 "$@" </dev/null >"$log" 2>"$err" &
     wine_session_desktop_pid=$!
     wine_session_pids+=("$wine_session_desktop_pid")
 }
@@ -117,9 +200,12 @@ wine_session_end() {
     for pid in "${wine_session_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     if [[ -n $wine_session_out ]]; then exec {wine_session_out}<&-; fi
     wine_session_out=
-    wineserver -k 2>/dev/null || true
-    wineserver -w 2>/dev/null || true
-    wait "${wine_session_pids[@]}" 2>/dev/null || true
+    if [[ -d ${WINEPREFIX:-} ]]; then
+        wineserver -k 2>/dev/null || true
+        wineserver -w 2>/dev/null || true
+    fi
+    # A bare `wait` would wait for Xvfb too.
+    if ((${#wine_session_pids[@]})); then wait "${wine_session_pids[@]}" 2>/dev/null || true; fi
     wine_session_pids=()
 }
 

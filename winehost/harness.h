@@ -1,8 +1,8 @@
-// The driver's view of the desktop and of the program under test, shared by
-// the scenarios and the driver's main loop.
+// What a driver program running under Wine knows of the desktop and of the
+// program under test; shared by the end-to-end driver and the benchmark.
 #pragma once
 
-#include "tests/e2e/support.h"
+#include "winehost/support.h"
 
 namespace e2e {
 
@@ -69,10 +69,10 @@ bool StoreWallpaperSetting(const char* path);
 struct Session {
     char program[MAX_PATH]; // dusklens.exe
     char driver[MAX_PATH];  // this executable
-    char shell[MAX_PATH];   // shell.exe, beside it
+    char shell[MAX_PATH];   // the stand-in shell, shell.exe
     char probe[MAX_PATH];   // result file of the probe
     char acks[MAX_PATH];    // folder where the runner acknowledges screenshots
-    char windows[16];       // the Windows version the prefix reports: win98 or win10
+    char windows[16];       // the Windows version the prefix reports: win95, win98, win7, win10
 };
 extern Session session;
 
@@ -131,12 +131,5 @@ void ExpectBoxes(const Program& program, const char* when, int dusk, int desktop
 // Asks the runner for a screenshot of the program's client area, which
 // must show box captions in `text` on `back`, and waits for it.
 bool Screenshot(const Program& program, const char* name, COLORREF text, COLORREF back);
-
-struct Scenario {
-    const char* name;
-    void (*run)();
-};
-extern const Scenario kScenarios[];
-extern const int kScenarioCount;
 
 } // namespace e2e

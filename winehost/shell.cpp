@@ -2,7 +2,7 @@
 // top-level "Progman" window titled "Program Manager" whose first child is
 // the desktop icon view. Run as `shell.exe hidden` to start with the icon
 // view hidden. WM_CLOSE ends it, so the driver can restart it.
-#include "tests/e2e/support.h"
+#include "winehost/support.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Failed checks, printed at once and counted for the running scenario or
 // stage, and the wait for the runner's answers.
-#include "tests/e2e/harness.h"
+#include "winehost/harness.h"
 
 #include <cstdarg>
 
