@@ -69,6 +69,8 @@ wine_session_can_run_win32() {
     fi
     if ! output=$("$loader" --version 2>&1 </dev/null); then
         output=${output//$'\n'/ }
+        # The shell's own prefix ("...session.sh: line N: ") says nothing.
+        [[ $output =~ ^[^:]*:\ line\ [0-9]+:\ (.*)$ ]] && output=${BASH_REMATCH[1]}
         wine_session_why="32-bit Wine does not run here: $loader --version says: ${output:-nothing}"
         return 1
     fi
