@@ -80,7 +80,7 @@ bool ReadOwnVersion(OwnVersion* version) {
         if (::VerQueryValueA(block, "\\StringFileInfo\\040904B0\\CompanyName",
                              reinterpret_cast<void**>(&company), &length)) {
             std::size_t i = 0;
-            for (; company[i] != '\0' && i < length && i + 1 < sizeof version->companyName; ++i)
+            for (; i < length && i + 1 < sizeof version->companyName && company[i] != '\0'; ++i)
                 version->companyName[i] = company[i];
             version->companyName[i] = '\0';
         }
