@@ -70,7 +70,7 @@ wine_session_can_run_win32() {
     # A `wine` found on PATH may be a wrapper that falls back to the 64-bit
     # loader; only a 32-bit ELF file (class 1 in its fifth byte) is one.
     if [[ $(od -An -tx1 -j4 -N1 "$(readlink -f "$loader")" 2>/dev/null) != " 01" ]]; then
-        wine_session_why="no 32-bit Wine: /usr/lib/wine/wine is not installed, and $loader is not a 32-bit program"
+        wine_session_why="no 32-bit Wine: the loader found, $loader, is not a 32-bit program"
         return 1
     fi
     if ! output=$("$loader" --version 2>&1 </dev/null); then
