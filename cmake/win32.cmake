@@ -89,6 +89,13 @@ foreach(target dusklens dusklens_core platform_win32)
   target_compile_options(${target} PRIVATE "$<$<COMPILE_LANGUAGE:CXX>:${DUSKLENS_WIN32_PROGRAM_COMPILE}>")
 endforeach()
 target_link_options(dusklens PRIVATE ${DUSKLENS_WIN32_PROGRAM_LINK})
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  # The zero-initialised data at the end of the file takes no bytes on disk
+  # (cmake/mingw-i686.ld).
+  add_custom_command(TARGET dusklens POST_BUILD
+                     COMMAND ${CMAKE_SOURCE_DIR}/cmake/trim-zero-tail.sh $<TARGET_FILE:dusklens>
+                     VERBATIM)
+endif()
 set_target_properties(dusklens PROPERTIES OUTPUT_NAME dusklens RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 add_subdirectory(winehost)

@@ -45,16 +45,21 @@ constexpr unsigned kMbIconInformation = 0x40;
 constexpr int kSmCxScreen = 0;
 constexpr int kLogPixelsX = 88;
 constexpr int kLogPixelsY = 90;
-constexpr int kDefaultGuiFont = 17;
+constexpr int kGwlWndProc = -4;
 
 constexpr unsigned kWmCreate = 0x0001;
 constexpr unsigned kWmDestroy = 0x0002;
+constexpr unsigned kWmSetFocus = 0x0007;
+constexpr unsigned kWmKillFocus = 0x0008;
 constexpr unsigned kWmClose = 0x0010;
 constexpr unsigned kWmEndSession = 0x0016;
 constexpr unsigned kWmSetFont = 0x0030;
 constexpr unsigned kWmKeyDown = 0x0100;
 constexpr unsigned kWmCommand = 0x0111;
+constexpr unsigned kWmChangeUiState = 0x0127;
 constexpr unsigned kWmCtlColorStatic = 0x0138;
+constexpr unsigned kUisClear = 2;
+constexpr unsigned kUisfHideFocus = 0x1;
 constexpr unsigned kBmGetCheck = 0x00F0;
 constexpr unsigned kBmSetCheck = 0x00F1;
 constexpr int kBstChecked = 1;
@@ -115,6 +120,13 @@ Handle CreateWindowExA(std::uint32_t exStyle, const char* className, const char*
 int DestroyWindow(Handle window);
 LResult DefWindowProcA(Handle window, unsigned message, WParam wParam, LParam lParam);
 LResult SendMessageA(Handle window, unsigned message, WParam wParam, LParam lParam);
+// SetWindowLongA(window, GWL_WNDPROC, procedure), the only index supported:
+// subclasses a control with `procedure` (one such procedure per program,
+// wrapped in a __stdcall trampoline like the main one) and answers the
+// control's own procedure, for CallWindowProcA.
+std::uintptr_t SetWindowLongA(Handle window, int index, WindowProc procedure);
+LResult CallWindowProcA(std::uintptr_t procedure, Handle window, unsigned message, WParam wParam,
+                        LParam lParam);
 int AdjustWindowRectEx(Rect* rect, std::uint32_t style, int hasMenu, std::uint32_t exStyle);
 int GetWindowRect(Handle window, Rect* rect);
 int SetWindowPos(Handle window, Handle insertAfter, int x, int y, int width, int height,
@@ -123,7 +135,10 @@ int GetSystemMetrics(int index);
 Handle GetDC(Handle window);
 int ReleaseDC(Handle window, Handle dc);
 int GetDeviceCaps(Handle dc, int index);
-Handle GetStockObject(int object);
+Handle CreateFontA(int height, int width, int escapement, int orientation, int weight,
+                   std::uint32_t italic, std::uint32_t underline, std::uint32_t strikeOut,
+                   std::uint32_t charSet, std::uint32_t outPrecision, std::uint32_t clipPrecision,
+                   std::uint32_t quality, std::uint32_t pitchAndFamily, const char* faceName);
 Handle CreateMenu();
 Handle CreatePopupMenu();
 int AppendMenuA(Handle menu, unsigned flags, std::uintptr_t idOrPopup, const char* text);

@@ -30,6 +30,14 @@ constexpr Id kTabOrder[] = {kDuskcolorsChk, kDesktopChk, kTaskbarChk};
 constexpr int kClientWidthTwips = 3360;
 constexpr int kClientHeightTwips = 315;
 
+// The captions' font: Arial, which every Windows since 3.1 has and Wine
+// matches by metrics, at 7.5 pt rounded down to whole pixels. The Desktop
+// box covers the right end of the Dusk Colors box, so "Dusk Colors" has
+// 56 pixels past its check mark at 96 dpi: MS Sans Serif 8 pt, the 95/98
+// dialog font, needs 57 there, and the default GUI font under Wine more.
+constexpr char kCaptionFace[] = "Arial";
+constexpr int kCaptionFontTwips = 150;
+
 constexpr std::uint32_t kWindowStyle = platform::kWsOverlapped | platform::kWsCaption |
                                        platform::kWsSysMenu | platform::kWsMinimizeBox |
                                        platform::kWsClipChildren;
@@ -39,6 +47,16 @@ constexpr std::uint32_t kBoxStyle = platform::kWsChild | platform::kWsVisible |
 
 platform::Handle mainWindow = 0;
 platform::Handle boxWindows[3] = {0, 0, 0};
+
+// A box shows its focus only when the Tab key brought it there. The focus
+// rectangle is drawn by inverting the pixels under it, and on the night
+// scheme's dark red that gives bright cyan, the brightest thing in the
+// window; Windows 95 and 98 draw it after every mouse click. A box that
+// took the focus otherwise never hears of it, so it neither draws the
+// rectangle nor inverts one back into view when the focus leaves.
+std::uintptr_t buttonProcedure = 0;
+bool tabbing = false;            // PreTranslate is moving the focus
+platform::Handle focusShown = 0; // the box whose focus rectangle is drawn
 
 struct Resolution {
     int x, y;
@@ -60,9 +78,23 @@ platform::Handle Box(Id id) {
     return 0;
 }
 
+platform::LResult BoxProcedure(platform::Handle box, unsigned message, platform::WParam wParam,
+                               platform::LParam lParam) {
+    if (message == platform::kWmSetFocus) {
+        if (!tabbing) return 0;
+        focusShown = box;
+    } else if (message == platform::kWmKillFocus) {
+        if (box != focusShown) return 0;
+        focusShown = 0;
+    }
+    return platform::CallWindowProcA(buttonProcedure, box, message, wParam, lParam);
+}
+
 void CreateControls(platform::Handle window) {
     const Resolution dpi = ScreenResolution();
-    const platform::Handle font = platform::GetStockObject(platform::kDefaultGuiFont);
+    // The font lives as long as the process, which frees it.
+    const platform::Handle font = platform::CreateFontA(-(kCaptionFontTwips * dpi.y / 1440), 0, 0,
+                                                        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, kCaptionFace);
     for (int i = 0; i < 3; ++i) {
         const BoxLayout& box = kBoxes[i];
         boxWindows[i] = platform::CreateWindowExA(
@@ -70,6 +102,8 @@ void CreateControls(platform::Handle window) {
             TwipsToPixels(box.top, dpi.y), TwipsToPixels(box.width, dpi.x),
             TwipsToPixels(box.height, dpi.y), window, box.id);
         platform::SendMessageA(boxWindows[i], platform::kWmSetFont, font, 0);
+        buttonProcedure =
+            platform::SetWindowLongA(boxWindows[i], platform::kGwlWndProc, BoxProcedure);
     }
 
     const platform::Handle menuBar = platform::CreateMenu();
@@ -217,7 +251,13 @@ bool PreTranslate(const platform::Message& message) {
         next = backwards ? 2 : 0;
     else
         next = (current + (backwards ? 2 : 1)) % 3;
+    // Windows 2000 and later (and Wine) hide focus rectangles after mouse
+    // use until the keyboard is used; older Windows ignore the message.
+    platform::SendMessageA(mainWindow, platform::kWmChangeUiState,
+                           (platform::kUisfHideFocus << 16) | platform::kUisClear, 0);
+    tabbing = true;
     platform::SetFocus(Box(kTabOrder[next]));
+    tabbing = false;
     return true;
 }
 

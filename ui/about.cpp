@@ -9,12 +9,7 @@ void BuildAboutText(AboutTitle& title, AboutBody& body) {
     if (!platform::ReadOwnVersion(&version)) version = platform::OwnVersion{};
     version.companyName[sizeof version.companyName - 1] = '\0';
 
-    body.append("A utility that switches to low level red and gray colors to reduce");
-    body.append(" the light level in an observatory.  Additional functions hide the");
-    body.append(" destop icons and the taskbar.  Use \"AltTab\" to find Dusklens if is has");
-    body.append(" has been covered by other windows.");
-    body.append("\n\n");
-    body.append(kAuthorshipNotice);
+    body.append(kAboutDescription);
     body.append(version.companyName);
 
     title.append("Dusklens Version ");

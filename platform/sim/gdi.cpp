@@ -1,12 +1,11 @@
-// Device contexts with their text and background colours, stock objects and
-// the system-colour brushes.
+// Device contexts with their text and background colours, fonts and the
+// system-colour brushes.
 #include "platform/sim/state.h"
 
 namespace sim {
 
 namespace {
 // Fixed handles, below every handle handed out by NewHandle.
-constexpr Handle kStockObjects = 0x1000;
 constexpr Handle kSysColorBrushes = 0x2000;
 } // namespace
 
@@ -37,9 +36,15 @@ int GetDeviceCaps(Handle dc, int index) {
     return index == kLogPixelsX || index == kLogPixelsY ? S().settings.dpi : 0;
 }
 
-Handle GetStockObject(int object) {
-    Record("GetStockObject", {Num(object)});
-    return object >= 0 && object <= 19 ? sim::kStockObjects + object : 0;
+Handle CreateFontA(int height, int width, int escapement, int orientation, int weight,
+                   std::uint32_t italic, std::uint32_t underline, std::uint32_t strikeOut,
+                   std::uint32_t charSet, std::uint32_t outPrecision, std::uint32_t clipPrecision,
+                   std::uint32_t quality, std::uint32_t pitchAndFamily, const char* faceName) {
+    Record("CreateFontA",
+           {Num(height), Num(width), Num(escapement), Num(orientation), Num(weight), Num(italic),
+            Num(underline), Num(strikeOut), Num(charSet), Num(outPrecision), Num(clipPrecision),
+            Num(quality), Num(pitchAndFamily), Str(faceName)});
+    return sim::NewHandle();
 }
 
 ColorRef SetTextColor(Handle dc, ColorRef color) {

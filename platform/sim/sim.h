@@ -83,7 +83,8 @@ struct Window {
     int check = 0;                   // check state of a "Button"
     Handle menu = 0;
     Handle font = 0;
-    std::vector<Handle> children; // first child first
+    platform::WindowProc subclass = nullptr; // set by SetWindowLongA
+    std::vector<Handle> children;            // first child first
     bool destroying = false;
 };
 // nullptr when there is no such window (any more).

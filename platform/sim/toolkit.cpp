@@ -8,6 +8,9 @@ namespace sim {
 
 namespace {
 
+// What SetWindowLongA answers as a button's own procedure.
+constexpr std::uintptr_t kButtonProcedure = 0xB077;
+
 platform::LResult ButtonMessage(Window& box, unsigned message, platform::WParam wParam) {
     switch (message) {
     case platform::kBmSetCheck: box.check = static_cast<int>(wParam); return 0;
@@ -37,6 +40,7 @@ platform::LResult Deliver(Handle handle, unsigned message, platform::WParam wPar
                           platform::LParam lParam) {
     Window* window = Find(handle);
     if (window == nullptr) return 0;
+    if (window->subclass != nullptr) return window->subclass(handle, message, wParam, lParam);
     auto registered = S().classes.find(window->className);
     if (registered != S().classes.end()) return registered->second(handle, message, wParam, lParam);
     if (window->className == "Button") return ButtonMessage(*window, message, wParam);
@@ -104,6 +108,23 @@ LResult SendMessageA(Handle window, unsigned message, WParam wParam, LParam lPar
     return sim::Deliver(window, message, wParam, lParam);
 }
 
+std::uintptr_t SetWindowLongA(Handle window, int index, WindowProc procedure) {
+    Record("SetWindowLongA", {Num(window), Num(index), Ptr(procedure != nullptr)});
+    sim::Window* found = sim::Find(window);
+    if (found == nullptr || index != kGwlWndProc || found->className != "Button") return 0;
+    found->subclass = procedure;
+    return sim::kButtonProcedure;
+}
+
+LResult CallWindowProcA(std::uintptr_t procedure, Handle window, unsigned message, WParam wParam,
+                        LParam lParam) {
+    Record("CallWindowProcA", {Num(static_cast<std::int64_t>(procedure)), Num(window), Num(message),
+                               Num(static_cast<std::int64_t>(wParam)), Num(lParam)});
+    sim::Window* found = sim::Find(window);
+    if (found == nullptr || procedure != sim::kButtonProcedure) return 0;
+    return sim::ButtonMessage(*found, message, wParam);
+}
+
 int AdjustWindowRectEx(Rect* rect, std::uint32_t style, int hasMenu, std::uint32_t exStyle) {
     if (rect == nullptr) {
         Record("AdjustWindowRectEx", {Ptr(false), Num(style), Num(hasMenu), Num(exStyle)});
@@ -130,7 +151,10 @@ Handle SetFocus(Handle window) {
     Record("SetFocus", {Num(window)});
     if (window != 0 && sim::Find(window) == nullptr) return 0;
     const Handle previous = S().focus;
+    if (previous == window) return previous;
     S().focus = window;
+    sim::Deliver(previous, kWmKillFocus, window, 0);
+    sim::Deliver(window, kWmSetFocus, previous, 0);
     return previous;
 }
 

@@ -11,9 +11,14 @@ HWND W(Handle handle) { return reinterpret_cast<HWND>(handle); }
 Handle H(const void* handle) { return reinterpret_cast<Handle>(handle); }
 
 WindowProc mainProcedure = nullptr;
+WindowProc subclassProcedure = nullptr;
 
 LRESULT CALLBACK MainTrampoline(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return mainProcedure(H(window), message, wParam, lParam);
+}
+
+LRESULT CALLBACK SubclassTrampoline(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return subclassProcedure(H(window), message, wParam, lParam);
 }
 
 } // namespace
@@ -115,6 +120,16 @@ LResult DefWindowProcA(Handle window, unsigned message, WParam wParam, LParam lP
 LResult SendMessageA(Handle window, unsigned message, WParam wParam, LParam lParam) {
     return ::SendMessageA(W(window), message, wParam, lParam);
 }
+std::uintptr_t SetWindowLongA(Handle window, int index, WindowProc procedure) {
+    subclassProcedure = procedure;
+    return static_cast<std::uintptr_t>(
+        ::SetWindowLongPtrA(W(window), index, reinterpret_cast<LONG_PTR>(SubclassTrampoline)));
+}
+LResult CallWindowProcA(std::uintptr_t procedure, Handle window, unsigned message, WParam wParam,
+                        LParam lParam) {
+    return ::CallWindowProcA(reinterpret_cast<WNDPROC>(procedure), W(window), message, wParam,
+                             lParam);
+}
 int AdjustWindowRectEx(Rect* rect, std::uint32_t style, int hasMenu, std::uint32_t exStyle) {
     return ::AdjustWindowRectEx(reinterpret_cast<RECT*>(rect), style, hasMenu, exStyle);
 }
@@ -133,7 +148,14 @@ int ReleaseDC(Handle window, Handle dc) {
 int GetDeviceCaps(Handle dc, int index) {
     return ::GetDeviceCaps(reinterpret_cast<HDC>(dc), index);
 }
-Handle GetStockObject(int object) { return H(::GetStockObject(object)); }
+Handle CreateFontA(int height, int width, int escapement, int orientation, int weight,
+                   std::uint32_t italic, std::uint32_t underline, std::uint32_t strikeOut,
+                   std::uint32_t charSet, std::uint32_t outPrecision, std::uint32_t clipPrecision,
+                   std::uint32_t quality, std::uint32_t pitchAndFamily, const char* faceName) {
+    return H(::CreateFontA(height, width, escapement, orientation, weight, italic, underline,
+                           strikeOut, charSet, outPrecision, clipPrecision, quality, pitchAndFamily,
+                           faceName));
+}
 Handle CreateMenu() { return H(::CreateMenu()); }
 Handle CreatePopupMenu() { return H(::CreatePopupMenu()); }
 int AppendMenuA(Handle menu, unsigned flags, std::uintptr_t idOrPopup, const char* text) {
