@@ -51,11 +51,12 @@ set(DUSKLENS_WIN32_LIBS kernel32 user32 gdi32 advapi32 version gcc)
 #   the probe would start: the program's link refuses one (frames are laid
 #   out at the link). The test programs keep the probe: some of their frames
 #   are larger.
+set(DUSKLENS_WIN32_LAYOUT)
 set(DUSKLENS_WIN32_LINK_DEPENDS)
 set(DUSKLENS_WIN32_PROGRAM_COMPILE)
 set(DUSKLENS_WIN32_PROGRAM_LINK)
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-  list(APPEND DUSKLENS_WIN32_LINK
+  list(APPEND DUSKLENS_WIN32_LAYOUT
        -Wl,-T,${CMAKE_SOURCE_DIR}/cmake/mingw-i686.ld -Wl,--orphan-handling=error)
   list(APPEND DUSKLENS_WIN32_LINK_DEPENDS ${CMAKE_SOURCE_DIR}/cmake/mingw-i686.ld)
   list(APPEND DUSKLENS_WIN32_PROGRAM_COMPILE
@@ -78,9 +79,26 @@ target_include_directories(dusklens_core PUBLIC ${CMAKE_SOURCE_DIR})
 # function `entry`.
 function(dusklens_win32_executable target entry)
   add_executable(${target} ${ARGN})
-  target_link_options(${target} PRIVATE ${DUSKLENS_WIN32_LINK} -Wl,-e,${DUSKLENS_SYMBOL_PREFIX}${entry})
+  target_link_options(${target} PRIVATE ${DUSKLENS_WIN32_LINK} ${DUSKLENS_WIN32_LAYOUT}
+                      -Wl,-e,${DUSKLENS_SYMBOL_PREFIX}${entry})
   target_link_libraries(${target} PRIVATE ${DUSKLENS_WIN32_LIBS})
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${DUSKLENS_WIN32_LINK_DEPENDS})
+endfunction()
+
+# Links a freestanding DLL whose entry point is the __stdcall C function
+# `entry`, with DllMain's arguments. It keeps ld's section layout and its
+# relocations: it is loaded into another program, maybe not at its own base.
+function(dusklens_win32_library target entry)
+  add_library(${target} SHARED ${ARGN})
+  set(symbol ${DUSKLENS_SYMBOL_PREFIX}${entry})
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    string(APPEND symbol @12)
+  endif()
+  set(link ${DUSKLENS_WIN32_LINK})
+  list(REMOVE_ITEM link -Wl,--disable-reloc-section)
+  target_link_options(${target} PRIVATE ${link} -Wl,-e,${symbol})
+  target_link_libraries(${target} PRIVATE ${DUSKLENS_WIN32_LIBS})
+  set_target_properties(${target} PROPERTIES PREFIX "")
 endfunction()
 
 dusklens_win32_executable(dusklens DusklensEntry platform/win32/entry.cpp res/dusklens.rc)

@@ -73,6 +73,8 @@ struct Session {
     char probe[MAX_PATH];   // result file of the probe
     char acks[MAX_PATH];    // folder where the runner acknowledges screenshots
     char windows[16];       // the Windows version the prefix reports: win95, win98, win7, win10
+    bool flatMenus;         // menu bars drawn flat, in display element 30
+    int dpi;                // the screen's logical resolution
 };
 extern Session session;
 
@@ -103,6 +105,18 @@ void MessageBoxTexts(HWND box, char* caption, char* text, int size);
 bool Answer(const Program& program, HWND box, int button);
 // Waits for the process to end after the window was told to go.
 bool WaitExit(Program& program);
+
+// Input as a user gives it, through SendInput: Wine and Windows handle it as
+// the mouse's and the keyboard's own, activation and focus drawing
+// included, unlike messages sent to the program.
+// Clicks the part of the box that no other box covers, and waits until the
+// box has toggled.
+bool MouseClick(const Program& program, int id);
+// Presses and releases `key`, with Shift held when `shift`, for the window
+// in the foreground. The keys arrive later, as typed keys do.
+bool PressKey(WORD key, bool shift = false);
+// The program's keyboard focus, or 0.
+HWND FocusOf(const Program& program);
 // Ends every program launched in this scenario that is still running.
 void EndLeftoverPrograms();
 
@@ -111,8 +125,9 @@ void EndLeftoverPrograms();
 // Records a failed check of the running scenario and prints what was
 // expected and what was seen.
 // Waits until the runner acknowledges the request `name` (a file
-// ACK-FOLDER\name.ack, removed again); false after `patience` ms.
-bool AwaitRunner(const char* name, DWORD patience);
+// ACK-FOLDER\name.ack, removed again); false after `patience` ms. The
+// runner's answer, when `answer` asks for it, is what the file holds.
+bool AwaitRunner(const char* name, DWORD patience, char* answer = nullptr, DWORD size = 0);
 
 extern int failures; // of the running scenario; the driver resets it
 void Fail(const char* format, ...);
@@ -131,5 +146,17 @@ void ExpectBoxes(const Program& program, const char* when, int dusk, int desktop
 // Asks the runner for a screenshot of the program's client area, which
 // must show box captions in `text` on `back`, and waits for it.
 bool Screenshot(const Program& program, const char* name, COLORREF text, COLORREF back);
+
+// Pixels that are neither black, a pure red (no green, no blue) nor grey
+// 0x808080: the night scheme shows nothing else. The runner counts them in
+// a screenshot, which it saves as `name`.
+struct OffNightPixels {
+    long count;
+    char commonest[200]; // "#RRGGBB:N" for the commonest few
+};
+bool CountOffNightPixels(const char* name, const RECT* areas, int count, OffNightPixels* found);
+// The part of the program's window that the night scheme colours: all of
+// it, but for a flat menu bar, which is drawn in an element it leaves alone.
+RECT NightArea(const Program& program);
 
 } // namespace e2e

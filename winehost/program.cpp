@@ -130,6 +130,75 @@ bool WaitExit(Program& program) {
                   "expected the program to end within 10 s, seen it still running");
 }
 
+bool MouseClick(const Program& program, int id) {
+    RECT box, next = {0x7FFFFFFF, 0, 0, 0};
+    GetWindowRect(Box(program, id), &box);
+    // The box further right covers this one's right end.
+    for (int other = kDuskColors; other <= kTaskbar; ++other) {
+        RECT rect;
+        if (other != id && GetWindowRect(Box(program, other), &rect) && rect.left > box.left &&
+            rect.left < next.left)
+            next = rect;
+    }
+    const LONG right = next.left < box.right ? next.left : box.right;
+    const int before = Checked(program, id);
+    const POINT target = {(box.left + right) / 2, (box.top + box.bottom) / 2};
+    INPUT inputs[3] = {};
+    // Absolute positions run from 0 to 65535 across the screen.
+    inputs[0].mi.dx = (target.x * 65536 + 32768) / GetSystemMetrics(SM_CXSCREEN);
+    inputs[0].mi.dy = (target.y * 65536 + 32768) / GetSystemMetrics(SM_CYSCREEN);
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    for (INPUT& input : inputs)
+        input.type = INPUT_MOUSE;
+    // The pointer first, and the button once it is there: Wine moves the X
+    // pointer on its own time, and a button pressed before would land where
+    // the pointer was.
+    POINT at = {};
+    if (!Expect(SendInput(1, inputs, sizeof inputs[0]) == 1 &&
+                    WaitUntil(kPatience,
+                              [&] {
+                                  return GetCursorPos(&at) && at.x >= box.left && at.x < right &&
+                                         at.y >= box.top && at.y < box.bottom;
+                              }) &&
+                    SendInput(2, inputs + 1, sizeof inputs[0]) == 2,
+                "expected a mouse click at (%ld, %ld) on box %d, seen the pointer at (%ld, %ld) "
+                "(error %lu)",
+                target.x, target.y, id, at.x, at.y, GetLastError()))
+        return false;
+    if (!Expect(WaitUntil(kPatience, [&] { return Checked(program, id) != before; }),
+                "expected box %d to toggle after a mouse click at (%ld, %ld), seen it stay %s", id,
+                target.x, target.y, before == BST_CHECKED ? "checked" : "unchecked"))
+        return false;
+    Sync(program);
+    return true;
+}
+
+bool PressKey(WORD key, bool shift) {
+    INPUT inputs[4] = {};
+    int count = 0;
+    const auto add = [&](WORD virtualKey, DWORD flags) {
+        inputs[count].type = INPUT_KEYBOARD;
+        inputs[count].ki.wVk = virtualKey;
+        inputs[count].ki.dwFlags = flags;
+        ++count;
+    };
+    if (shift) add(VK_SHIFT, 0);
+    add(key, 0);
+    add(key, KEYEVENTF_KEYUP);
+    if (shift) add(VK_SHIFT, KEYEVENTF_KEYUP);
+    return Expect(SendInput(count, inputs, sizeof inputs[0]) == static_cast<UINT>(count),
+                  "expected key 0x%02X to be taken, seen SendInput refuse it (error %lu)", key,
+                  GetLastError());
+}
+
+HWND FocusOf(const Program& program) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(program.process.dwThreadId, &info) ? info.hwndFocus : nullptr;
+}
+
 void EndLeftoverPrograms() {
     for (int i = 0; i < launchedCount; ++i) {
         if (WaitForSingleObject(launched[i], 0) == WAIT_TIMEOUT) {

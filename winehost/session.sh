@@ -158,6 +158,33 @@ wine_session_prefix() {
 # The Windows version the prefix reports: win95, win98, win7, win10, ...
 wine_session_version() { wine_session_quietly winecfg -v "$1"; }
 
+# Settings of the prefix's user, stored as a user would store them, for the
+# programs started afterwards.
+wine_session_desktop_setting() { # name type data
+    wine_session_quietly reg add 'HKCU\Control Panel\Desktop' /v "$1" /t "$2" /d "$3" /f
+}
+
+# Flat menus on or off: bit 0x20000 of the user preferences, as
+# SPI_SETFLATMENU stores it; the other bits are Wine's defaults.
+wine_session_flat_menus() { # on|off
+    local mask=3000008012000000
+    [[ $1 == on ]] && mask=3000028012000000
+    wine_session_desktop_setting UserPreferencesMask REG_BINARY "$mask"
+}
+
+# The screen's logical resolution in dots per inch.
+wine_session_dpi() { wine_session_desktop_setting LogPixels REG_DWORD "$1"; }
+
+# Wine's own fonts (MS Sans Serif, Tahoma, Marlett for the caption buttons)
+# in the prefix's Fonts folder, as every Windows has them: a Wine that does
+# not find them in its data folder (Debian's 8.0 does not) draws with the
+# system's fonts instead, and the caption buttons as letters.
+wine_session_fonts() {
+    local fonts=$WINEPREFIX/drive_c/windows/Fonts
+    [[ -d /usr/share/wine/fonts && -d $fonts ]] || return 0
+    cp -n /usr/share/wine/fonts/* "$fonts/"
+}
+
 # A picture file in C:\windows, for wallpapers.
 wine_session_picture() { # name
     local picture=$WINEPREFIX/drive_c/windows/$1.bmp

@@ -12,8 +12,9 @@ void SetKeyDown(int virtualKey, bool down) {
 }
 
 void Click(Handle box) {
+    if (Find(box) == nullptr) return;
+    MoveFocus(box);
     Window* window = Find(box);
-    if (window == nullptr) return;
     window->check =
         window->check == platform::kBstChecked ? platform::kBstUnchecked : platform::kBstChecked;
     const platform::WParam command = (platform::WParam{platform::kBnClicked} << 16) | window->id;

@@ -81,6 +81,10 @@ struct Window {
     bool visible = false;
     platform::Rect rect{0, 0, 0, 0}; // screen for top-level windows, else parent client
     int check = 0;                   // check state of a "Button"
+    // A "Button" draws its focus rectangle by inverting the pixels under it,
+    // on WM_SETFOCUS and again on WM_KILLFOCUS, as 95 and 98 do: whether one
+    // shows now.
+    bool focusRectangle = false;
     Handle menu = 0;
     Handle font = 0;
     platform::WindowProc subclass = nullptr; // set by SetWindowLongA
@@ -176,7 +180,8 @@ Settings& Config();
 // --- The user and the event loop ---
 
 void SetKeyDown(int virtualKey, bool down);
-// Toggles the box, then tells its parent WM_COMMAND(id, BN_CLICKED).
+// A mouse click: the box takes the focus, toggles, then tells its parent
+// WM_COMMAND(id, BN_CLICKED).
 void Click(Handle box);
 void ChooseMenu(Handle window, unsigned id);
 void Close(Handle window);

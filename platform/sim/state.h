@@ -60,6 +60,8 @@ Window* Find(Handle window);
 Handle Insert(Window window);
 // Takes a window and its children off the desktop without telling anyone.
 void Remove(Handle handle);
+// Moves the keyboard focus, telling both windows, as SetFocus does.
+Handle MoveFocus(Handle window);
 // Hands a message to the window's procedure as the toolkit would.
 platform::LResult Deliver(Handle handle, unsigned message, platform::WParam wParam,
                           platform::LParam lParam);

@@ -16,6 +16,8 @@ platform::LResult ButtonMessage(Window& box, unsigned message, platform::WParam 
     case platform::kBmSetCheck: box.check = static_cast<int>(wParam); return 0;
     case platform::kBmGetCheck: return box.check;
     case platform::kWmSetFont: box.font = wParam; return 0;
+    case platform::kWmSetFocus:
+    case platform::kWmKillFocus: box.focusRectangle = !box.focusRectangle; return 0;
     default: return 0;
     }
 }
@@ -48,6 +50,15 @@ platform::LResult Deliver(Handle handle, unsigned message, platform::WParam wPar
 }
 
 Handle Focus() { return S().focus; }
+
+Handle MoveFocus(Handle window) {
+    const Handle previous = S().focus;
+    if (previous == window) return previous;
+    S().focus = window;
+    Deliver(previous, platform::kWmKillFocus, window, 0);
+    Deliver(window, platform::kWmSetFocus, previous, 0);
+    return previous;
+}
 
 Settings& Config() { return S().settings; }
 
@@ -150,12 +161,7 @@ int GetSystemMetrics(int index) {
 Handle SetFocus(Handle window) {
     Record("SetFocus", {Num(window)});
     if (window != 0 && sim::Find(window) == nullptr) return 0;
-    const Handle previous = S().focus;
-    if (previous == window) return previous;
-    S().focus = window;
-    sim::Deliver(previous, kWmKillFocus, window, 0);
-    sim::Deliver(window, kWmSetFocus, previous, 0);
-    return previous;
+    return sim::MoveFocus(window);
 }
 
 } // namespace platform

@@ -79,10 +79,14 @@ bool SetUpSession() {
     version.dwOSVersionInfoSize = sizeof version;
     GetVersionExA(&version);
     HDC screen = GetDC(nullptr);
-    Line("INFO Windows %lu.%lu reported, screen %d x %d at %d dpi", version.dwMajorVersion,
-         version.dwMinorVersion, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-         GetDeviceCaps(screen, LOGPIXELSX));
+    session.dpi = GetDeviceCaps(screen, LOGPIXELSX);
     ReleaseDC(nullptr, screen);
+    BOOL flat = FALSE;
+    SystemParametersInfoA(SPI_GETFLATMENU, 0, &flat, 0);
+    session.flatMenus = flat != FALSE;
+    Line("INFO Windows %lu.%lu reported, screen %d x %d at %d dpi, flat menus %s",
+         version.dwMajorVersion, version.dwMinorVersion, GetSystemMetrics(SM_CXSCREEN),
+         GetSystemMetrics(SM_CYSCREEN), session.dpi, session.flatMenus ? "on" : "off");
     return true;
 }
 
@@ -188,7 +192,7 @@ bool Screenshot(const Program& program, const char* name, COLORREF text, COLORRE
             RECT next = {client.right, 0, 0, 0};
             if (i < 2) GetWindowRect(Box(program, ids[i + 1]), &next);
             GetWindowRect(Box(program, ids[i]), &area);
-            area.left += 18; // the 13-pixel check mark and the gap after it
+            area.left += 12 * session.dpi / 96 + 6; // the check mark and the gap after it
             if (next.left < area.right) area.right = next.left;
         }
         char numbers[64];
@@ -199,6 +203,47 @@ bool Screenshot(const Program& program, const char* name, COLORREF text, COLORRE
     Line("%s", request);
     return Expect(AwaitRunner(name, 60000),
                   "expected the runner to take screenshot %s, seen no answer in 60 s", name);
+}
+
+RECT NightArea(const Program& program) {
+    RECT area;
+    GetWindowRect(program.window, &area);
+    if (session.flatMenus) {
+        POINT clientTop = {0, 0};
+        ClientToScreen(program.window, &clientTop);
+        area.top = clientTop.y;
+    }
+    return area;
+}
+
+bool CountOffNightPixels(const char* name, const RECT* areas, int count, OffNightPixels* found) {
+    char request[400];
+    wsprintfA(request, "COUNT %s", name);
+    for (int i = 0; i < count; ++i) {
+        char numbers[64];
+        wsprintfA(numbers, " %ld %ld %ld %ld", areas[i].left, areas[i].top,
+                  areas[i].right - areas[i].left, areas[i].bottom - areas[i].top);
+        Append(request, numbers, sizeof request);
+    }
+    Line("%s", request);
+    // One line per area: the count, then the commonest colours.
+    static char answer[4096];
+    if (!Expect(AwaitRunner(name, 60000, answer, sizeof answer),
+                "expected the runner to count the pixels of %s, seen no answer in 60 s", name))
+        return false;
+    const char* line = answer;
+    for (int i = 0; i < count; ++i) {
+        found[i].count = 0;
+        while (*line >= '0' && *line <= '9')
+            found[i].count = found[i].count * 10 + (*line++ - '0');
+        if (*line == ' ') ++line;
+        int length = 0;
+        while (*line != '\0' && *line != '\n' && length < 199)
+            found[i].commonest[length++] = *line++;
+        found[i].commonest[length] = '\0';
+        if (*line == '\n') ++line;
+    }
+    return true;
 }
 
 } // namespace e2e

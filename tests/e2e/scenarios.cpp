@@ -2,6 +2,7 @@
 // and icons visible, the stored wallpaper applied) and leaves it to the
 // driver to check that the user's stored settings were not touched.
 #include "tests/e2e/scenarios.h"
+#include "tests/e2e/captions.h"
 #include "winehost/harness.h"
 
 namespace e2e {
@@ -112,16 +113,19 @@ void Window() {
     Expect(outer.top == 0 && outer.right == screenWidth,
            "expected the window at the top-right corner (top 0, right %d), seen top %ld, right %ld",
            screenWidth, outer.top, outer.right);
-    Expect(client.right == 224 && client.bottom == 21,
-           "expected a client area of 224 x 21 pixels, seen %ld x %ld", client.right,
-           client.bottom);
+    // Twips to pixels at the screen's resolution, to the nearest pixel.
+    const auto px = [](int twips) { return (twips * session.dpi + 720) / 1440; };
+    Expect(client.right == px(3360) && client.bottom == px(315),
+           "expected a client area of %d x %d pixels at %d dpi, seen %ld x %ld", px(3360), px(315),
+           session.dpi, client.right, client.bottom);
 
     const struct {
         int id;
         const char* caption;
         int left;
-    } boxes[] = {
-        {kDuskColors, "Dusk Colors", 8}, {kDesktop, "Desktop", 80}, {kTaskbar, "Taskbar", 144}};
+    } boxes[] = {{kDuskColors, "Dusk Colors", px(120)},
+                 {kDesktop, "Desktop", px(1200)},
+                 {kTaskbar, "Taskbar", px(2160)}};
     for (const auto& box : boxes) {
         HWND control = Box(program, box.id);
         if (!Expect(control != nullptr, "expected check box %d (%s), seen none", box.id,
@@ -139,18 +143,21 @@ void Window() {
         RECT place;
         GetWindowRect(control, &place);
         MapWindowPoints(nullptr, program.window, reinterpret_cast<POINT*>(&place), 2);
-        Expect(place.left == box.left && place.right == box.left + 81 && place.top == 0 &&
-                   (place.bottom == 20 || place.bottom == 21),
-               "expected %s at x %d..%d, y 0..21, seen x %ld..%ld, y %ld..%ld", box.caption,
-               box.left, box.left + 81, place.left, place.right, place.top, place.bottom);
+        Expect(place.left == box.left && place.right == box.left + px(1215) && place.top == 0 &&
+                   place.bottom == px(312),
+               "expected %s at x %d..%d, y 0..%d, seen x %ld..%ld, y %ld..%ld", box.caption,
+               box.left, box.left + px(1215), px(312), place.left, place.right, place.top,
+               place.bottom);
     }
     // Where neighbours overlap, the box further right lies on top.
-    Expect(ChildWindowFromPointEx(program.window, {85, 10}, CWP_SKIPINVISIBLE) ==
+    const int middle = px(312) / 2;
+    Expect(ChildWindowFromPointEx(program.window, {px(1200) + 5, middle}, CWP_SKIPINVISIBLE) ==
                Box(program, kDesktop),
-           "expected the Desktop box on top of Dusk Colors at x 85, seen another window");
-    Expect(ChildWindowFromPointEx(program.window, {150, 10}, CWP_SKIPINVISIBLE) ==
+           "expected the Desktop box on top of Dusk Colors at x %d, seen another window",
+           px(1200) + 5);
+    Expect(ChildWindowFromPointEx(program.window, {px(2160) + 5, middle}, CWP_SKIPINVISIBLE) ==
                Box(program, kTaskbar),
-           "expected the Taskbar box on top of Desktop at x 150, seen another window");
+           "expected the Taskbar box on top of Desktop at x %d, seen another window", px(2160) + 5);
     Exit(program);
 }
 
@@ -412,12 +419,127 @@ void Screenshots() {
     if (!Launch(program)) return;
     Screenshot(program, "startup", kStartPalette.color[COLOR_MENUTEXT],
                kStartPalette.color[COLOR_BTNFACE]);
-    if (!Click(program, kDuskColors)) return;
+    if (!Exit(program)) return;
+    // What a user with Windows' standard colours sees after clicking with
+    // the mouse; the README's pictures are these, from Windows 98.
+    SetColors(kDefaultScheme);
+    if (!Launch(program) || !MouseClick(program, kDuskColors)) return;
     Screenshot(program, "night", kNightScheme.color[COLOR_MENUTEXT],
                kNightScheme.color[COLOR_BTNFACE]);
-    if (!RestoreDefaults(program, IDYES)) return;
+    if (!MouseClick(program, kDuskColors)) return;
     Screenshot(program, "default", kDefaultScheme.color[COLOR_MENUTEXT],
                kDefaultScheme.color[COLOR_BTNFACE]);
+    Exit(program);
+}
+
+void ExpectNightPixels(const Program& program, const char* name, const char* when) {
+    // The X server shows what the program drew a moment later.
+    Sleep(300);
+    const RECT area = NightArea(program);
+    OffNightPixels found;
+    if (!CountOffNightPixels(name, &area, 1, &found)) return;
+    Expect(found.count == 0,
+           "%s: expected only black, pure reds and grey 0x808080 in the window%s, seen %ld other "
+           "pixels, commonest %s",
+           when, session.flatMenus ? " below its flat menu bar" : "", found.count, found.commonest);
+}
+
+// The night scheme leaves nothing bright in the window, however a box is
+// clicked: BM_CLICK gives it the focus as a mouse click does on 95 and 98,
+// and a click of the mouse is what a user does.
+void NightPixels() {
+    Program program;
+    if (!Launch(program) || !Click(program, kDuskColors)) return;
+    ExpectNightPixels(program, "night-bm-click", "after ticking Dusk Colors with BM_CLICK");
+    if (!Click(program, kDuskColors) || !MouseClick(program, kDuskColors)) return;
+    Expect(FocusOf(program) == Box(program, kDuskColors),
+           "after ticking Dusk Colors with the mouse: expected the box to take the focus, seen "
+           "window %p",
+           FocusOf(program));
+    ExpectNightPixels(program, "night-mouse", "after ticking Dusk Colors with the mouse");
+    Exit(program);
+}
+
+// A box reached with the keyboard shows its focus, and Space toggles it. The
+// focus that a mouse click gave leaves nothing behind when it moves on.
+void KeyboardFocus() {
+    Program program;
+    if (!Launch(program) || !MouseClick(program, kDuskColors)) return;
+    const struct {
+        bool shift;
+        int box;
+        const char* name;
+        const char* when;
+    } steps[] = {{false, kDesktop, "focus-tab", "after a mouse click on Dusk Colors, then Tab"},
+                 {true, kDuskColors, "focus-shift-tab", "after Shift+Tab"}};
+    for (const auto& step : steps) {
+        const HWND box = Box(program, step.box);
+        if (!PressKey(VK_TAB, step.shift) ||
+            !Expect(WaitUntil(10000, [&] { return FocusOf(program) == box; }),
+                    "%s: expected the focus on box %d, seen window %p", step.when, step.box,
+                    FocusOf(program)))
+            return;
+        Sleep(300); // for the X server, as above
+        RECT areas[2] = {NightArea(program), {}};
+        GetWindowRect(box, &areas[1]);
+        OffNightPixels found[2];
+        if (!CountOffNightPixels(step.name, areas, 2, found)) return;
+        Expect(found[1].count > 0, "%s: expected the focus rectangle drawn in box %d, seen none",
+               step.when, step.box);
+        Expect(found[0].count == found[1].count,
+               "%s: expected no pixel outside the night colours but the focus rectangle, seen %ld "
+               "outside box %d, commonest in the window %s",
+               step.when, found[0].count - found[1].count, step.box, found[0].commonest);
+    }
+    const HWND dusk = Box(program, kDuskColors);
+    if (!PressKey(VK_SPACE) ||
+        !Expect(WaitUntil(10000, [&] { return Checked(program, kDuskColors) == BST_UNCHECKED; }),
+                "after Space on Dusk Colors: expected it unticked, seen it %s (focus on %p, the "
+                "box is %p)",
+                Checked(program, kDuskColors) == BST_CHECKED ? "ticked" : "without answer",
+                FocusOf(program), dusk))
+        return;
+    ExpectDesktop("after Space on Dusk Colors", kStartLook);
+    Exit(program);
+}
+
+// Each caption ends before the box that covers its right end (the client
+// area's right edge for the last one), measured in the box's own font. A
+// check box draws its glyph, 12 pixels at 96 dpi and one more, then half a
+// '0' of space, then the text.
+void Captions() {
+    Program program;
+    if (!Launch(program)) return;
+    CaptionMeasures measures;
+    if (!MeasureCaptions(program, measures)) return;
+    const CaptionMeasure& first = measures.box[0];
+    Line("INFO captions in %s, %ld pixels high, at %ld dpi", first.face, first.height,
+         measures.dpi);
+    RECT client;
+    GetClientRect(program.window, &client);
+    const LONG glyph = 12 * measures.dpi / 96 + 1;
+    for (int i = 0; i < 3; ++i) {
+        const CaptionMeasure& caption = measures.box[i];
+        RECT box, next = {client.right, 0, 0, 0};
+        GetWindowRect(Box(program, kCaptionIds[i]), &box);
+        MapWindowPoints(nullptr, program.window, reinterpret_cast<POINT*>(&box), 2);
+        if (i < 2) {
+            GetWindowRect(Box(program, kCaptionIds[i + 1]), &next);
+            MapWindowPoints(nullptr, program.window, reinterpret_cast<POINT*>(&next), 2);
+        }
+        Expect(caption.fontSet, "expected \"%s\" in a font set by the program, seen none",
+               caption.text);
+        Expect(Same(caption.face, first.face) && caption.height == first.height,
+               "expected one font for every caption, seen %s %ld pixels for \"%s\" and %s %ld "
+               "pixels for \"%s\"",
+               first.face, first.height, first.text, caption.face, caption.height, caption.text);
+        const LONG end = box.left + glyph + caption.zeroWidth / 2 + caption.textWidth;
+        Expect(end <= next.left,
+               "expected \"%s\" to end by x %ld, where %s, seen it end at x %ld (%ld pixels of "
+               "text in %s %ld pixels high)",
+               caption.text, next.left, i < 2 ? "the next box covers it" : "the client area ends",
+               end, caption.textWidth, caption.face, caption.height);
+    }
     Exit(program);
 }
 
@@ -443,6 +565,9 @@ const Scenario kScenarios[] = {
     {"shell-restarted", ShellRestarted},
     {"no-icon-window", NoIconWindow},
     {"screenshots", Screenshots},
+    {"night-pixels", NightPixels},
+    {"keyboard-focus", KeyboardFocus},
+    {"captions", Captions},
 };
 const int kScenarioCount = sizeof kScenarios / sizeof kScenarios[0];
 

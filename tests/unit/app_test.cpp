@@ -236,6 +236,38 @@ TEST_F(DesktopTest, TabMovesThroughTheBoxesInTabOrder) {
         DLform::PreTranslate({shellWindows.taskbar, platform::kWmKeyDown, platform::kVkTab, 0}));
 }
 
+// On the night scheme an inverted focus rectangle comes out bright cyan.
+TEST_F(DesktopTest, OnlyTheTabKeyShowsTheFocusAndNoRectangleIsLeftBehind) {
+    DLmodule::Main();
+    const Handle dusk = Box(kDuskcolorsChk), desktop = Box(kDesktopChk), taskbar = Box(kTaskbarChk);
+    const auto shown = [&] {
+        std::string boxes;
+        for (Handle box : {dusk, desktop, taskbar})
+            boxes += sim::WindowInfo(box)->focusRectangle ? "+" : "-";
+        return boxes;
+    };
+    const auto tab = [](Handle from) {
+        DLform::PreTranslate({from, platform::kWmKeyDown, platform::kVkTab, 0});
+    };
+    sim::Click(dusk);
+    EXPECT_EQ(sim::Focus(), dusk);
+    EXPECT_EQ(shown(), "---");
+    tab(dusk);
+    EXPECT_EQ(sim::Focus(), desktop);
+    EXPECT_EQ(shown(), "-+-") << "the mouse's focus inverted into view as it left";
+    sim::Click(taskbar);
+    EXPECT_EQ(shown(), "---");
+    sim::SetKeyDown(platform::kVkShift, true);
+    tab(taskbar);
+    EXPECT_EQ(shown(), "-+-");
+    tab(desktop);
+    EXPECT_EQ(shown(), "+--");
+    sim::Click(dusk); // the box that already has the focus
+    EXPECT_EQ(shown(), "+--");
+    sim::Click(desktop);
+    EXPECT_EQ(shown(), "---");
+}
+
 TEST_F(DesktopTest, EachBoxSwitchesItsEffectOnAndOff) {
     DLmodule::Main();
     sim::ClearCalls();
