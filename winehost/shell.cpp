@@ -35,11 +35,15 @@ extern "C" void ShellEntry() {
     Register("SHELLDLL_DefView", DefWindowProcA, COLOR_APPWORKSPACE);
     // Covers the desktop above the taskbar and stays beneath every other
     // window, as the real one does; never activated, so it takes no focus.
+    // Wine's taskbar lists every visible window without an owner, tool
+    // windows too, so a hidden owner keeps it off, as Windows keeps its own.
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN) - 40;
+    HWND owner = CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
     HWND progman =
         CreateWindowExA(WS_EX_TOOLWINDOW, "Progman", "Program Manager", WS_POPUP | WS_CLIPCHILDREN,
-                        0, 0, width, height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+                        0, 0, width, height, owner, nullptr, GetModuleHandleA(nullptr), nullptr);
     CreateWindowExA(0, "SHELLDLL_DefView", "", WS_CHILD | (iconsHidden ? 0 : WS_VISIBLE), 0, 0,
                     width, height, progman, nullptr, GetModuleHandleA(nullptr), nullptr);
     SetWindowPos(progman, HWND_BOTTOM, 0, 0, 0, 0,
