@@ -143,18 +143,19 @@ bool MouseClick(const Program& program, int id) {
     const LONG right = next.left < box.right ? next.left : box.right;
     const int before = Checked(program, id);
     const POINT target = {(box.left + right) / 2, (box.top + box.bottom) / 2};
+    // The pointer first, then the button, pressed and released where the
+    // pointer is to be: under Wine an X event about the pointer that arrives
+    // late can move it back to where it was before, and a button event that
+    // does not say where it happens lands there.
     INPUT inputs[3] = {};
-    // Absolute positions run from 0 to 65535 across the screen.
-    inputs[0].mi.dx = (target.x * 65536 + 32768) / GetSystemMetrics(SM_CXSCREEN);
-    inputs[0].mi.dy = (target.y * 65536 + 32768) / GetSystemMetrics(SM_CYSCREEN);
-    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    for (INPUT& input : inputs)
-        input.type = INPUT_MOUSE;
-    // The pointer first, and the button once it is there: Wine moves the X
-    // pointer on its own time, and a button pressed before would land where
-    // the pointer was.
+    const DWORD flags[3] = {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+    for (int i = 0; i < 3; ++i) {
+        inputs[i].type = INPUT_MOUSE;
+        // Absolute positions run from 0 to 65535 across the screen.
+        inputs[i].mi.dx = (target.x * 65536 + 32768) / GetSystemMetrics(SM_CXSCREEN);
+        inputs[i].mi.dy = (target.y * 65536 + 32768) / GetSystemMetrics(SM_CYSCREEN);
+        inputs[i].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags[i];
+    }
     POINT at = {};
     if (!Expect(SendInput(1, inputs, sizeof inputs[0]) == 1 &&
                     WaitUntil(kPatience,
