@@ -251,8 +251,9 @@ bool PreTranslate(const platform::Message& message) {
         next = backwards ? 2 : 0;
     else
         next = (current + (backwards ? 2 : 1)) % 3;
-    // Windows 2000 and later (and Wine) hide focus rectangles after mouse
-    // use until the keyboard is used; older Windows ignore the message.
+    // Windows 2000 and later keep focus rectangles hidden after mouse use
+    // until a dialog sees the keyboard used, which this window is not; 95
+    // and 98 ignore the message.
     platform::SendMessageA(mainWindow, platform::kWmChangeUiState,
                            (platform::kUisfHideFocus << 16) | platform::kUisClear, 0);
     tabbing = true;
