@@ -3,7 +3,8 @@
 // runs the scenarios against PROGRAM, with SHELL as the stand-in shell and
 // VERSION (win95, win98, win7, win10) the Windows the prefix reports, and prints one PASS or FAIL
 // line per scenario, details indented below a failure, SHOT lines asking the runner for
-// screenshots, and finally "END passed failed".
+// screenshots, COUNT lines asking it to count pixels outside the night colours (it answers in
+// ACK-FOLDER\NAME.ack), and finally "END passed failed".
 //   driver.exe probe FILE
 // writes this fresh process's system colours and wallpaper to FILE.
 #include "tests/e2e/scenarios.h"
