@@ -1,5 +1,7 @@
 #include "winehost/harness.h"
 
+#include <cstdarg>
+
 namespace e2e {
 
 Session session;
@@ -31,6 +33,10 @@ struct ProbeResult {
     COLORREF color[kElements];
     char wallpaper[MAX_PATH];
 };
+
+// The probe's exit code: 0, or what failed and its error code.
+constexpr DWORD kProbeCreateFailed = 0x10000;
+constexpr DWORD kProbeWriteFailed = 0x20000;
 
 PROCESS_INFORMATION shellProcess;
 
@@ -81,6 +87,18 @@ void AppendValues(HKEY root, const char* path, char* text, int size) {
     RegCloseKey(key);
 }
 
+// Prints why the probe failed, naming its step (start, time-out or result),
+// above the failed check of the caller, which knows when it looked.
+bool ProbeFailed(const char* step, const char* format, ...) {
+    char text[800];
+    va_list arguments;
+    va_start(arguments, format);
+    wvsprintfA(text, format, arguments);
+    va_end(arguments);
+    Line("  probe, step %s: %s", step, text);
+    return false;
+}
+
 } // namespace
 
 HWND Taskbar() { return FindWindowA("Shell_TrayWnd", ""); }
@@ -93,11 +111,15 @@ int RunProbe(const char* resultFile) {
         result.color[i] = GetSysColor(i);
     SystemParametersInfoA(SPI_GETDESKWALLPAPER, MAX_PATH, result.wallpaper, 0);
     HANDLE file = CreateFileA(resultFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    const bool ok =
-        WriteFile(file, &result, sizeof result, &written, nullptr) != 0 && written == sizeof result;
+    if (file == INVALID_HANDLE_VALUE)
+        return static_cast<int>(kProbeCreateFailed | (GetLastError() & 0xFFFF));
+    DWORD written = 0, error = 0;
+    if (!WriteFile(file, &result, sizeof result, &written, nullptr))
+        error = GetLastError();
+    else if (written != sizeof result)
+        error = ERROR_HANDLE_DISK_FULL; // written in part
     CloseHandle(file);
-    return ok ? 0 : 1;
+    return error == 0 ? 0 : static_cast<int>(kProbeWriteFailed | (error & 0xFFFF));
 }
 
 bool ReadDesktop(DesktopState& state) {
@@ -105,18 +127,45 @@ bool ReadDesktop(DesktopState& state) {
     char arguments[MAX_PATH + 16];
     wsprintfA(arguments, "probe \"%s\"", session.probe);
     PROCESS_INFORMATION probe;
-    if (!Start(session.driver, arguments, probe)) return false;
+    if (!Start(session.driver, arguments, probe))
+        return ProbeFailed("start", "expected %s to start, seen error %lu", session.driver,
+                           GetLastError());
+    // A probe ends within a tenth of a second, on a busy machine too; the
+    // limit only keeps a hung one from holding up the run.
     const bool ended = WaitForSingleObject(probe.hProcess, 15000) == WAIT_OBJECT_0;
-    if (!ended) TerminateProcess(probe.hProcess, 1);
+    DWORD code = 0;
+    GetExitCodeProcess(probe.hProcess, &code);
+    if (!ended) {
+        TerminateProcess(probe.hProcess, 1);
+        WaitForSingleObject(probe.hProcess, 5000); // it may still hold the result file
+    }
     Close(probe);
+    if (!ended)
+        return ProbeFailed("time-out",
+                           "expected the probe to end within 15 s, seen it still running");
+    if (code != 0) {
+        const DWORD failed = code & ~0xFFFFul;
+        if (failed == kProbeCreateFailed || failed == kProbeWriteFailed)
+            return ProbeFailed("result", "expected the probe to %s %s, seen error %lu",
+                               failed == kProbeCreateFailed ? "create" : "write", session.probe,
+                               code & 0xFFFF);
+        return ProbeFailed("result", "expected the probe to end with exit code 0, seen 0x%lX",
+                           code);
+    }
 
     ProbeResult result;
     DWORD read = 0;
     HANDLE file = CreateFileA(session.probe, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    const bool ok = ended && ReadFile(file, &result, sizeof result, &read, nullptr) != 0 &&
-                    read == sizeof result;
+    if (file == INVALID_HANDLE_VALUE)
+        return ProbeFailed("result", "expected to open %s, seen error %lu", session.probe,
+                           GetLastError());
+    const bool whole =
+        ReadFile(file, &result, sizeof result, &read, nullptr) != 0 && read == sizeof result;
+    const DWORD error = GetLastError();
     CloseHandle(file);
-    if (!ok) return false;
+    if (!whole)
+        return ProbeFailed("result", "expected %u bytes in %s, seen %lu (error %lu)",
+                           static_cast<unsigned>(sizeof result), session.probe, read, error);
     for (int i = 0; i < kElements; ++i)
         state.color[i] = result.color[i];
     Copy(state.wallpaper, result.wallpaper, MAX_PATH);

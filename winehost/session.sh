@@ -8,6 +8,8 @@
 #   wine_session_init WORK    logs and prefixes under WORK
 #   wine_session_traps        cleanup on exit; Ctrl+C and TERM exit with 130
 #   wine_session_build BUILD  win32 or win64: its loader, prefix and logs
+#   wine_session_twice STEP COMMAND...  a set-up step, tried once more
+#                             when it fails (wine_session_tries says why)
 #
 # Builds: win32 is the shipped 32-bit program, in a 32-bit prefix; win64 is
 # its 64-bit twin, in a 64-bit prefix, for machines that run no 32-bit
@@ -27,7 +29,12 @@ wine_session_init() { # work
     wine_session_dir=$1
     # shellcheck disable=SC2034 # read by the sourcing script
     wine_session_line=
+    wine_session_why=
+    wine_session_note=
+    wine_session_tries=()
     mkdir -p "$1"
+    # The work tree that WORK (build/NAME) is in, to name logs from there.
+    wine_session_root=$(cd "$1/../.." && pwd)
 }
 
 # The Wine loader of each build. Debian's /usr/bin/wine takes the 32-bit
@@ -130,38 +137,158 @@ wine_session_winpath() { printf 'Z:%s' "${1//\//\\}"; }
 wine_session_quietly() { "$wine_session_wine" "$@" </dev/null >>"$wine_session_dir/wine.log" 2>&1; }
 
 # A display of our own: -displayfd picks a free number and writes it when
-# ready. Exports DISPLAY; fails when Xvfb does not come up (WORK/xvfb.log).
+# ready. Exports DISPLAY; fails, saying why in wine_session_why, when Xvfb
+# does not come up (WORK/xvfb.log).
 wine_session_xvfb() {
-    local ready=$wine_session_work/display
+    local ready=$wine_session_work/display log=$wine_session_work/xvfb.log
     : >"$ready"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$ready" >/dev/null \
-        2>"$wine_session_work/xvfb.log" &
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$ready" >/dev/null 2>"$log" &
     wine_session_xvfb_pid=$!
     for _ in $(seq 100); do
         [[ -s $ready ]] && break
+        kill -0 "$wine_session_xvfb_pid" 2>/dev/null || break
         sleep 0.1
     done
-    [[ -s $ready ]] || return 1
+    if [[ ! -s $ready ]]; then
+        if kill -0 "$wine_session_xvfb_pid" 2>/dev/null; then
+            wine_session_why="Xvfb gave no display number within 10 s"
+            kill "$wine_session_xvfb_pid" 2>/dev/null || true
+        else
+            wine_session_why="Xvfb ended without a display"
+        fi
+        wait "$wine_session_xvfb_pid" 2>/dev/null || true
+        wine_session_xvfb_pid=
+        wine_session_why+=" ($(wine_session_where "$log"): $(wine_session_reason "$log" 1))"
+        return 1
+    fi
     DISPLAY=:$(head -n 1 "$ready")
     export DISPLAY
 }
 
-# Creates the selected build's prefix on first use and waits until Wine has
-# finished with it.
-wine_session_prefix() {
-    [[ -f $WINEPREFIX/system.reg ]] && return 0
-    wine_session_quietly wineboot -i || return 1
-    wineserver -w 2>/dev/null || true
-    [[ -f $WINEPREFIX/system.reg ]]
+# The lines of LOG from line FROM on that say why a step failed: the last
+# three that name an error, or else the last three that say anything,
+# joined by " / "; "nothing" when there are none. Wine ends its output
+# with empty lines, so the last line alone often says nothing.
+wine_session_reason() { # log from
+    local lines errors
+    lines=$(tail -n +"$2" "$1" 2>/dev/null | tr -d '\r' | grep -v '^[[:space:]]*$') || true
+    errors=$(grep -iE "$wine_session_errors" <<<"$lines") || true
+    [[ -n $errors ]] && lines=$errors
+    lines=$(tail -n 3 <<<"$lines")
+    lines=${lines//$'\n'/ / }
+    echo "${lines:-nothing}"
+}
+wine_session_errors='err|fail|cannot|can.t|could not|unable|not found|no such|denied|refused|invalid|abort|crash|exception|fatal|killed|timed? ?out'
+
+# A log's path as the user will look for it: from the work tree's root.
+wine_session_where() { # path
+    echo "${1#"$wine_session_root"/}"
 }
 
-# The Windows version the prefix reports: win95, win98, win7, win10, ...
-wine_session_version() { wine_session_quietly winecfg -v "$1"; }
+# The number of the next line a step will add to LOG.
+wine_session_next() { # log
+    local lines=0
+    [[ -f $1 ]] && lines=$(wc -l <"$1")
+    echo $((lines + 1))
+}
+
+# Runs STEP, a set-up command, and once more when it fails: set-up fails
+# for reasons outside the program, such as Wine's own start-up or the
+# display, which a second try seldom meets again. Each failed try adds
+# "STEP, try N of 2: REASON" to wine_session_tries, the reason being what
+# the command left in wine_session_why. Answers 0 when a try succeeded.
+wine_session_twice() { # step command [argument...]
+    local step=$1 try
+    shift
+    wine_session_tries=()
+    for try in 1 2; do
+        wine_session_why=
+        "$@" && return 0
+        wine_session_tries+=("$step, try $try of 2: ${wine_session_why:-no reason given}")
+    done
+    return 1
+}
+
+# Whether the selected build's prefix serves: made for the build's
+# architecture, and running a program with the build's loader as that
+# build (x86 or AMD64). Says why in wine_session_why when it does not.
+wine_session_serves() {
+    local answer expected=AMD64
+    [[ $WINEARCH == win32 ]] && expected=x86
+    if ! grep -qx "#arch=$WINEARCH" "$WINEPREFIX/system.reg" 2>/dev/null; then
+        wine_session_why="expected a $WINEARCH prefix, seen ${WINEPREFIX##*/}/system.reg"
+        if [[ -f $WINEPREFIX/system.reg ]]; then
+            wine_session_why+=" made for $(sed -n 's/^#arch=//p' "$WINEPREFIX/system.reg" | head -n 1)"
+        else
+            wine_session_why+=" missing"
+        fi
+        return 1
+    fi
+    answer=$("$wine_session_wine" cmd /c echo %PROCESSOR_ARCHITECTURE% </dev/null \
+        2>>"$wine_session_dir/wine.log" | tr -d '\r') || true
+    if [[ $answer != "$expected" ]]; then
+        wine_session_why="expected cmd.exe to answer $expected in the prefix, seen ${answer:-no answer}"
+        return 1
+    fi
+}
+
+# Makes the selected build's prefix where it has none that serves, and
+# waits until Wine has finished with it. wineboot's exit status is not the
+# judge: a 64-bit prefix on a machine that runs no 32-bit programs cannot
+# set up its 32-bit half, and wineboot reports that as a failure in some
+# runs and not in others, while the prefix serves the 64-bit build. Says
+# why in wine_session_why when it fails, and what is worth knowing about a
+# prefix that serves in wine_session_note.
+wine_session_prefix() {
+    local log=$wine_session_dir/wine.log from status=0 reason
+    wine_session_note=
+    [[ -f $WINEPREFIX/system.reg ]] && wine_session_serves && return 0
+    # None yet, or one left unfinished by a failed try or a stopped run.
+    if [[ -d $WINEPREFIX ]]; then
+        wineserver -k 2>/dev/null || true
+        wineserver -w 2>/dev/null || true
+        rm -rf "$wine_session_dir/prefix"
+    fi
+    from=$(wine_session_next "$log")
+    wine_session_quietly wineboot -i || status=$?
+    wineserver -w 2>/dev/null || true
+    if ! wine_session_serves; then
+        wine_session_why="wineboot exited with $status; $wine_session_why"
+        wine_session_why+=" ($(wine_session_where "$log"): $(wine_session_reason "$log" "$from"))"
+        return 1
+    fi
+    reason="wineboot exited with $status; $(wine_session_where "$log"):"
+    reason+=" $(wine_session_reason "$log" "$from")"
+    if [[ $WINEARCH == win64 && $(tail -n +"$from" "$log") == *syswow64* ]] &&
+        ! (wine_session_can_run_win32); then
+        wine_session_note="its 32-bit half could not be set up, as expected where 32-bit programs"
+        wine_session_note+=" do not run; it serves the 64-bit build ($reason)"
+    elif ((status != 0)); then
+        wine_session_note="wineboot failed, but the prefix serves ($reason)"
+    fi
+    return 0
+}
+
+# Runs COMMAND with the selected build's loader, quietly; says why in
+# wine_session_why when it fails, from the lines it added to the log.
+wine_session_logged() { # what command [argument...]
+    local log=$wine_session_dir/wine.log what=$1 from status=0
+    shift
+    from=$(wine_session_next "$log")
+    wine_session_quietly "$@" || status=$?
+    ((status == 0)) && return 0
+    wine_session_why="$what exited with $status"
+    wine_session_why+=" ($(wine_session_where "$log"): $(wine_session_reason "$log" "$from"))"
+    return 1
+}
+
+# Sets the Windows version the prefix reports: win95, win98, win7, win10, ...
+wine_session_version() { wine_session_logged "winecfg -v $1" winecfg -v "$1"; }
 
 # Settings of the prefix's user, stored as a user would store them, for the
 # programs started afterwards.
 wine_session_desktop_setting() { # name type data
-    wine_session_quietly reg add 'HKCU\Control Panel\Desktop' /v "$1" /t "$2" /d "$3" /f
+    wine_session_logged "reg add $1" reg add 'HKCU\Control Panel\Desktop' /v "$1" /t "$2" /d "$3" /f
 }
 
 # Flat menus on or off: bit 0x20000 of the user preferences, as
