@@ -40,15 +40,6 @@ constexpr DWORD kProbeWriteFailed = 0x20000;
 
 PROCESS_INFORMATION shellProcess;
 
-bool Start(const char* program, const char* arguments, PROCESS_INFORMATION& process) {
-    char commandLine[3 * MAX_PATH];
-    wsprintfA(commandLine, "\"%s\" %s", program, arguments);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    return CreateProcessA(program, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &process) != 0;
-}
-
 void Close(PROCESS_INFORMATION& process) {
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
@@ -127,7 +118,7 @@ bool ReadDesktop(DesktopState& state) {
     char arguments[MAX_PATH + 16];
     wsprintfA(arguments, "probe \"%s\"", session.probe);
     PROCESS_INFORMATION probe;
-    if (!Start(session.driver, arguments, probe))
+    if (!StartProcess(session.driver, arguments, probe))
         return ProbeFailed("start", "expected %s to start, seen error %lu", session.driver,
                            GetLastError());
     // A probe ends within a tenth of a second, on a busy machine too; the
@@ -196,7 +187,7 @@ bool ShellRunning() { return Running(shellProcess); }
 
 bool StartShell(bool iconsVisible) {
     if (ShellRunning()) StopShell();
-    if (!Start(session.shell, iconsVisible ? "" : "hidden", shellProcess)) return false;
+    if (!StartProcess(session.shell, iconsVisible ? "" : "hidden", shellProcess)) return false;
     const DWORD id = shellProcess.dwProcessId;
     return WaitUntil(10000, [id] { return IsWindowVisible(ProgmanOf(id)) != 0; });
 }

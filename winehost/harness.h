@@ -78,6 +78,13 @@ struct Session {
 };
 extern Session session;
 
+// Starts PATH with ARGUMENTS. Under Wine a new process now and then dies
+// while Wine sets it up, before any of its own code runs, and
+// CreateProcess fails with ERROR_INTERNAL_ERROR (seen about once in 25
+// sessions in a new 64-bit prefix on a machine that runs no 32-bit
+// programs); such a start is said in an INFO line and tried once more.
+bool StartProcess(const char* path, const char* arguments, PROCESS_INFORMATION& process);
+
 // --- The program under test ---------------------------------------------------
 
 constexpr int kDuskColors = 101;

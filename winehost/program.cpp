@@ -28,14 +28,26 @@ void Sync(const Program& program) {
 
 } // namespace
 
+bool StartProcess(const char* path, const char* arguments, PROCESS_INFORMATION& process) {
+    char commandLine[3 * MAX_PATH];
+    wsprintfA(commandLine, "\"%s\" %s", path, arguments);
+    for (int attempt = 1;; ++attempt) {
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        if (CreateProcessA(path, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                           &startup, &process))
+            return true;
+        const DWORD error = GetLastError();
+        if (error != ERROR_INTERNAL_ERROR || attempt == 2) return false;
+        Line("INFO %s died while Wine set it up, before any of its own code ran (error %lu); "
+             "starting it once more",
+             path, error);
+    }
+}
+
 bool Launch(Program& program) {
     program = {};
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    char commandLine[MAX_PATH + 2];
-    wsprintfA(commandLine, "\"%s\"", session.program);
-    if (!CreateProcessA(session.program, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &program.process)) {
+    if (!StartProcess(session.program, "", program.process)) {
         Fail("could not start %s (error %lu)", session.program, GetLastError());
         return false;
     }
