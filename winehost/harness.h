@@ -116,8 +116,10 @@ bool WaitExit(Program& program);
 // Input as a user gives it, through SendInput: Wine and Windows handle it as
 // the mouse's and the keyboard's own, activation and focus drawing
 // included, unlike messages sent to the program.
-// Clicks the part of the box that no other box covers, and waits until the
-// box has toggled.
+// The part of a box that no other box covers and the client area holds,
+// in screen coordinates.
+RECT VisiblePart(const Program& program, int id);
+// Clicks the visible part of the box, and waits until the box has toggled.
 bool MouseClick(const Program& program, int id);
 // Presses and releases `key`, with Shift held when `shift`, for the window
 // in the foreground. The keys arrive later, as typed keys do.

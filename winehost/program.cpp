@@ -142,19 +142,26 @@ bool WaitExit(Program& program) {
                   "expected the program to end within 10 s, seen it still running");
 }
 
-bool MouseClick(const Program& program, int id) {
-    RECT box, next = {0x7FFFFFFF, 0, 0, 0};
-    GetWindowRect(Box(program, id), &box);
-    // The box further right covers this one's right end.
+RECT VisiblePart(const Program& program, int id) {
+    RECT part, client;
+    GetWindowRect(Box(program, id), &part);
+    GetClientRect(program.window, &client);
+    MapWindowPoints(program.window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    if (client.right < part.right) part.right = client.right;
+    // A box further right that starts inside this one covers its right end.
     for (int other = kDuskColors; other <= kTaskbar; ++other) {
         RECT rect;
-        if (other != id && GetWindowRect(Box(program, other), &rect) && rect.left > box.left &&
-            rect.left < next.left)
-            next = rect;
+        if (other != id && GetWindowRect(Box(program, other), &rect) && rect.left > part.left &&
+            rect.left < part.right)
+            part.right = rect.left;
     }
-    const LONG right = next.left < box.right ? next.left : box.right;
+    return part;
+}
+
+bool MouseClick(const Program& program, int id) {
+    const RECT box = VisiblePart(program, id);
     const int before = Checked(program, id);
-    const POINT target = {(box.left + right) / 2, (box.top + box.bottom) / 2};
+    const POINT target = {(box.left + box.right) / 2, (box.top + box.bottom) / 2};
     // The pointer first, then the button, pressed and released where the
     // pointer is to be: under Wine an X event about the pointer that arrives
     // late can move it back to where it was before, and a button event that
@@ -170,11 +177,7 @@ bool MouseClick(const Program& program, int id) {
     }
     POINT at = {};
     if (!Expect(SendInput(1, inputs, sizeof inputs[0]) == 1 &&
-                    WaitUntil(kPatience,
-                              [&] {
-                                  return GetCursorPos(&at) && at.x >= box.left && at.x < right &&
-                                         at.y >= box.top && at.y < box.bottom;
-                              }) &&
+                    WaitUntil(kPatience, [&] { return GetCursorPos(&at) && PtInRect(&box, at); }) &&
                     SendInput(2, inputs + 1, sizeof inputs[0]) == 2,
                 "expected a mouse click at (%ld, %ld) on box %d, seen the pointer at (%ld, %ld) "
                 "(error %lu)",

@@ -182,19 +182,13 @@ bool Screenshot(const Program& program, const char* name, COLORREF text, COLORRE
     char request[400];
     wsprintfA(request, "SHOT %s %02X%02X%02X %02X%02X%02X", name, GetRValue(text), GetGValue(text),
               GetBValue(text), GetRValue(back), GetGValue(back), GetBValue(back));
-    RECT client;
-    GetClientRect(program.window, &client);
-    MapWindowPoints(program.window, nullptr, reinterpret_cast<POINT*>(&client), 2);
     const int ids[] = {kDuskColors, kDesktop, kTaskbar};
     for (int i = -1; i < 3; ++i) {
         RECT area;
         GetWindowRect(program.window, &area);
         if (i >= 0) {
-            RECT next = {client.right, 0, 0, 0};
-            if (i < 2) GetWindowRect(Box(program, ids[i + 1]), &next);
-            GetWindowRect(Box(program, ids[i]), &area);
+            area = VisiblePart(program, ids[i]);
             area.left += 12 * session.dpi / 96 + 6; // the check mark and the gap after it
-            if (next.left < area.right) area.right = next.left;
         }
         char numbers[64];
         wsprintfA(numbers, " %ld %ld %ld %ld", area.left, area.top, area.right - area.left,
