@@ -87,7 +87,12 @@ constexpr unsigned kSwpNoActivate = 0x0010;
 
 // --- Desktop: shell windows, system colours, wallpaper (user32) ---
 Handle FindWindowA(const char* className, const char* windowTitle);
+// With `parent` 0, the top-level windows; a null class or title matches any.
+Handle FindWindowExA(Handle parent, Handle childAfter, const char* className,
+                     const char* windowTitle);
 Handle GetWindow(Handle window, int command);
+// The thread that made the window, or 0 when there is no such window.
+std::uint32_t GetWindowThreadProcessId(Handle window, std::uint32_t* processId);
 int IsWindowVisible(Handle window);
 int ShowWindow(Handle window, int showCommand);
 int SystemParametersInfoA(unsigned action, unsigned uiParam, void* pvParam, unsigned winIni);

@@ -51,24 +51,43 @@ void Reset();
 
 // --- Shell ---
 
+// The threads that windows belong to, as GetWindowThreadProcessId tells.
+constexpr std::uint32_t kProgramThread = 1; // windows made by CreateWindowExA
+constexpr std::uint32_t kShellThread = 2;
+constexpr std::uint32_t kOtherThread = 3; // another program's
+
+// Where the shell keeps the icon view ("SHELLDLL_DefView").
+enum class IconPlace {
+    InProgman,             // Progman's only child: 95 to 10
+    InWorkerW,             // a top-level WorkerW, beside an empty one: 7 to 10 after a slideshow
+    InProgmanBesideWorkerW // Progman's first child, a WorkerW its second: 11 24H2
+};
+
 struct ShellOptions {
     bool taskbarVisible = true;
     bool iconsVisible = true;
-    bool iconWindow = true; // whether the desktop window has its icon child
+    bool iconWindow = true; // whether there is an icon view at all
+    IconPlace icons = IconPlace::InProgman;
+    int secondaryTaskbars = 0; // 8 and later: one per further display
+    bool startButton = false;  // Vista and 7
 };
 struct Shell {
-    Handle taskbar = 0; // "Shell_TrayWnd", titled ""
-    Handle desktop = 0; // "Progman", "Program Manager"
-    Handle icons = 0;   // the desktop's first child, or 0
+    Handle taskbar = 0;                    // "Shell_TrayWnd", titled ""
+    Handle desktop = 0;                    // "Progman", "Program Manager"
+    Handle icons = 0;                      // the icon view, or 0
+    Handle startButton = 0;                // a top-level "Button" of the shell's thread, or 0
+    std::vector<Handle> secondaryTaskbars; // "Shell_SecondaryTrayWnd"
+    std::vector<Handle> workers;           // every "WorkerW", the icons' own first
 };
+// Every window of the shell belongs to kShellThread.
 Shell StartShell(const ShellOptions& options = {});
 void StopShell();
-// A new shell with new handles, everything visible, as after a crash of the
-// shell process.
+// A new shell laid out as the last one, with new handles, everything
+// visible, as after a crash of the shell process.
 Shell RestartShell();
 // A top-level window (or a child of `parent`) that is not the program's.
 Handle AddWindow(const std::string& className, const std::string& title, Handle parent = 0,
-                 bool visible = true);
+                 bool visible = true, std::uint32_t thread = kOtherThread);
 
 // --- Windows ---
 
@@ -78,6 +97,7 @@ struct Window {
     std::uint32_t style = 0;
     Handle parent = 0;
     std::uintptr_t id = 0;
+    std::uint32_t thread = kProgramThread;
     bool visible = false;
     platform::Rect rect{0, 0, 0, 0}; // screen for top-level windows, else parent client
     int check = 0;                   // check state of a "Button"

@@ -38,6 +38,7 @@ struct State {
     platform::Status failDataQuery = 0;
     Settings settings;
     Shell shell;
+    ShellOptions shellOptions; // the running shell's layout
     int failAllocations = 0;
     int liveAllocations = 0;
     Handle focus = 0;
@@ -57,6 +58,8 @@ Arg Ptr(bool present);
 void Record(const char* name, std::vector<Arg> args);
 
 Window* Find(Handle window);
+// Whether an existing window has the class and title; null matches any.
+bool Matches(Handle window, const char* className, const char* windowTitle);
 Handle Insert(Window window);
 // Takes a window and its children off the desktop without telling anyone.
 void Remove(Handle handle);

@@ -10,6 +10,12 @@ namespace {
 constexpr unsigned kSwpNoMove = 0x0002;
 } // namespace
 
+bool Matches(Handle handle, const char* className, const char* windowTitle) {
+    const Window& window = *Find(handle);
+    return (className == nullptr || window.className == className) &&
+           (windowTitle == nullptr || window.title == windowTitle);
+}
+
 Window* Find(Handle window) {
     auto found = S().windows.find(window);
     return found == S().windows.end() ? nullptr : &found->second;
@@ -40,31 +46,53 @@ void Remove(Handle handle) {
 
 Shell StartShell(const ShellOptions& options) {
     Shell& shell = S().shell;
-    shell.taskbar = AddWindow("Shell_TrayWnd", "", 0, options.taskbarVisible);
-    shell.desktop = AddWindow("Progman", "Program Manager");
-    shell.icons = options.iconWindow
-                      ? AddWindow("SHELLDLL_DefView", "", shell.desktop, options.iconsVisible)
-                      : 0;
+    S().shellOptions = options;
+    const auto add = [](const char* className, const char* title, Handle parent = 0,
+                        bool visible = true) {
+        return AddWindow(className, title, parent, visible, kShellThread);
+    };
+    shell.taskbar = add("Shell_TrayWnd", "", 0, options.taskbarVisible);
+    if (options.startButton) shell.startButton = add("Button", "Start", 0, options.taskbarVisible);
+    for (int i = 0; i < options.secondaryTaskbars; ++i)
+        shell.secondaryTaskbars.push_back(
+            add("Shell_SecondaryTrayWnd", "", 0, options.taskbarVisible));
+    shell.desktop = add("Progman", "Program Manager");
+    Handle iconParent = shell.desktop;
+    if (options.icons == IconPlace::InWorkerW) {
+        iconParent = add("WorkerW", "");
+        shell.workers = {iconParent, add("WorkerW", "")};
+    }
+    if (options.iconWindow)
+        shell.icons = add("SHELLDLL_DefView", "", iconParent, options.iconsVisible);
+    if (options.icons == IconPlace::InProgmanBesideWorkerW)
+        shell.workers.push_back(add("WorkerW", "", shell.desktop));
     return shell;
 }
 
 void StopShell() {
-    Remove(S().shell.taskbar);
-    Remove(S().shell.desktop);
+    const Shell& shell = S().shell;
+    for (Handle window : {shell.taskbar, shell.startButton, shell.desktop})
+        Remove(window);
+    for (const std::vector<Handle>* windows : {&shell.secondaryTaskbars, &shell.workers})
+        for (Handle window : *windows)
+            Remove(window);
     S().shell = Shell();
 }
 
 Shell RestartShell() {
+    ShellOptions options = S().shellOptions;
+    options.taskbarVisible = options.iconsVisible = true;
     StopShell();
-    return StartShell();
+    return StartShell(options);
 }
 
 Handle AddWindow(const std::string& className, const std::string& title, Handle parent,
-                 bool visible) {
+                 bool visible, std::uint32_t thread) {
     Window window;
     window.className = className;
     window.title = title;
     window.parent = parent;
+    window.thread = thread;
     window.visible = visible;
     return Insert(static_cast<Window&&>(window));
 }
@@ -85,13 +113,34 @@ namespace platform {
 
 Handle FindWindowA(const char* className, const char* windowTitle) {
     Record("FindWindowA", {Str(className), Str(windowTitle)});
-    for (Handle handle : S().topLevel) {
-        const sim::Window& window = *sim::Find(handle);
-        if ((className == nullptr || window.className == className) &&
-            (windowTitle == nullptr || window.title == windowTitle))
-            return handle;
-    }
+    for (Handle handle : S().topLevel)
+        if (sim::Matches(handle, className, windowTitle)) return handle;
     return 0;
+}
+
+Handle FindWindowExA(Handle parent, Handle childAfter, const char* className,
+                     const char* windowTitle) {
+    Record("FindWindowExA", {Num(parent), Num(childAfter), Str(className), Str(windowTitle)});
+    const sim::Window* parentWindow = sim::Find(parent);
+    if (parent != 0 && parentWindow == nullptr) return 0;
+    const std::vector<Handle>& windows = parent == 0 ? S().topLevel : parentWindow->children;
+    auto next = windows.begin();
+    if (childAfter != 0) {
+        next = std::find(windows.begin(), windows.end(), childAfter);
+        if (next == windows.end()) return 0; // not one of the parent's windows
+        ++next;
+    }
+    for (; next != windows.end(); ++next)
+        if (sim::Matches(*next, className, windowTitle)) return *next;
+    return 0;
+}
+
+std::uint32_t GetWindowThreadProcessId(Handle window, std::uint32_t* processId) {
+    Record("GetWindowThreadProcessId", {Num(window), Ptr(processId)});
+    const sim::Window* found = sim::Find(window);
+    if (found == nullptr) return 0;
+    if (processId != nullptr) *processId = found->thread; // one thread per process here
+    return found->thread;
 }
 
 Handle GetWindow(Handle window, int command) {

@@ -26,7 +26,20 @@ LRESULT CALLBACK SubclassTrampoline(HWND window, UINT message, WPARAM wParam, LP
 Handle FindWindowA(const char* className, const char* windowTitle) {
     return H(::FindWindowA(className, windowTitle));
 }
+Handle FindWindowExA(Handle parent, Handle childAfter, const char* className,
+                     const char* windowTitle) {
+    return H(::FindWindowExA(W(parent), W(childAfter), className, windowTitle));
+}
 Handle GetWindow(Handle window, int command) { return H(::GetWindow(W(window), command)); }
+std::uint32_t GetWindowThreadProcessId(Handle window, std::uint32_t* processId) {
+    // Windows 95's user32 has it, but the list of imports that the Windows 95
+    // load check accepts does not, so it is looked up here; without it no
+    // window counts as any thread's.
+    using Function = DWORD(WINAPI*)(HWND, DWORD*);
+    const auto function = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(
+        ::GetProcAddress(::GetModuleHandleA("USER32"), "GetWindowThreadProcessId")));
+    return function == nullptr ? 0 : function(W(window), reinterpret_cast<DWORD*>(processId));
+}
 int IsWindowVisible(Handle window) { return ::IsWindowVisible(W(window)); }
 int ShowWindow(Handle window, int showCommand) { return ::ShowWindow(W(window), showCommand); }
 int SystemParametersInfoA(unsigned action, unsigned uiParam, void* pvParam, unsigned winIni) {

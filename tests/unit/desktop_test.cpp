@@ -66,13 +66,69 @@ TEST_F(DesktopTest, ShellWindowsAreFoundByExactClassAndTitle) {
     EXPECT_EQ(DesktopIconsWindow(), shell.icons);
     EXPECT_EQ(sim::Log("FindWindowA"), (Lines{R"(FindWindowA("Shell_TrayWnd", ""))",
                                               R"(FindWindowA("Progman", "Program Manager"))"}));
-    EXPECT_EQ(sim::Log("GetWindow"), Lines{"GetWindow(" + N(shell.desktop) + ", 5)"});
+}
+
+// Where each Windows keeps its taskbars and icon view, with another
+// program's button and an empty WorkerW searched first, as decoys.
+TEST_F(DesktopTest, EveryLayoutsTaskbarsAndIconViewAreFoundAndNothingElseIsTouched) {
+    using sim::IconPlace;
+    struct Layout {
+        const char* windows;
+        sim::ShellOptions options;
+    };
+    const Layout layouts[] = {
+        {"95", {}},
+        {"7 after a slideshow", {true, true, true, IconPlace::InWorkerW, 0, true}},
+        {"10, three displays", {true, true, true, IconPlace::InWorkerW, 2, false}},
+        {"11 24H2, two displays", {true, true, true, IconPlace::InProgmanBesideWorkerW, 1, false}},
+    };
+    for (const Layout& layout : layouts) {
+        SCOPED_TRACE(layout.windows);
+        Fresh({}, false);
+        const Lines decoys = {N(sim::AddWindow("Button", "Start")),
+                              N(sim::AddWindow("WorkerW", ""))};
+        const sim::Shell shell = sim::StartShell(layout.options);
+        Lines taskbars = {N(shell.taskbar)};
+        if (shell.startButton != 0) taskbars.push_back(N(shell.startButton));
+        for (Handle secondary : shell.secondaryTaskbars)
+            taskbars.push_back(N(secondary));
+        const auto shown = [](Lines windows, bool visible) {
+            Lines shown;
+            for (const std::string& window : windows)
+                if (sim::WindowInfo(std::stoull(window))->visible == visible)
+                    shown.push_back(window);
+            return shown;
+        };
+        Lines others = decoys;
+        for (Handle window : shell.workers)
+            others.push_back(N(window));
+        others.push_back(N(shell.desktop));
+
+        EXPECT_EQ(DesktopIconsWindow(), shell.icons);
+        ShowTaskbar(false);
+        ShowDesktop(false);
+        EXPECT_EQ(shown(taskbars, false), taskbars);
+        EXPECT_FALSE(Visible(shell.icons));
+        EXPECT_FALSE(TaskbarVisible() || DesktopVisible());
+        EXPECT_EQ(shown(others, true), others);
+        ShowTaskbar(true);
+        ShowDesktop(true);
+        EXPECT_EQ(shown(taskbars, true), taskbars);
+        EXPECT_TRUE(Visible(shell.icons));
+        // The main taskbar alone says whether the taskbar is visible.
+        platform::ShowWindow(shell.taskbar, platform::kSwHide);
+        EXPECT_FALSE(TaskbarVisible());
+        EXPECT_EQ(shown(others, true), others);
+    }
 }
 
 TEST_F(DesktopTest, MissingWindowsCountAsHiddenAndTheWallpaperStillChanges) {
     for (bool shell : {false, true}) {
         SCOPED_TRACE(shell ? "desktop window without icon child" : "no shell");
         Fresh({true, true, false}, shell);
+        // Another program's button, and a WorkerW without the icon view.
+        sim::AddWindow("Button", "Start");
+        sim::AddWindow("WorkerW", "");
         savedWallpaper = dl::Text::Copy(kWallpaper, sizeof kWallpaper - 1);
         EXPECT_EQ(TaskbarVisible(), shell);
         EXPECT_FALSE(DesktopVisible());
@@ -81,10 +137,12 @@ TEST_F(DesktopTest, MissingWindowsCountAsHiddenAndTheWallpaperStillChanges) {
         EXPECT_EQ(sim::Wallpaper(), "");
         ShowDesktop(true);
         EXPECT_EQ(sim::Wallpaper(), kWallpaper);
-        EXPECT_EQ(Changes(), (Lines{Show(0, 0), Spi(""), Show(0, 5), Spi(kWallpaper)}));
+        ShowTaskbar(false);
+        EXPECT_FALSE(TaskbarVisible());
+        const std::string taskbar = shell ? N(shellWindows.taskbar) : "0";
+        EXPECT_EQ(Changes(), (Lines{Show(0, 0), Spi(""), Show(0, 5), Spi(kWallpaper),
+                                    "ShowWindow(" + taskbar + ", 0)"}));
     }
-    ShowTaskbar(false);
-    EXPECT_FALSE(TaskbarVisible());
 }
 
 TEST_F(DesktopTest, ShowDesktopPutsBackTheStartupWallpaperNotTheUsersLaterChoice) {
