@@ -1,4 +1,5 @@
 #include "winehost/harness.h"
+#include "winehost/layouts.h"
 
 #include <cstdarg>
 
@@ -39,6 +40,65 @@ constexpr DWORD kProbeCreateFailed = 0x10000;
 constexpr DWORD kProbeWriteFailed = 0x20000;
 
 PROCESS_INFORMATION shellProcess;
+HWND decoys[2]; // another program's "Button" titled "Start", and "WorkerW"
+
+const Layout& SessionLayout() { return LayoutOf(session.windows); }
+
+bool OfShell(HWND window) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    return shellProcess.hProcess != nullptr && process == shellProcess.dwProcessId;
+}
+
+// Calls `each` with every window of the class under `parent` (nullptr: the
+// top-level windows) in the order FindWindowEx searches, until it answers
+// false.
+template <typename Each> void ForEach(HWND parent, const char* className, Each each) {
+    for (HWND window = nullptr; (window = FindWindowExA(parent, window, className, nullptr));)
+        if (!each(window)) return;
+}
+
+// Every window of the taskbar, the main one first.
+int TaskbarWindows(HWND* windows, int size) {
+    int count = 0;
+    const auto add = [&](HWND window) {
+        if (window != nullptr && count < size) windows[count++] = window;
+        return true;
+    };
+    add(Taskbar());
+    ForEach(nullptr, "Button", [&](HWND button) { return !OfShell(button) || add(button); });
+    ForEach(nullptr, "Shell_SecondaryTrayWnd", add);
+    return count;
+}
+
+bool HoldsIcons(HWND window) {
+    return FindWindowExA(window, nullptr, "SHELLDLL_DefView", nullptr) != nullptr;
+}
+
+// The windows that no box may change: top-level buttons that are not the
+// shell's, and every WorkerW without the icons.
+int OtherWindows(HWND* windows, int size) {
+    int count = 0;
+    const auto add = [&](HWND window) {
+        if (count < size) windows[count++] = window;
+        return true;
+    };
+    ForEach(nullptr, "Button", [&](HWND button) { return OfShell(button) || add(button); });
+    const auto addWorker = [&](HWND worker) { return HoldsIcons(worker) || add(worker); };
+    ForEach(nullptr, "WorkerW", addWorker);
+    HWND progman = FindWindowA("Progman", "Program Manager");
+    if (progman != nullptr) ForEach(progman, "WorkerW", addWorker);
+    return count;
+}
+
+void See(HWND window, SeenWindow& seen) {
+    char className[32], title[32];
+    GetClassNameA(window, className, sizeof className);
+    GetWindowTextA(window, title, sizeof title);
+    wsprintfA(seen.name, "%s \"%s\" (%s)", className, title,
+              OfShell(window) ? "the shell's" : "another program's");
+    seen.visible = IsWindowVisible(window) != 0;
+}
 
 void Close(PROCESS_INFORMATION& process) {
     CloseHandle(process.hThread);
@@ -92,9 +152,30 @@ bool ProbeFailed(const char* step, const char* format, ...) {
 
 } // namespace
 
-HWND Taskbar() { return FindWindowA("Shell_TrayWnd", ""); }
+HWND Taskbar() {
+    HWND taskbar = FindWindowA("Shell_TrayWnd", "");
+    // Where the shell makes the taskbar, Wine keeps a hidden one of its own:
+    // the shell's is the one the program is to find.
+    return !SessionLayout().ownTaskbar || OfShell(taskbar) ? taskbar : nullptr;
+}
 
-HWND IconView() { return GetWindow(FindWindowA("Progman", "Program Manager"), GW_CHILD); }
+HWND IconView() {
+    if (SessionLayout().icons != IconPlace::kInWorkerW) {
+        HWND progman = FindWindowA("Progman", "Program Manager");
+        return progman ? FindWindowExA(progman, nullptr, "SHELLDLL_DefView", nullptr) : nullptr;
+    }
+    HWND icons = nullptr;
+    ForEach(nullptr, "WorkerW", [&](HWND worker) {
+        icons = FindWindowExA(worker, nullptr, "SHELLDLL_DefView", nullptr);
+        return icons == nullptr;
+    });
+    return icons;
+}
+
+int LayoutTaskbars() {
+    const Layout& layout = SessionLayout();
+    return 1 + (layout.startButton ? 1 : 0) + layout.secondaryTaskbars;
+}
 
 int RunProbe(const char* resultFile) {
     ProbeResult result = {};
@@ -160,9 +241,15 @@ bool ReadDesktop(DesktopState& state) {
     for (int i = 0; i < kElements; ++i)
         state.color[i] = result.color[i];
     Copy(state.wallpaper, result.wallpaper, MAX_PATH);
-    state.taskbar = IsWindowVisible(Taskbar()) != 0;
+    HWND windows[8];
+    state.taskbarCount = TaskbarWindows(windows, 8);
+    for (int i = 0; i < state.taskbarCount; ++i)
+        See(windows[i], state.taskbars[i]);
     state.iconsExist = IconView() != nullptr;
     state.icons = IsWindowVisible(IconView()) != 0;
+    state.otherCount = OtherWindows(windows, 8);
+    for (int i = 0; i < state.otherCount; ++i)
+        See(windows[i], state.others[i]);
     return true;
 }
 
@@ -179,7 +266,12 @@ void SetWallpaper(const char* path) {
     SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, copy, SPIF_SENDWININICHANGE);
 }
 
-void ShowTaskbar(bool show) { ShowWindow(Taskbar(), show ? SW_SHOW : SW_HIDE); }
+void ShowTaskbar(bool show) {
+    HWND windows[8];
+    const int count = TaskbarWindows(windows, 8);
+    for (int i = 0; i < count; ++i)
+        ShowWindow(windows[i], show ? SW_SHOW : SW_HIDE);
+}
 
 void ShowIcons(bool show) { ShowWindow(IconView(), show ? SW_SHOW : SW_HIDE); }
 
@@ -187,9 +279,27 @@ bool ShellRunning() { return Running(shellProcess); }
 
 bool StartShell(bool iconsVisible) {
     if (ShellRunning()) StopShell();
-    if (!StartProcess(session.shell, iconsVisible ? "" : "hidden", shellProcess)) return false;
+    const Layout& layout = SessionLayout();
+    char arguments[32];
+    wsprintfA(arguments, "%s%s", layout.windows, iconsVisible ? "" : " hidden");
+    if (!StartProcess(session.shell, arguments, shellProcess)) return false;
     const DWORD id = shellProcess.dwProcessId;
-    return WaitUntil(10000, [id] { return IsWindowVisible(ProgmanOf(id)) != 0; });
+    HWND windows[8];
+    const auto complete = [&] {
+        return IsWindowVisible(ProgmanOf(id)) && IconView() != nullptr &&
+               TaskbarWindows(windows, 8) == LayoutTaskbars();
+    };
+    if (WaitUntil(10000, complete)) {
+        ShowDecoys();
+        return true;
+    }
+    Line("  shell: expected it laid out %s, seen Progman %s, %s and %d of %d taskbar windows%s",
+         layout.description, IsWindowVisible(ProgmanOf(id)) ? "shown" : "missing or hidden",
+         IconView() != nullptr ? "the icons" : "no icons", TaskbarWindows(windows, 8),
+         LayoutTaskbars(),
+         layout.ownTaskbar && Taskbar() == nullptr ? ", FindWindowA finding no taskbar of its own"
+                                                   : "");
+    return false;
 }
 
 void StopShell() {
@@ -199,6 +309,47 @@ void StopShell() {
         TerminateProcess(shellProcess.hProcess, 1);
     WaitForSingleObject(shellProcess.hProcess, 5000);
     Close(shellProcess);
+}
+
+namespace {
+
+// Makes the decoys and keeps them answering: a window whose thread takes no
+// messages holds up every program that sends it one.
+DWORD WINAPI DecoyThread(void* ready) {
+    WNDCLASSA workerClass = {};
+    workerClass.lpfnWndProc = DefWindowProcA;
+    workerClass.hInstance = GetModuleHandleA(nullptr);
+    workerClass.lpszClassName = "WorkerW";
+    RegisterClassA(&workerClass);
+    // Above Wine's taskbar at the left, away from the program's window.
+    decoys[0] = CreateWindowExA(WS_EX_TOOLWINDOW, "Button", "Start", WS_POPUP | BS_PUSHBUTTON, 8,
+                                560, 64, 24, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    decoys[1] = CreateWindowExA(WS_EX_TOOLWINDOW, "WorkerW", "", WS_POPUP, 80, 560, 32, 24, nullptr,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
+    SetEvent(static_cast<HANDLE>(ready));
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0)
+        DispatchMessageA(&message);
+    return 0;
+}
+
+} // namespace
+
+bool MakeDecoys() {
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, DecoyThread, ready, 0, nullptr);
+    const bool made = thread != nullptr && WaitForSingleObject(ready, 10000) == WAIT_OBJECT_0 &&
+                      decoys[0] != nullptr && decoys[1] != nullptr;
+    if (thread != nullptr) CloseHandle(thread);
+    CloseHandle(ready);
+    ShowDecoys();
+    return made;
+}
+
+void ShowDecoys() {
+    for (HWND decoy : decoys)
+        SetWindowPos(decoy, HWND_TOPMOST, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
 void ReadStoredSettings(char* text, int size) {

@@ -30,16 +30,34 @@ constexpr const char* kOtherWallpaper = "C:\\windows\\other-e2e.bmp";
 
 enum Visibility { kHidden, kVisible, kAny };
 
+// A window of the shell's layout, or one that is not the shell's, and what
+// a user would see of it.
+struct SeenWindow {
+    char name[80]; // class, title, whose
+    bool visible;
+};
+
 struct DesktopState {
     COLORREF color[kElements];
     char wallpaper[MAX_PATH];
-    bool taskbar;
+    // Every window of the taskbar as the session's layout has them: the main
+    // one (found as FindWindowA finds it), the shell's top-level buttons,
+    // and each further display's.
+    SeenWindow taskbars[8];
+    int taskbarCount;
     bool iconsExist;
     bool icons;
+    // Windows that no box may change: another program's button and WorkerW,
+    // and every WorkerW without the icons.
+    SeenWindow others[8];
+    int otherCount;
 };
 
+// The main taskbar, and the icon view where the session's layout keeps it.
 HWND Taskbar();
 HWND IconView();
+// How many windows the taskbar has in the session's layout.
+int LayoutTaskbars();
 
 // System colours and wallpaper are cached per process, so they are read by
 // a fresh copy of the driver in probe mode.
@@ -48,6 +66,7 @@ int RunProbe(const char* resultFile);
 
 void SetColors(const Scheme& scheme);
 void SetWallpaper(const char* path);
+// Every window of the taskbar.
 void ShowTaskbar(bool show);
 void ShowIcons(bool show);
 
@@ -55,10 +74,18 @@ void ShowIcons(bool show);
 // visible, the stored wallpaper applied.
 void PrepareDesktop();
 
-// The stand-in shell, one at a time.
+// The stand-in shell, one at a time, laid out as the session's Windows.
+// Starting waits until every window of the layout is there and the taskbar
+// that FindWindowA finds is the layout's, and says what is missing when not.
 bool StartShell(bool iconsVisible);
 void StopShell();
 bool ShellRunning();
+
+// Another program's top-level "Button" titled "Start" and "WorkerW", made
+// by a thread of this one that keeps them answering. Showing them puts them
+// visible, first in the order that FindWindowEx searches.
+bool MakeDecoys();
+void ShowDecoys();
 
 // The user's stored settings that must never change: the wallpaper value
 // and every value under Control Panel\Colors, as one text.

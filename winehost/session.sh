@@ -299,6 +299,17 @@ wine_session_flat_menus() { # on|off
     wine_session_desktop_setting UserPreferencesMask REG_BINARY "$mask"
 }
 
+# Whether the virtual desktop ("shell", as wine_session_desktop names it)
+# shows Wine's own taskbar: off where the stand-in shell makes the taskbar.
+# Wine 8's explorer reads EnableShell, and keeps a hidden taskbar window of
+# its own either way.
+wine_session_wine_taskbar() { # on|off
+    local enabled=1
+    [[ $1 == off ]] && enabled=0
+    wine_session_logged "reg add EnableShell" reg add 'HKCU\Software\Wine\Explorer\Desktops\shell' \
+        /v EnableShell /t REG_DWORD /d "$enabled" /f
+}
+
 # The screen's logical resolution in dots per inch.
 wine_session_dpi() { wine_session_desktop_setting LogPixels REG_DWORD "$1"; }
 

@@ -1,10 +1,17 @@
-// Stand-in for the Windows shell's desktop window, which Wine lacks: a
-// top-level "Progman" window titled "Program Manager" whose first child is
-// the desktop icon view. Run as `shell.exe hidden` to start with the icon
-// view hidden. WM_CLOSE ends it, so the driver can restart it.
+// Stand-in for the Windows shell, which Wine lacks, laid out as the Windows
+// that the session reports (winehost/layouts.h):
+//   shell.exe [WINDOWS] [hidden]
+// makes the desktop window, a top-level "Progman" titled "Program Manager",
+// with the icon view where that Windows keeps it and, where the layout says
+// so, the taskbar, each further display's taskbar and the Start button, all
+// on this one thread, the taskbar's. "hidden" starts with the icon view
+// hidden. WM_CLOSE to Progman ends it, so the driver can restart it.
+#include "winehost/layouts.h"
 #include "winehost/support.h"
 
 namespace {
+
+constexpr int kTaskbarHeight = 40;
 
 LRESULT CALLBACK ProgmanProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DESTROY) {
@@ -24,30 +31,75 @@ ATOM Register(const char* name, WNDPROC procedure, int brushColor) {
     return RegisterClassA(&windowClass);
 }
 
+HWND Make(DWORD exStyle, const char* className, const char* title, DWORD style, RECT place,
+          HWND parent) {
+    return CreateWindowExA(exStyle, className, title, style, place.left, place.top,
+                           place.right - place.left, place.bottom - place.top, parent, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
+}
+
+// Puts the window first among its siblings (top) or last (bottom).
+void Stack(HWND window, HWND where) {
+    SetWindowPos(window, where, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 } // namespace
 
 extern "C" void ShellEntry() {
-    char option[16] = "";
-    e2e::Argument(1, option, sizeof option);
-    const bool iconsHidden = e2e::Same(option, "hidden");
+    using e2e::IconPlace;
+    char windows[16] = "", option[16] = "";
+    e2e::Argument(1, windows, sizeof windows);
+    e2e::Argument(2, option, sizeof option);
+    const e2e::Layout& layout = e2e::LayoutOf(windows);
+    const DWORD iconsShown = e2e::Same(option, "hidden") ? 0 : WS_VISIBLE;
 
     Register("Progman", ProgmanProc, COLOR_BACKGROUND);
+    Register("WorkerW", DefWindowProcA, COLOR_BACKGROUND);
     Register("SHELLDLL_DefView", DefWindowProcA, COLOR_APPWORKSPACE);
-    // Covers the desktop above the taskbar and stays beneath every other
-    // window, as the real one does; never activated, so it takes no focus.
-    // Wine's taskbar lists every visible window without an owner, tool
-    // windows too, so a hidden owner keeps it off, as Windows keeps its own.
+    Register("Shell_TrayWnd", DefWindowProcA, COLOR_BTNFACE);
+    Register("Shell_SecondaryTrayWnd", DefWindowProcA, COLOR_BTNFACE);
     const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN) - 40;
-    HWND owner = CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                 GetModuleHandleA(nullptr), nullptr);
-    HWND progman =
-        CreateWindowExA(WS_EX_TOOLWINDOW, "Progman", "Program Manager", WS_POPUP | WS_CLIPCHILDREN,
-                        0, 0, width, height, owner, nullptr, GetModuleHandleA(nullptr), nullptr);
-    CreateWindowExA(0, "SHELLDLL_DefView", "", WS_CHILD | (iconsHidden ? 0 : WS_VISIBLE), 0, 0,
-                    width, height, progman, nullptr, GetModuleHandleA(nullptr), nullptr);
+    const int height = GetSystemMetrics(SM_CYSCREEN) - kTaskbarHeight;
+    const RECT desktop = {0, 0, width, height};
+
+    // The desktop covers the screen above the taskbar and stays beneath every
+    // other window, as the real one does; never activated, so it takes no
+    // focus. Wine's taskbar lists every visible window without an owner,
+    // tool windows too, so a hidden owner keeps it off, as Windows keeps its
+    // own.
+    HWND owner = Make(0, "Static", "", WS_POPUP, {}, nullptr);
+    HWND progman = Make(WS_EX_TOOLWINDOW, "Progman", "Program Manager", WS_POPUP | WS_CLIPCHILDREN,
+                        desktop, owner);
+    HWND iconParent = progman;
+    if (layout.icons == IconPlace::kInWorkerW) {
+        // After a slideshow's transition: the icons in a WorkerW above the
+        // desktop window, an empty WorkerW between the two.
+        iconParent = Make(WS_EX_TOOLWINDOW, "WorkerW", "", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
+                          desktop, owner);
+        HWND empty = Make(WS_EX_TOOLWINDOW, "WorkerW", "", WS_POPUP | WS_VISIBLE, desktop, owner);
+        Stack(iconParent, HWND_BOTTOM);
+        Stack(empty, HWND_BOTTOM);
+    }
+    HWND icons = Make(0, "SHELLDLL_DefView", "", WS_CHILD | iconsShown, desktop, iconParent);
+    if (layout.icons == IconPlace::kInProgmanBesideWorkerW)
+        Make(0, "WorkerW", "", WS_CHILD | WS_VISIBLE, desktop, progman);
+    Stack(icons, HWND_TOP);
     SetWindowPos(progman, HWND_BOTTOM, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+
+    if (layout.ownTaskbar) {
+        constexpr DWORD kBar = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
+        const RECT bar = {0, height, width, height + kTaskbarHeight};
+        Make(kBar, "Shell_TrayWnd", "", WS_POPUP | WS_VISIBLE, bar, nullptr);
+        // Each further display lies to the right of the screen.
+        for (int i = 1; i <= layout.secondaryTaskbars; ++i)
+            Make(kBar, "Shell_SecondaryTrayWnd", "", WS_POPUP | WS_VISIBLE,
+                 {i * width, height, (i + 1) * width, height + kTaskbarHeight}, nullptr);
+        // Vista's and 7's Start button: a top-level button over the taskbar.
+        if (layout.startButton)
+            Make(kBar, "Button", "Start", WS_POPUP | WS_VISIBLE | BS_PUSHBUTTON,
+                 {0, height, 2 * kTaskbarHeight, height + kTaskbarHeight}, nullptr);
+    }
 
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0)

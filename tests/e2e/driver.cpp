@@ -9,6 +9,7 @@
 // writes this fresh process's system colours and wallpaper to FILE.
 #include "tests/e2e/scenarios.h"
 #include "winehost/harness.h"
+#include "winehost/layouts.h"
 
 #include <initializer_list>
 
@@ -61,11 +62,18 @@ bool ExpectStoredSettingsUnchanged(const char* when) {
 }
 
 bool SetUpSession() {
-    // Wine starts the virtual desktop, and with it the taskbar, lazily.
+    // Wine starts the virtual desktop, and with it its taskbar (hidden where
+    // the stand-in shell makes its own), lazily.
     GetDesktopWindow();
-    if (!WaitUntil(10000, [] { return Taskbar() != nullptr; })) {
+    if (!WaitUntil(10000, [] { return FindWindowA("Shell_TrayWnd", "") != nullptr; })) {
         Line("FAIL session");
         Line("  expected the taskbar window (Shell_TrayWnd) of the virtual desktop, seen none");
+        return false;
+    }
+    if (!MakeDecoys()) {
+        Line("FAIL session");
+        Line("  expected another program's Button and WorkerW made, seen error %lu",
+             GetLastError());
         return false;
     }
     if (GetFileAttributesA(session.program) == INVALID_FILE_ATTRIBUTES) {
@@ -85,9 +93,11 @@ bool SetUpSession() {
     BOOL flat = FALSE;
     SystemParametersInfoA(SPI_GETFLATMENU, 0, &flat, 0);
     session.flatMenus = flat != FALSE;
-    Line("INFO Windows %lu.%lu reported, screen %d x %d at %d dpi, flat menus %s",
+    Line("INFO Windows %lu.%lu reported, screen %d x %d at %d dpi, flat menus %s, shell laid out "
+         "%s",
          version.dwMajorVersion, version.dwMinorVersion, GetSystemMetrics(SM_CXSCREEN),
-         GetSystemMetrics(SM_CYSCREEN), session.dpi, session.flatMenus ? "on" : "off");
+         GetSystemMetrics(SM_CYSCREEN), session.dpi, session.flatMenus ? "on" : "off",
+         LayoutOf(session.windows).description);
     return true;
 }
 
@@ -123,6 +133,7 @@ void PrepareDesktop() {
     } else if (!StartShell(true)) {
         Fail("expected the stand-in shell to start, seen it fail");
     }
+    ShowDecoys();
     SetWallpaper(kWallpaper);
 }
 
@@ -146,10 +157,19 @@ bool ExpectDesktop(const char* when, const Look& look) {
     }
     Expect(Same(seen.wallpaper, look.wallpaper), "%s: expected wallpaper \"%s\", seen \"%s\"", when,
            look.wallpaper, seen.wallpaper);
-    if (look.taskbar != kAny)
-        Expect(seen.taskbar == (look.taskbar == kVisible),
-               "%s: expected the taskbar %s, seen it %s", when, Shown(look.taskbar == kVisible),
-               Shown(seen.taskbar));
+    if (look.taskbar != kAny) {
+        const bool visible = look.taskbar == kVisible;
+        Expect(seen.taskbarCount == LayoutTaskbars(),
+               "%s: expected %d taskbar windows, as the layout has them, seen %d", when,
+               LayoutTaskbars(), seen.taskbarCount);
+        for (int i = 0; i < seen.taskbarCount; ++i)
+            Expect(seen.taskbars[i].visible == visible, "%s: expected the taskbar %s, seen %s %s",
+                   when, Shown(visible), seen.taskbars[i].name, Shown(seen.taskbars[i].visible));
+    }
+    for (int i = 0; i < seen.otherCount; ++i)
+        Expect(seen.others[i].visible,
+               "%s: expected %s, neither taskbar nor icons, left visible, seen it hidden", when,
+               seen.others[i].name);
     if (look.icons != kAny)
         Expect(seen.iconsExist && seen.icons == (look.icons == kVisible),
                "%s: expected the desktop icons %s, seen %s", when, Shown(look.icons == kVisible),

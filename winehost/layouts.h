@@ -1,0 +1,28 @@
+// How the shell of each Windows that a session reports lays out its
+// windows: the stand-in shell makes them, the driver checks every one.
+#pragma once
+
+namespace e2e {
+
+// Where the icon view ("SHELLDLL_DefView") lives.
+enum class IconPlace {
+    kInProgman,             // Progman's only child: 95 to 10
+    kInWorkerW,             // a top-level WorkerW, beside an empty one: 7 to 10 after a slideshow
+    kInProgmanBesideWorkerW // Progman's first child, a WorkerW its second: 11 24H2
+};
+
+struct Layout {
+    const char* windows;     // the Windows the session reports: win95, win98, win7, win10
+    const char* description; // for the session's INFO line
+    // The stand-in shell makes the taskbar itself, on its own thread; the
+    // session turns Wine's off. Otherwise Wine's taskbar is the taskbar.
+    bool ownTaskbar;
+    bool startButton;      // Vista and 7: a top-level Button of the taskbar's thread
+    int secondaryTaskbars; // 8 and later: "Shell_SecondaryTrayWnd", one per further display
+    IconPlace icons;
+};
+
+// The layout of `windows`; the first one (95's) for any other name.
+const Layout& LayoutOf(const char* windows);
+
+} // namespace e2e
