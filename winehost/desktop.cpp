@@ -58,17 +58,24 @@ template <typename Each> void ForEach(HWND parent, const char* className, Each e
         if (!each(window)) return;
 }
 
-// Every window of the taskbar, the main one first.
-int TaskbarWindows(HWND* windows, int size) {
+// Up to eight windows, in the order they were found.
+struct Windows {
+    HWND window[8];
     int count = 0;
-    const auto add = [&](HWND window) {
-        if (window != nullptr && count < size) windows[count++] = window;
+    bool Add(HWND found) {
+        if (found != nullptr && count < 8) window[count++] = found;
         return true;
-    };
-    add(Taskbar());
-    ForEach(nullptr, "Button", [&](HWND button) { return !OfShell(button) || add(button); });
-    ForEach(nullptr, "Shell_SecondaryTrayWnd", add);
-    return count;
+    }
+};
+
+// Every window of the taskbar, the main one first.
+Windows TaskbarWindows() {
+    Windows taskbars;
+    taskbars.Add(Taskbar());
+    ForEach(nullptr, "Button",
+            [&](HWND button) { return !OfShell(button) || taskbars.Add(button); });
+    ForEach(nullptr, "Shell_SecondaryTrayWnd", [&](HWND bar) { return taskbars.Add(bar); });
+    return taskbars;
 }
 
 bool HoldsIcons(HWND window) {
@@ -77,27 +84,27 @@ bool HoldsIcons(HWND window) {
 
 // The windows that no box may change: top-level buttons that are not the
 // shell's, and every WorkerW without the icons.
-int OtherWindows(HWND* windows, int size) {
-    int count = 0;
-    const auto add = [&](HWND window) {
-        if (count < size) windows[count++] = window;
-        return true;
-    };
-    ForEach(nullptr, "Button", [&](HWND button) { return OfShell(button) || add(button); });
-    const auto addWorker = [&](HWND worker) { return HoldsIcons(worker) || add(worker); };
+Windows OtherWindows() {
+    Windows others;
+    ForEach(nullptr, "Button", [&](HWND button) { return OfShell(button) || others.Add(button); });
+    const auto addWorker = [&](HWND worker) { return HoldsIcons(worker) || others.Add(worker); };
     ForEach(nullptr, "WorkerW", addWorker);
     HWND progman = FindWindowA("Progman", "Program Manager");
     if (progman != nullptr) ForEach(progman, "WorkerW", addWorker);
-    return count;
+    return others;
 }
 
-void See(HWND window, SeenWindow& seen) {
-    char className[32], title[32];
-    GetClassNameA(window, className, sizeof className);
-    GetWindowTextA(window, title, sizeof title);
-    wsprintfA(seen.name, "%s \"%s\" (%s)", className, title,
-              OfShell(window) ? "the shell's" : "another program's");
-    seen.visible = IsWindowVisible(window) != 0;
+// What a user would see of each window; answers how many there are.
+int See(const Windows& windows, SeenWindow* seen) {
+    for (int i = 0; i < windows.count; ++i) {
+        char className[32], title[32];
+        GetClassNameA(windows.window[i], className, sizeof className);
+        GetWindowTextA(windows.window[i], title, sizeof title);
+        wsprintfA(seen[i].name, "%s \"%s\" (%s)", className, title,
+                  OfShell(windows.window[i]) ? "the shell's" : "another program's");
+        seen[i].visible = IsWindowVisible(windows.window[i]) != 0;
+    }
+    return windows.count;
 }
 
 void Close(PROCESS_INFORMATION& process) {
@@ -241,15 +248,10 @@ bool ReadDesktop(DesktopState& state) {
     for (int i = 0; i < kElements; ++i)
         state.color[i] = result.color[i];
     Copy(state.wallpaper, result.wallpaper, MAX_PATH);
-    HWND windows[8];
-    state.taskbarCount = TaskbarWindows(windows, 8);
-    for (int i = 0; i < state.taskbarCount; ++i)
-        See(windows[i], state.taskbars[i]);
+    state.taskbarCount = See(TaskbarWindows(), state.taskbars);
     state.iconsExist = IconView() != nullptr;
     state.icons = IsWindowVisible(IconView()) != 0;
-    state.otherCount = OtherWindows(windows, 8);
-    for (int i = 0; i < state.otherCount; ++i)
-        See(windows[i], state.others[i]);
+    state.otherCount = See(OtherWindows(), state.others);
     return true;
 }
 
@@ -267,10 +269,9 @@ void SetWallpaper(const char* path) {
 }
 
 void ShowTaskbar(bool show) {
-    HWND windows[8];
-    const int count = TaskbarWindows(windows, 8);
-    for (int i = 0; i < count; ++i)
-        ShowWindow(windows[i], show ? SW_SHOW : SW_HIDE);
+    const Windows taskbars = TaskbarWindows();
+    for (int i = 0; i < taskbars.count; ++i)
+        ShowWindow(taskbars.window[i], show ? SW_SHOW : SW_HIDE);
 }
 
 void ShowIcons(bool show) { ShowWindow(IconView(), show ? SW_SHOW : SW_HIDE); }
@@ -284,10 +285,9 @@ bool StartShell(bool iconsVisible) {
     wsprintfA(arguments, "%s%s", layout.windows, iconsVisible ? "" : " hidden");
     if (!StartProcess(session.shell, arguments, shellProcess)) return false;
     const DWORD id = shellProcess.dwProcessId;
-    HWND windows[8];
     const auto complete = [&] {
         return IsWindowVisible(ProgmanOf(id)) && IconView() != nullptr &&
-               TaskbarWindows(windows, 8) == LayoutTaskbars();
+               TaskbarWindows().count == LayoutTaskbars();
     };
     if (WaitUntil(10000, complete)) {
         ShowDecoys();
@@ -295,8 +295,7 @@ bool StartShell(bool iconsVisible) {
     }
     Line("  shell: expected it laid out %s, seen Progman %s, %s and %d of %d taskbar windows%s",
          layout.description, IsWindowVisible(ProgmanOf(id)) ? "shown" : "missing or hidden",
-         IconView() != nullptr ? "the icons" : "no icons", TaskbarWindows(windows, 8),
-         LayoutTaskbars(),
+         IconView() != nullptr ? "the icons" : "no icons", TaskbarWindows().count, LayoutTaskbars(),
          layout.ownTaskbar && Taskbar() == nullptr ? ", FindWindowA finding no taskbar of its own"
                                                    : "");
     return false;
