@@ -7,6 +7,9 @@
 namespace e2e {
 
 int failures;
+const char* skipReason;
+
+void Skip(const char* reason) { skipReason = reason; }
 
 void Fail(const char* format, ...) {
     char text[1024];

@@ -2,6 +2,7 @@
 // program under test; shared by the end-to-end driver and the benchmark.
 #pragma once
 
+#include "winehost/magnifier.h"
 #include "winehost/support.h"
 
 namespace e2e {
@@ -168,16 +169,42 @@ bool AwaitRunner(const char* name, DWORD patience, char* answer = nullptr, DWORD
 extern int failures; // of the running scenario; the driver resets it
 void Fail(const char* format, ...);
 bool Expect(bool ok, const char* format, ...);
+// Marks the running scenario as not applying to this session, saying why;
+// the driver reports it as skipped rather than passed.
+extern const char* skipReason;
+void Skip(const char* reason);
+
+// The full-screen colour effect in force, where the session has the
+// stand-in magnifier: the one found at the scenario's start, or the
+// program's night filter.
+enum EffectSeen { kFoundEffect, kRedEffect };
 
 struct Look {
     const Scheme* colors;
     const char* wallpaper;
     Visibility taskbar;
     Visibility icons;
+    EffectSeen effect = kFoundEffect;
 };
 // Compares the desktop with `look`; `when` says at which step, for messages.
 bool ExpectDesktop(const char* when, const Look& look);
 void ExpectBoxes(const Program& program, const char* when, int dusk, int desktop, int taskbar);
+
+// --- The stand-in magnifier (winehost/magnifier.h) -----------------------------
+
+// Whether the session has it in the system directory (winehost/layouts.h).
+bool MagnifierSession();
+// Puts `inForce` in force as the effect found at the scenario's start, has
+// MagInitialize fail or not, and clears the record of calls.
+void SetMagnifier(const ColorEffect& inForce, bool initializeFails);
+void ReadMagnifier(MagnifierState& state);
+// How many calls of `call` the record holds from `process`.
+int CountCalls(const MagnifierState& state, DWORD process, MagnifierCall call);
+// Checks what every process did with the magnifier since the record was
+// cleared, and clears it: no misuse, every load from the system directory,
+// at most one MagInitialize per process and, after one that succeeded, one
+// MagUninitialize as its last call.
+void ExpectMagnifierRecord();
 
 // Asks the runner for a screenshot of the program's client area, which
 // must show box captions in `text` on `back`, and waits for it.

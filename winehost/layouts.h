@@ -20,6 +20,9 @@ struct Layout {
     bool startButton;      // Vista and 7: a top-level Button of the taskbar's thread
     int secondaryTaskbars; // 8 and later: "Shell_SecondaryTrayWnd", one per further display
     IconPlace icons;
+    // 8 and later: the stand-in Magnification.dll in the system directory.
+    // Elsewhere the driver removes it, as Wine has none of its own.
+    bool magnifier;
 };
 
 // The layout of `windows`; the first one (95's) for any other name.

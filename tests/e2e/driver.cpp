@@ -61,6 +61,109 @@ bool ExpectStoredSettingsUnchanged(const char* when) {
     return false;
 }
 
+// The effect found at the running scenario's start.
+ColorEffect foundEffect;
+
+// Where the program looks for the magnifier: the system directory, as
+// GetSystemDirectoryA answers it for this build's bitness.
+void SystemMagnifier(char* path) {
+    GetSystemDirectoryA(path, MAX_PATH);
+    Append(path, "\\Magnification.dll", MAX_PATH);
+}
+
+bool SameEffect(const ColorEffect& a, const ColorEffect& b) {
+    for (int row = 0; row < 5; ++row)
+        for (int column = 0; column < 5; ++column)
+            if (a.transform[row][column] != b.transform[row][column]) return false;
+    return true;
+}
+
+// Why `effect` is not a night filter, or nullptr: red out only, alpha and
+// the constant column as the identity has them, black kept black, and
+// brighter inputs giving more red, from each of red, green and blue.
+const char* NotRedOnly(const ColorEffect& effect) {
+    const auto& m = effect.transform;
+    for (int row = 0; row < 5; ++row) {
+        if (m[row][1] != 0 || m[row][2] != 0) return "green or blue comes out";
+        if (m[row][3] != kIdentityEffect.transform[row][3] ||
+            m[row][4] != kIdentityEffect.transform[row][4])
+            return "alpha or the constant column is not the identity's";
+    }
+    // The red out of an opaque grey of level `level`.
+    const auto red = [&](float level) {
+        return level * (m[0][0] + m[1][0] + m[2][0]) + m[3][0] + m[4][0];
+    };
+    if (red(0) != 0) return "black does not stay black";
+    if (!(red(1) > red(0.5f) && red(0.5f) > red(0))) return "white is not redder than grey";
+    if (m[0][0] <= 0 || m[1][0] <= 0 || m[2][0] <= 0) return "red, green or blue gives no red";
+    return nullptr;
+}
+
+void DescribeEffect(const ColorEffect& effect, char* text, int size) {
+    if (SameEffect(effect, foundEffect)) {
+        Copy(text, "the effect found at the start", size);
+    } else if (SameEffect(effect, kIdentityEffect)) {
+        Copy(text, "the identity", size);
+    } else {
+        Copy(text, NotRedOnly(effect) == nullptr ? "a red-only effect" : "an effect", size);
+        Append(text, ", rows r g b a 1 in thousandths:", size);
+        for (const auto& row : effect.transform) {
+            char numbers[80];
+            wsprintfA(numbers, " [%d %d %d %d %d]", static_cast<int>(row[0] * 1000),
+                      static_cast<int>(row[1] * 1000), static_cast<int>(row[2] * 1000),
+                      static_cast<int>(row[3] * 1000), static_cast<int>(row[4] * 1000));
+            Append(text, numbers, size);
+        }
+    }
+}
+
+const char* CallName(MagnifierCall call) {
+    switch (call) {
+    case MagnifierCall::kLoad: return "the load";
+    case MagnifierCall::kInitialize: return "MagInitialize";
+    case MagnifierCall::kUninitialize: return "MagUninitialize";
+    case MagnifierCall::kSetEffect: return "MagSetFullscreenColorEffect";
+    case MagnifierCall::kGetEffect: return "MagGetFullscreenColorEffect";
+    }
+    return "an unknown call";
+}
+
+const char* MisuseName(Misuse misuse) {
+    switch (misuse) {
+    case Misuse::kNone: break;
+    case Misuse::kBeforeInitialize: return "before MagInitialize";
+    case Misuse::kAfterUninitialize: return "after MagUninitialize";
+    case Misuse::kAfterSecondInitialize: return "after a second MagInitialize";
+    case Misuse::kNullEffect: return "with a null effect";
+    }
+    return "";
+}
+
+// Only the sessions that report Windows 10 have the stand-in magnifier;
+// every other one must have none left from an earlier session.
+bool SetUpMagnifier() {
+    char system[MAX_PATH], standIn[MAX_PATH], state[MAX_PATH];
+    SystemMagnifier(system);
+    MagnifierStatePath(state);
+    DeleteFileA(state);
+    if (!MagnifierSession()) {
+        DeleteFileA(system);
+        if (GetFileAttributesA(system) == INVALID_FILE_ATTRIBUTES) return true;
+        Line("FAIL session");
+        Line("  expected no %s, seen it stay after DeleteFile (error %lu)", system, GetLastError());
+        return false;
+    }
+    Copy(standIn, session.shell, MAX_PATH);
+    for (int i = lstrlenA(standIn); i > 0 && standIn[i - 1] != '\\'; --i)
+        standIn[i - 1] = '\0';
+    Append(standIn, "Magnification.dll", MAX_PATH);
+    if (CopyFileA(standIn, system, FALSE)) return true;
+    Line("FAIL session");
+    Line("  expected the stand-in %s copied to %s, seen error %lu", standIn, system,
+         GetLastError());
+    return false;
+}
+
 bool SetUpSession() {
     // Wine starts the virtual desktop, and with it its taskbar (hidden where
     // the stand-in shell makes its own), lazily.
@@ -81,6 +184,7 @@ bool SetUpSession() {
         Line("  expected the program at %s, seen no such file", session.program);
         return false;
     }
+    if (!SetUpMagnifier()) return false;
     // The user's own wallpaper, as a user would have stored it.
     StoreWallpaperSetting(kWallpaper);
     ReadStoredSettings(storedSettings, sizeof storedSettings);
@@ -94,10 +198,13 @@ bool SetUpSession() {
     SystemParametersInfoA(SPI_GETFLATMENU, 0, &flat, 0);
     session.flatMenus = flat != FALSE;
     Line("INFO Windows %lu.%lu reported, screen %d x %d at %d dpi, flat menus %s, shell laid out "
-         "%s",
+         "%s, %s",
          version.dwMajorVersion, version.dwMinorVersion, GetSystemMetrics(SM_CXSCREEN),
          GetSystemMetrics(SM_CYSCREEN), session.dpi, session.flatMenus ? "on" : "off",
-         LayoutOf(session.windows).description);
+         LayoutOf(session.windows).description,
+         MagnifierSession()
+             ? "with the stand-in magnifier (Magnification.dll in the system directory)"
+             : "no Magnification.dll");
     return true;
 }
 
@@ -111,10 +218,16 @@ int RunScenarios(const char* only) {
         const Scenario& scenario = kScenarios[i];
         if (only[0] != '\0' && !Same(only, scenario.name)) continue;
         failures = 0;
+        skipReason = nullptr;
         PrepareDesktop();
         if (failures == 0) scenario.run();
         EndLeftoverPrograms();
         ExpectStoredSettingsUnchanged("at the end");
+        ExpectMagnifierRecord();
+        if (failures == 0 && skipReason != nullptr) {
+            Line("SKIP %s (%s)", scenario.name, skipReason);
+            continue;
+        }
         Line("%s %s", failures == 0 ? "PASS" : "FAIL", scenario.name);
         (failures == 0 ? passed : failed) += 1;
     }
@@ -125,7 +238,79 @@ int RunScenarios(const char* only) {
 
 } // namespace
 
+bool MagnifierSession() { return LayoutOf(session.windows).magnifier; }
+
+void SetMagnifier(const ColorEffect& inForce, bool initializeFails) {
+    foundEffect = inForce;
+    if (!MagnifierSession()) return;
+    Expect(UpdateMagnifier([&](MagnifierState& state) {
+               state = {};
+               state.inForce = inForce;
+               state.initializeFails = initializeFails;
+           }),
+           "expected the magnifier's state written, seen error %lu", GetLastError());
+}
+
+void ReadMagnifier(MagnifierState& state) {
+    const HANDLE lock = LockMagnifier();
+    LoadMagnifierState(state);
+    UnlockMagnifier(lock);
+}
+
+int CountCalls(const MagnifierState& state, DWORD process, MagnifierCall call) {
+    int count = 0;
+    for (int i = 0; i < state.count && i < kMagnifierEntries; ++i)
+        if (state.entries[i].process == process && state.entries[i].call == call) ++count;
+    return count;
+}
+
+void ExpectMagnifierRecord() {
+    if (!MagnifierSession()) return;
+    static MagnifierState state;
+    ReadMagnifier(state);
+    UpdateMagnifier([](MagnifierState& now) { now.count = 0; });
+    Expect(state.count <= kMagnifierEntries,
+           "expected at most %d magnifier calls in a scenario, seen %ld", kMagnifierEntries,
+           state.count);
+    char system[MAX_PATH];
+    SystemMagnifier(system);
+    const int count = state.count < kMagnifierEntries ? state.count : kMagnifierEntries;
+    for (int i = 0; i < count; ++i) {
+        const MagnifierEntry& entry = state.entries[i];
+        Expect(entry.misuse == Misuse::kNone,
+               "expected no misuse of the magnifier, seen %s %s "
+               "from process %lu",
+               CallName(entry.call), MisuseName(entry.misuse), entry.process);
+        Expect(entry.call != MagnifierCall::kLoad || lstrcmpiA(entry.path, system) == 0,
+               "expected Magnification.dll loaded from %s only, seen process %lu load %s", system,
+               entry.process, entry.path);
+        bool first = true;
+        for (int j = 0; j < i; ++j)
+            first = first && state.entries[j].process != entry.process;
+        if (!first) continue;
+        // Each process once, at its first entry.
+        int initialized = 0, uninitialized = 0, last = i;
+        for (int j = i; j < count; ++j) {
+            if (state.entries[j].process != entry.process) continue;
+            last = j;
+            if (state.entries[j].call == MagnifierCall::kUninitialize) ++uninitialized;
+            if (state.entries[j].call == MagnifierCall::kInitialize && state.entries[j].result)
+                ++initialized;
+        }
+        Expect(CountCalls(state, entry.process, MagnifierCall::kInitialize) <= 1,
+               "expected at most one MagInitialize in process %lu, seen %d", entry.process,
+               CountCalls(state, entry.process, MagnifierCall::kInitialize));
+        Expect(initialized == 0 ||
+                   (uninitialized == 1 && state.entries[last].call == MagnifierCall::kUninitialize),
+               "expected process %lu, whose MagInitialize succeeded, to end with one "
+               "MagUninitialize, seen %d and %s last",
+               entry.process, uninitialized, CallName(state.entries[last].call));
+    }
+}
+
 void PrepareDesktop() {
+    ExpectMagnifierRecord();
+    SetMagnifier(kIdentityEffect, false);
     SetColors(kStartPalette);
     ShowTaskbar(true);
     if (ShellRunning()) {
@@ -174,6 +359,21 @@ bool ExpectDesktop(const char* when, const Look& look) {
         Expect(seen.iconsExist && seen.icons == (look.icons == kVisible),
                "%s: expected the desktop icons %s, seen %s", when, Shown(look.icons == kVisible),
                !seen.iconsExist ? "no icon window" : Shown(seen.icons));
+    if (MagnifierSession()) {
+        static MagnifierState magnifier;
+        ReadMagnifier(magnifier);
+        char text[400];
+        DescribeEffect(magnifier.inForce, text, sizeof text);
+        if (look.effect == kRedEffect) {
+            const char* why = NotRedOnly(magnifier.inForce);
+            Expect(why == nullptr,
+                   "%s: expected the night filter (red only) in force, seen %s (%s)", when, text,
+                   why);
+        } else {
+            Expect(SameEffect(magnifier.inForce, foundEffect),
+                   "%s: expected the effect found at the start in force, seen %s", when, text);
+        }
+    }
     ExpectStoredSettingsUnchanged(when);
     return failures == before;
 }

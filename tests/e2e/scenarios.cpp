@@ -172,7 +172,7 @@ void DuskColors() {
         wsprintfA(unticked, "after unticking Dusk Colors (round %d)", round);
         if (!Click(program, kDuskColors)) return;
         ExpectBoxes(program, ticked, BST_CHECKED, BST_CHECKED, BST_CHECKED);
-        ExpectDesktop(ticked, {&kNightScheme, kWallpaper, kVisible, kVisible});
+        ExpectDesktop(ticked, {&kNightScheme, kWallpaper, kVisible, kVisible, kRedEffect});
         if (!Click(program, kDuskColors)) return;
         ExpectBoxes(program, unticked, BST_UNCHECKED, BST_CHECKED, BST_CHECKED);
         ExpectDesktop(unticked, kStartLook);
@@ -235,7 +235,7 @@ void DefaultsNightExit() {
     if (!Launch(program)) return;
     if (!RestoreDefaults(program, IDYES) || !Click(program, kDuskColors)) return;
     ExpectDesktop("after defaults, then Dusk Colors",
-                  {&kNightScheme, kWallpaper, kVisible, kVisible});
+                  {&kNightScheme, kWallpaper, kVisible, kVisible, kRedEffect});
     if (!Click(program, kDuskColors)) return;
     ExpectDesktop("after defaults, then Dusk Colors ticked and unticked", kStartLook);
     if (!Click(program, kDuskColors) || !Exit(program)) return;
@@ -312,7 +312,7 @@ void ExitRestores(const char* how, void (*close)(const Program&)) {
     if (!Launch(program)) return;
     if (!Click(program, kDuskColors) || !Click(program, kDesktop) || !Click(program, kTaskbar))
         return;
-    ExpectDesktop("with all three effects on", {&kNightScheme, "", kHidden, kHidden});
+    ExpectDesktop("with all three effects on", {&kNightScheme, "", kHidden, kHidden, kRedEffect});
     close(program);
     if (!WaitExit(program)) return;
     ExpectDesktop(how, kStartLook);
@@ -372,6 +372,107 @@ void StartedNight() {
     if (!Launch(program) || !RestoreDefaults(program, IDYES) || !Exit(program)) return;
     ExpectDesktop("started under night colours, after defaults and Exit",
                   {&kDefaultScheme, kWallpaper, kVisible, kVisible});
+}
+
+// A sepia effect of the user's own, set before start-up.
+constexpr ColorEffect kSepiaEffect = {{{0.393f, 0.349f, 0.272f, 0, 0},
+                                       {0.769f, 0.686f, 0.534f, 0, 0},
+                                       {0.189f, 0.168f, 0.131f, 0, 0},
+                                       {0, 0, 0, 1, 0},
+                                       {0, 0, 0, 0, 1}}};
+
+constexpr const char* kNoMagnifier = "did not apply: no Magnification.dll in this session";
+
+// The user's own colour effect comes back wherever the night filter goes:
+// on unticking, on Yes to Restore Default Colors and at exit.
+void MagnifierUserEffect() {
+    if (!MagnifierSession()) return Skip(kNoMagnifier);
+    SetMagnifier(kSepiaEffect, false);
+    const Look night = {&kNightScheme, kWallpaper, kVisible, kVisible, kRedEffect};
+    Program program;
+    if (!Launch(program)) return;
+    static MagnifierState state;
+    ReadMagnifier(state);
+    Expect(state.count == 0, "after start-up: expected no magnifier call and no load, seen %ld",
+           state.count);
+    ExpectDesktop("with a user's effect, after start-up", kStartLook);
+    if (!Click(program, kDuskColors)) return;
+    ExpectDesktop("with a user's effect, after ticking Dusk Colors", night);
+    if (!Click(program, kDuskColors)) return;
+    ExpectDesktop("with a user's effect, after unticking Dusk Colors", kStartLook);
+    if (!Click(program, kDuskColors) || !RestoreDefaults(program, IDYES)) return;
+    ExpectDesktop("with a user's effect, after ticking and Yes to Restore Default Colors",
+                  {&kDefaultScheme, kWallpaper, kVisible, kVisible});
+    if (!Exit(program)) return;
+    ExpectDesktop("with a user's effect, after Yes and Exit",
+                  {&kDefaultScheme, kWallpaper, kVisible, kVisible});
+
+    SetColors(kStartPalette);
+    if (!Launch(program) || !Click(program, kDuskColors)) return;
+    ExpectDesktop("with a user's effect, started again and ticked", night);
+    if (!Exit(program)) return;
+    ExpectDesktop("with a user's effect, after ticking and Exit", kStartLook);
+}
+
+// A Magnification.dll planted beside a copy of the program is never
+// loaded: the program asks for the system directory's by its full path.
+void MagnifierPlantedCopy() {
+    if (!MagnifierSession()) return Skip(kNoMagnifier);
+    char folder[MAX_PATH], copy[MAX_PATH], planted[MAX_PATH], system[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    Append(folder, "dusklens-planted", MAX_PATH);
+    wsprintfA(copy, "%s\\dusklens.exe", folder);
+    wsprintfA(planted, "%s\\Magnification.dll", folder);
+    GetSystemDirectoryA(system, MAX_PATH);
+    Append(system, "\\Magnification.dll", MAX_PATH);
+    CreateDirectoryA(folder, nullptr);
+    if (Expect(CopyFileA(session.program, copy, FALSE) && CopyFileA(system, planted, FALSE),
+               "expected the program and the stand-in magnifier copied to %s, seen error %lu",
+               folder, GetLastError())) {
+        char original[MAX_PATH];
+        Copy(original, session.program, MAX_PATH);
+        Copy(session.program, copy, MAX_PATH);
+        Program program;
+        const bool launched = Launch(program);
+        Copy(session.program, original, MAX_PATH);
+        if (launched && Click(program, kDuskColors)) {
+            ExpectDesktop("started beside a planted Magnification.dll, Dusk Colors ticked",
+                          {&kNightScheme, kWallpaper, kVisible, kVisible, kRedEffect});
+            if (Click(program, kDuskColors))
+                ExpectDesktop("started beside a planted Magnification.dll, Dusk Colors unticked",
+                              kStartLook);
+            Exit(program);
+        }
+    }
+    EndLeftoverPrograms();
+    DeleteFileA(copy);
+    DeleteFileA(planted);
+    RemoveDirectoryA(folder);
+}
+
+// A MagInitialize that fails leaves the night colours working and the
+// magnifier alone for the rest of the run.
+void MagnifierInitializeFails() {
+    if (!MagnifierSession()) return Skip(kNoMagnifier);
+    SetMagnifier(kIdentityEffect, true);
+    Program program;
+    if (!Launch(program) || !Click(program, kDuskColors)) return;
+    ExpectDesktop("with MagInitialize failing, after ticking Dusk Colors",
+                  {&kNightScheme, kWallpaper, kVisible, kVisible});
+    if (!Click(program, kDuskColors)) return;
+    ExpectDesktop("with MagInitialize failing, after unticking Dusk Colors", kStartLook);
+    if (!Click(program, kDuskColors) || !Exit(program)) return;
+    ExpectDesktop("with MagInitialize failing, after ticking again and Exit", kStartLook);
+    static MagnifierState state;
+    ReadMagnifier(state);
+    const DWORD id = program.process.dwProcessId;
+    const int others = CountCalls(state, id, MagnifierCall::kUninitialize) +
+                       CountCalls(state, id, MagnifierCall::kSetEffect) +
+                       CountCalls(state, id, MagnifierCall::kGetEffect);
+    Expect(CountCalls(state, id, MagnifierCall::kInitialize) == 1 && others == 0,
+           "with MagInitialize failing: expected the program to call it once and nothing else of "
+           "the magnifier, seen %d MagInitialize and %d other calls",
+           CountCalls(state, id, MagnifierCall::kInitialize), others);
 }
 
 void ShellRestarted() {
@@ -559,6 +660,9 @@ const Scenario kScenarios[] = {
     {"exit-untouched", ExitUntouched},
     {"started-hidden", StartedHidden},
     {"started-night", StartedNight},
+    {"magnifier-user-effect", MagnifierUserEffect},
+    {"magnifier-planted-copy", MagnifierPlantedCopy},
+    {"magnifier-init-fails", MagnifierInitializeFails},
     {"shell-restarted", ShellRestarted},
     {"no-icon-window", NoIconWindow},
     {"screenshots", Screenshots},

@@ -1,0 +1,106 @@
+// Magnification.dll as the sessions reporting Windows 8 and later have it in
+// the system directory (Wine has none): the four functions Dusklens uses,
+// behaving as Windows' own do, each call recorded in the shared state
+// (winehost/magnifier.h) with the process that made it. Loading records
+// where the library was loaded from, so that a copy planted elsewhere shows.
+//
+// As in Windows' library, every call but MagInitialize fails before
+// MagInitialize and after MagUninitialize, and a process that initialises
+// again after uninitialising gets failures from then on; such calls are
+// recorded as misuse. The driver can make MagInitialize fail.
+#include "winehost/magnifier.h"
+
+namespace {
+
+using e2e::ColorEffect;
+using e2e::MagnifierCall;
+using e2e::MagnifierState;
+using e2e::Misuse;
+
+HMODULE self;
+bool initialized, uninitialized, broken;
+
+void Add(MagnifierState& state, MagnifierCall call, BOOL result, Misuse misuse,
+         const ColorEffect* effect) {
+    if (state.count >= 0 && state.count < e2e::kMagnifierEntries) {
+        e2e::MagnifierEntry& entry = state.entries[state.count];
+        entry = {};
+        entry.process = GetCurrentProcessId();
+        entry.call = call;
+        entry.result = result;
+        entry.misuse = misuse;
+        if (effect != nullptr) entry.effect = *effect;
+        if (call == MagnifierCall::kLoad) GetModuleFileNameA(self, entry.path, MAX_PATH);
+    }
+    ++state.count;
+}
+
+// Why a call other than MagInitialize is refused now, if it is.
+Misuse Refused() {
+    if (broken) return Misuse::kAfterSecondInitialize;
+    if (!initialized) return uninitialized ? Misuse::kAfterUninitialize : Misuse::kBeforeInitialize;
+    return Misuse::kNone;
+}
+
+} // namespace
+
+extern "C" {
+
+__declspec(dllexport) BOOL WINAPI MagInitialize() {
+    BOOL result = TRUE;
+    e2e::UpdateMagnifier([&](MagnifierState& state) {
+        Misuse misuse = Misuse::kNone;
+        if (state.initializeFails) {
+            result = FALSE;
+        } else {
+            if (uninitialized) broken = true;
+            if (broken) misuse = Misuse::kAfterSecondInitialize;
+            initialized = true;
+        }
+        Add(state, MagnifierCall::kInitialize, result, misuse, nullptr);
+    });
+    return result;
+}
+
+__declspec(dllexport) BOOL WINAPI MagUninitialize() {
+    const Misuse misuse = Refused();
+    if (initialized) uninitialized = true;
+    initialized = false;
+    e2e::UpdateMagnifier([&](MagnifierState& state) {
+        Add(state, MagnifierCall::kUninitialize, misuse == Misuse::kNone, misuse, nullptr);
+    });
+    return misuse == Misuse::kNone;
+}
+
+__declspec(dllexport) BOOL WINAPI MagSetFullscreenColorEffect(ColorEffect* effect) {
+    Misuse misuse = Refused();
+    if (misuse == Misuse::kNone && effect == nullptr) misuse = Misuse::kNullEffect;
+    e2e::UpdateMagnifier([&](MagnifierState& state) {
+        if (misuse == Misuse::kNone) state.inForce = *effect;
+        Add(state, MagnifierCall::kSetEffect, misuse == Misuse::kNone, misuse, effect);
+    });
+    return misuse == Misuse::kNone;
+}
+
+__declspec(dllexport) BOOL WINAPI MagGetFullscreenColorEffect(ColorEffect* effect) {
+    Misuse misuse = Refused();
+    if (misuse == Misuse::kNone && effect == nullptr) misuse = Misuse::kNullEffect;
+    e2e::UpdateMagnifier([&](MagnifierState& state) {
+        if (misuse == Misuse::kNone) *effect = state.inForce;
+        Add(state, MagnifierCall::kGetEffect, misuse == Misuse::kNone, misuse,
+            misuse == Misuse::kNone ? effect : nullptr);
+    });
+    return misuse == Misuse::kNone;
+}
+
+BOOL WINAPI MagnifierEntry(HINSTANCE instance, DWORD reason, void*) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        self = instance;
+        e2e::UpdateMagnifier([](MagnifierState& state) {
+            Add(state, MagnifierCall::kLoad, TRUE, Misuse::kNone, nullptr);
+        });
+    }
+    return TRUE;
+}
+
+} // extern "C"

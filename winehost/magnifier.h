@@ -1,0 +1,69 @@
+// The stand-in Magnification.dll's state, in one file of the prefix so that
+// the program, the driver and every later process see the same: the colour
+// effect in force, whether MagInitialize is to fail, and a record of every
+// call. A named mutex keeps two processes from updating it at once.
+#pragma once
+
+#include <windows.h>
+
+namespace e2e {
+
+// MAGCOLOREFFECT: the output colour is the row [r g b a 1] times the matrix,
+// so rows are inputs and columns outputs.
+struct ColorEffect {
+    float transform[5][5];
+};
+
+constexpr ColorEffect kIdentityEffect = {
+    {{1, 0, 0, 0, 0}, {0, 1, 0, 0, 0}, {0, 0, 1, 0, 0}, {0, 0, 0, 1, 0}, {0, 0, 0, 0, 1}}};
+
+enum class MagnifierCall : LONG { kLoad, kInitialize, kUninitialize, kSetEffect, kGetEffect };
+
+// A call that Windows' own library refuses, or that fails for the rest of
+// the process's life.
+enum class Misuse : LONG {
+    kNone,
+    kBeforeInitialize,
+    kAfterUninitialize,
+    kAfterSecondInitialize, // MagInitialize again after MagUninitialize
+    kNullEffect,
+};
+
+struct MagnifierEntry {
+    DWORD process;
+    MagnifierCall call;
+    BOOL result;
+    Misuse misuse;
+    ColorEffect effect;  // the one asked to set, or the one answered
+    char path[MAX_PATH]; // where the library was loaded from
+};
+
+constexpr int kMagnifierEntries = 64;
+
+struct MagnifierState {
+    ColorEffect inForce;
+    BOOL initializeFails;
+    LONG count; // every call, those past the record's end too
+    MagnifierEntry entries[kMagnifierEntries];
+};
+
+// The state file is C:\windows\dusklens-e2e-magnifier.bin. Without one, the
+// identity is in force and nothing is recorded.
+void MagnifierStatePath(char* path);
+HANDLE LockMagnifier();
+void UnlockMagnifier(HANDLE lock);
+void LoadMagnifierState(MagnifierState& state);
+bool SaveMagnifierState(const MagnifierState& state);
+
+// Reads the state, lets `change` alter it and writes it back, under the lock.
+template <typename Change> bool UpdateMagnifier(Change change) {
+    static MagnifierState state; // too large for a small thread's stack
+    const HANDLE lock = LockMagnifier();
+    LoadMagnifierState(state);
+    change(state);
+    const bool saved = SaveMagnifierState(state);
+    UnlockMagnifier(lock);
+    return saved;
+}
+
+} // namespace e2e
