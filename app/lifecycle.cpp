@@ -2,6 +2,7 @@
 
 #include "desktop/colors.h"
 #include "desktop/registry.h"
+#include "desktop/screenfilter.h"
 #include "desktop/shell.h"
 #include "ui/DLform.h"
 
@@ -54,6 +55,9 @@ void RestoreDesktop() {
     ShowDesktop(desktopWasVisible);
     ShowTaskbar(taskbarWasVisible);
     if (!defaultsApplied) RestoreSavedColors();
+    // Also when the colours stay: an effect must never outlive the program
+    // that can take it away.
+    EndFilter();
 }
 
 } // namespace DLmodule

@@ -1,5 +1,7 @@
 #include "desktop/colors.h"
 
+#include "desktop/screenfilter.h"
+
 namespace DLmodule {
 
 std::array<std::int32_t, kColorElementCount> colorElements;
@@ -94,15 +96,24 @@ void CaptureColors() {
     }
 }
 
-void ApplyNightColors() { ApplyScheme(nightColors); }
+// Windows 8 and later use few of the system colours; the full-screen effect
+// after them reaches the rest of the screen.
+void ApplyNightColors() {
+    ApplyScheme(nightColors);
+    ApplyNightFilter();
+}
 
-void RestoreSavedColors() { ApplyScheme(savedColors); }
+void RestoreSavedColors() {
+    ApplyScheme(savedColors);
+    RestoreFoundFilter();
+}
 
 void ApplyDefaultColors() {
     // The flag goes first: shut-down must leave the defaults in place even if
     // the switch itself failed.
     defaultsApplied = true;
     ApplyScheme(defaultColors);
+    RestoreFoundFilter();
 }
 
 } // namespace DLmodule

@@ -1,6 +1,7 @@
 // System colour schemes: the colours found at start-up, the night scheme and
 // the platform's default scheme, each applied to all 29 display elements in
-// one SetSysColors call.
+// one SetSysColors call. The night scheme comes with the full-screen effect of
+// desktop/screenfilter.h, and the other two put back the effect it found.
 #pragma once
 
 #include <array>

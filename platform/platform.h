@@ -2,8 +2,9 @@
 //
 // They keep the names, argument order and codes of the Win32 calls they stand
 // for (ANSI variants), so the portable code reads like ordinary Win32 code.
-// platform/win32/ forwards them to user32, gdi32, advapi32 and version;
-// platform/sim/ is a simulated desktop that records every call for the tests.
+// platform/win32/ forwards them to kernel32, user32, gdi32, advapi32 and
+// version; platform/sim/ is a simulated desktop that records every call for
+// the tests.
 #pragma once
 
 #include <cstddef>
@@ -26,6 +27,25 @@ using WindowProc = LResult (*)(Handle window, unsigned message, WParam wParam, L
 struct Rect {
     std::int32_t left, top, right, bottom;
 };
+
+// The calling convention of Windows' own functions, for those that the
+// program looks up in a library with GetProcAddress.
+#if defined(_WIN32) && !defined(_WIN64)
+#define PLATFORM_WINAPI __stdcall
+#else
+#define PLATFORM_WINAPI
+#endif
+
+// MAGCOLOREFFECT of Magnification.dll: the output colour is the row
+// [r g b a 1] times this matrix (rows are inputs, columns outputs).
+struct MagColorEffect {
+    float transform[5][5];
+};
+// What GetProcAddress answers: cast to the function's own type to call it.
+using FarProc = void (*)();
+using MagInitializeProc = int(PLATFORM_WINAPI*)(); // MagInitialize, MagUninitialize
+using MagGetColorEffectProc = int(PLATFORM_WINAPI*)(MagColorEffect*);
+using MagSetColorEffectProc = int(PLATFORM_WINAPI*)(const MagColorEffect*);
 
 // Codes of the Win32 API that the program uses.
 constexpr int kGwChild = 5;
@@ -99,6 +119,13 @@ int SystemParametersInfoA(unsigned action, unsigned uiParam, void* pvParam, unsi
 ColorRef GetSysColor(int element);
 int SetSysColors(int count, const std::int32_t* elements, const ColorRef* values);
 
+// --- Libraries (kernel32) ---
+// The system directory's path and its length, or the size it needs with its
+// NUL when `size` is too small, or 0.
+unsigned GetSystemDirectoryA(char* buffer, unsigned size);
+Handle LoadLibraryA(const char* fileName);
+FarProc GetProcAddress(Handle module, const char* procName);
+
 // --- Registry (advapi32) ---
 Status RegOpenKeyExA(Handle root, const char* subKey, std::uint32_t options, std::uint32_t access,
                      Handle* key);
@@ -152,7 +179,6 @@ ColorRef SetTextColor(Handle dc, ColorRef color);
 ColorRef SetBkColor(Handle dc, ColorRef color);
 Handle GetSysColorBrush(int element);
 Handle SetFocus(Handle window);
-Handle GetParent(Handle window);
 short GetKeyState(int virtualKey);
 int MessageBoxA(Handle owner, const char* text, const char* caption, unsigned style);
 void PostQuitMessage(int exitCode);

@@ -238,14 +238,15 @@ platform::LResult WindowProcedure(platform::Handle window, unsigned message,
 }
 
 bool PreTranslate(const platform::Message& message) {
-    if (message.message != platform::kWmKeyDown || message.wParam != platform::kVkTab) return false;
-    if (mainWindow == 0 ||
-        (message.window != mainWindow && platform::GetParent(message.window) != mainWindow))
+    if (message.message != platform::kWmKeyDown || message.wParam != platform::kVkTab ||
+        mainWindow == 0)
         return false;
-    const bool backwards = platform::GetKeyState(platform::kVkShift) < 0;
     int current = -1;
     for (int i = 0; i < 3; ++i)
         if (Box(kTabOrder[i]) == message.window) current = i;
+    // Only the window itself and its boxes, its only children.
+    if (current < 0 && message.window != mainWindow) return false;
+    const bool backwards = platform::GetKeyState(platform::kVkShift) < 0;
     int next;
     if (current < 0)
         next = backwards ? 2 : 0;

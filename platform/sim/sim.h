@@ -181,6 +181,22 @@ int OpenKeys();
 void FailAllocations(int count);
 int LiveAllocations();
 
+// --- Libraries: Magnification.dll in the system directory, as Windows 8 and
+// later have it; MagInitialize, and the other functions after it, answer as
+// set here. Calls before MagInitialize or after MagUninitialize fail. ---
+
+using Effect = platform::MagColorEffect;
+Effect Identity();
+struct Magnifier {
+    bool installed = false;        // Magnification.dll in the system directory
+    bool fullscreenEffects = true; // it exports the two full-screen functions (8 and later)
+    bool initializeWorks = true;
+    bool getWorks = true;
+    bool setWorks = true;
+    Effect effect = Identity(); // in force
+};
+Magnifier& MagnifierConfig();
+
 // --- Toolkit settings ---
 
 struct Settings {
@@ -194,6 +210,7 @@ struct Settings {
     std::string companyName = "Dusklens Project";
     bool versionReadable = true;
     bool mainWindowCreatable = true; // false: no window of the registered class can be made
+    std::string systemDirectory = "C:\\WINDOWS\\system32";
 };
 Settings& Config();
 

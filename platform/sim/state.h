@@ -37,6 +37,9 @@ struct State {
     std::map<Handle, std::string> openKeys;
     platform::Status failDataQuery = 0;
     Settings settings;
+    Magnifier magnifier;
+    bool magnifierInitialized = false;
+    Handle magnifierLibrary = 0;
     Shell shell;
     ShellOptions shellOptions; // the running shell's layout
     int failAllocations = 0;

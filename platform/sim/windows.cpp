@@ -191,10 +191,4 @@ int SetWindowPos(Handle window, Handle insertAfter, int x, int y, int width, int
     return 1;
 }
 
-Handle GetParent(Handle window) {
-    Record("GetParent", {Num(window)});
-    const sim::Window* found = sim::Find(window);
-    return found == nullptr ? 0 : found->parent;
-}
-
 } // namespace platform

@@ -160,6 +160,114 @@ TEST_F(DesktopTest, WithoutItsWindowTheProgramEndsInsteadOfWaitingUnseen) {
     EXPECT_EQ(Changes(), Lines{Show(0, 5)}); // the missing window: nothing on the desktop
 }
 
+// --- The full-screen colour effect of Windows 8 and later ---
+
+namespace {
+
+// The magnifier's calls, a set named after its effect.
+Lines MagnifierCalls() {
+    Lines calls;
+    for (const sim::Call& call : sim::Calls())
+        if (call.name.rfind("Mag", 0) == 0)
+            calls.push_back(call.name == "MagSetFullscreenColorEffect"
+                                ? "set " + EffectName(call.args[0].list)
+                                : call.name);
+    return calls;
+}
+
+} // namespace
+
+TEST_F(DesktopTest, DuskColorsTurnsTheScreenRedAndTheEffectFoundComesBack) {
+    sim::MagnifierConfig().installed = true;
+    sim::MagnifierConfig().effect = UserEffect();
+    DLmodule::Main();
+    DLform::mnExit_Click();
+    EXPECT_EQ(sim::Log("LoadLibraryA"), Lines{}) << "start-up and exit alone load nothing";
+
+    Fresh();
+    sim::MagnifierConfig().installed = true;
+    sim::MagnifierConfig().effect = UserEffect();
+    DLmodule::Main();
+    const Handle dusk = Box(kDuskcolorsChk);
+    sim::ClearCalls();
+    sim::Click(dusk);
+    EXPECT_EQ(sim::Log("LoadLibraryA"),
+              Lines{R"(LoadLibraryA("C:\WINDOWS\system32\Magnification.dll"))"});
+    EXPECT_EQ(Changes(), (Lines{"SetSysColors(night)", "MagSetFullscreenColorEffect(night)"}));
+    sim::ClearCalls();
+    sim::Click(dusk);
+    sim::Click(dusk);
+    sim::Config().messageBoxAnswer = platform::kIdYes;
+    sim::ChooseMenu(DLform::Window(), DLform::kMnRestore);
+    sim::Click(dusk); // unticked: the start-up colours
+    sim::Click(dusk);
+    EXPECT_EQ(Changes(), (Lines{"SetSysColors(start)", "MagSetFullscreenColorEffect(user's)",
+                                "SetSysColors(night)", "MagSetFullscreenColorEffect(night)",
+                                "SetSysColors(standard)", "MagSetFullscreenColorEffect(user's)",
+                                "SetSysColors(start)", "SetSysColors(night)",
+                                "MagSetFullscreenColorEffect(night)"}));
+    EXPECT_EQ(sim::Log("LoadLibraryA"), Lines{});
+    EXPECT_EQ(sim::Log("MagInitialize"), Lines{});
+    sim::ClearCalls();
+    sim::Close(DLform::Window());
+    EXPECT_EQ(MagnifierCalls(), (Lines{"set user's", "MagUninitialize"}));
+    EXPECT_EQ(sim::CurrentColors(), kNight) << "the defaults were applied: the colours stay";
+    EXPECT_EQ(Thousandths(sim::MagnifierConfig().effect), Thousandths(UserEffect()));
+}
+
+// However the magnifier fails, the night colours still switch, and nothing
+// is called that cannot work: no library, Vista's and 7's library without
+// the full-screen effect, a refused MagInitialize, an effect in force that
+// cannot be read, refused sets (while Windows' Magnifier inverts colours),
+// and a system directory too long for the path.
+TEST_F(DesktopTest, WithoutAWorkingMagnifierTheNightColoursStillSwitch) {
+    const struct {
+        const char* what;
+        void (*arrange)(sim::Magnifier&);
+        Lines calls;
+        const char* after; // the effect in force at the end
+    } cases[] = {
+        {"no library", [](sim::Magnifier& m) { m.installed = false; }, {}, "user's"},
+        {"no full-screen effect",
+         [](sim::Magnifier& m) { m.fullscreenEffects = false; },
+         {},
+         "user's"},
+        {"MagInitialize fails",
+         [](sim::Magnifier& m) { m.initializeWorks = false; },
+         {"MagInitialize"},
+         "user's"},
+        {"unreadable effect",
+         [](sim::Magnifier& m) { m.getWorks = false; },
+         {"MagInitialize", "MagGetFullscreenColorEffect", "set night", "set identity", "set night",
+          "set identity", "MagUninitialize"},
+         "identity"},
+        {"refused sets",
+         [](sim::Magnifier& m) { m.setWorks = false; },
+         {"MagInitialize", "MagGetFullscreenColorEffect", "set night", "set user's", "set night",
+          "set user's", "MagUninitialize"},
+         "user's"},
+        {"long system directory",
+         [](sim::Magnifier&) { sim::Config().systemDirectory = "C:\\" + std::string(240, 'x'); },
+         {},
+         "user's"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fresh();
+        sim::MagnifierConfig().installed = true;
+        sim::MagnifierConfig().effect = UserEffect();
+        c.arrange(sim::MagnifierConfig());
+        DLmodule::Main();
+        for (int click = 0; click < 3; ++click)
+            sim::Click(Box(kDuskcolorsChk));
+        EXPECT_EQ(sim::CurrentColors(), kNight);
+        DLform::mnExit_Click();
+        EXPECT_EQ(MagnifierCalls(), c.calls);
+        EXPECT_EQ(EffectName(Thousandths(sim::MagnifierConfig().effect)), c.after);
+        EXPECT_LE(sim::Log("LoadLibraryA").size(), 1u);
+    }
+}
+
 // --- Main window ---
 
 TEST_F(DesktopTest, WindowSitsInTheTopRightCornerOfAnyScreen) {

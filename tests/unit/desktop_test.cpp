@@ -54,6 +54,33 @@ TEST_F(DesktopTest, EverySchemeGoesInOneCallAndRestoreReturnsToStartup) {
                                 "SetSysColors(standard)", "SetSysColors(start)"}));
 }
 
+// The output of the night effect for `color` with alpha 0.5: the row
+// [r g b a 1] times the matrix.
+TEST_F(DesktopTest, NightEffectGivesRedFromBrightnessAndNeitherGreenNorBlue) {
+    const auto out = [](platform::ColorRef color, int column) {
+        const float in[5] = {(color & 0xFF) / 255.0f, (color >> 8 & 0xFF) / 255.0f,
+                             (color >> 16 & 0xFF) / 255.0f, 0.5f, 1.0f};
+        float sum = 0;
+        for (int row = 0; row < 5; ++row)
+            sum += in[row] * nightEffect.transform[row][column];
+        return sum;
+    };
+    constexpr platform::ColorRef kWhite = 0xFFFFFF, kGrey = 0x808080;
+    std::vector<platform::ColorRef> colors(kNight.begin(), kNight.end());
+    colors.insert(colors.end(), {kWhite, kGrey, 0x0000FF, 0x00FF00, 0xFF0000, 0x000000});
+    for (platform::ColorRef color : colors) {
+        SCOPED_TRACE(testing::Message() << std::hex << "0x" << color);
+        EXPECT_EQ(out(color, 1), 0.0f) << "green";
+        EXPECT_EQ(out(color, 2), 0.0f) << "blue";
+        EXPECT_FLOAT_EQ(out(color, 3), 0.5f) << "alpha";
+        EXPECT_FLOAT_EQ(out(color, 4), 1.0f);
+        EXPECT_EQ(out(color, 0) > 0, color != 0) << "black stays black, nothing else goes black";
+        EXPECT_LE(out(color, 0), out(kWhite, 0));
+    }
+    EXPECT_GT(out(kWhite, 0), 0.95f);
+    EXPECT_GT(out(kWhite, 0), out(kGrey, 0) + 0.4f);
+}
+
 // --- Taskbar, desktop icons and wallpaper ---
 
 TEST_F(DesktopTest, ShellWindowsAreFoundByExactClassAndTitle) {

@@ -5,12 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include "app/lifecycle.h"
 #include "desktop/colors.h"
 #include "desktop/registry.h"
+#include "desktop/screenfilter.h"
 #include "desktop/shell.h"
 #include "platform/sim/sim.h"
 #include "ui/DLform.h"
@@ -51,6 +53,33 @@ inline void ResetProgram() {
     DLmodule::desktopWasVisible = false;
     DLmodule::savedWallpaper = dl::Text();
     DLmodule::savedColors = DLmodule::nightColors = DLmodule::defaultColors = {};
+    DLmodule::filterState = DLmodule::FilterState::NotLoaded;
+    DLmodule::foundEffect = {};
+    DLmodule::nightEffectShown = false;
+}
+
+// A user's own full-screen effect (sepia), in force before the program starts.
+inline sim::Effect UserEffect() {
+    return {{{0.393f, 0.349f, 0.272f, 0, 0},
+             {0.769f, 0.686f, 0.534f, 0, 0},
+             {0.189f, 0.168f, 0.131f, 0, 0},
+             {0, 0, 0, 1, 0},
+             {0, 0, 0, 0, 1}}};
+}
+
+inline std::vector<std::int64_t> Thousandths(const sim::Effect& effect) {
+    std::vector<std::int64_t> list;
+    for (const auto& row : effect.transform)
+        for (float value : row)
+            list.push_back(std::lround(value * 1000));
+    return list;
+}
+
+inline std::string EffectName(const std::vector<std::int64_t>& effect) {
+    return effect == Thousandths(DLmodule::nightEffect) ? "night"
+           : effect == Thousandths(sim::Identity())     ? "identity"
+           : effect == Thousandths(UserEffect())        ? "user's"
+                                                        : "other";
 }
 
 class DesktopTest : public ::testing::Test {
@@ -71,12 +100,16 @@ class DesktopTest : public ::testing::Test {
     static bool Visible(Handle window) { return sim::WindowInfo(window)->visible; }
 
     // The calls that change the desktop, in order. A colour switch is named
-    // after its scheme and must hand over all 29 elements 0..28 in one call.
+    // after its scheme and must hand over all 29 elements 0..28 in one call;
+    // a full-screen effect after what it is.
     Lines Changes() const {
         Lines changes;
         for (const sim::Call& call : sim::Calls()) {
             if (call.name == "SetSysColors")
                 changes.push_back("SetSysColors(" + SchemeName(call) + ")");
+            else if (call.name == "MagSetFullscreenColorEffect")
+                changes.push_back("MagSetFullscreenColorEffect(" + EffectName(call.args[0].list) +
+                                  ")");
             else if (call.name == "ShowWindow" || call.name == "SystemParametersInfoA")
                 changes.push_back(call.str());
         }

@@ -1,0 +1,103 @@
+// Libraries the program loads itself: Magnification.dll, in the system
+// directory only, with its full-screen colour effect.
+#include "platform/sim/state.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstring>
+
+namespace sim {
+
+namespace {
+
+std::string Lower(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// An effect in the call log: its 25 entries in thousandths.
+Arg EffectArg(const Effect* effect) {
+    Arg arg;
+    arg.kind = effect == nullptr ? Arg::Kind::Null : Arg::Kind::List;
+    for (int i = 0; effect != nullptr && i < 25; ++i)
+        arg.list.push_back(std::lround(effect->transform[i / 5][i % 5] * 1000));
+    return arg;
+}
+
+int PLATFORM_WINAPI MagInitialize() {
+    Record("MagInitialize", {});
+    if (!S().magnifier.initializeWorks) return 0;
+    S().magnifierInitialized = true;
+    return 1;
+}
+
+int PLATFORM_WINAPI MagUninitialize() {
+    Record("MagUninitialize", {});
+    const bool was = S().magnifierInitialized;
+    S().magnifierInitialized = false;
+    return was;
+}
+
+int PLATFORM_WINAPI MagGetFullscreenColorEffect(Effect* effect) {
+    Record("MagGetFullscreenColorEffect", {Ptr(effect != nullptr)});
+    if (!S().magnifierInitialized || !S().magnifier.getWorks || effect == nullptr) return 0;
+    *effect = S().magnifier.effect;
+    return 1;
+}
+
+int PLATFORM_WINAPI MagSetFullscreenColorEffect(const Effect* effect) {
+    Record("MagSetFullscreenColorEffect", {EffectArg(effect)});
+    if (!S().magnifierInitialized || !S().magnifier.setWorks || effect == nullptr) return 0;
+    S().magnifier.effect = *effect;
+    return 1;
+}
+
+} // namespace
+
+Effect Identity() {
+    Effect identity{};
+    for (int i = 0; i < 5; ++i)
+        identity.transform[i][i] = 1;
+    return identity;
+}
+
+Magnifier& MagnifierConfig() { return S().magnifier; }
+
+} // namespace sim
+
+namespace platform {
+
+unsigned GetSystemDirectoryA(char* buffer, unsigned size) {
+    Record("GetSystemDirectoryA", {Ptr(buffer != nullptr), Num(size)});
+    const std::string& directory = S().settings.systemDirectory;
+    if (directory.size() + 1 > size) return static_cast<unsigned>(directory.size() + 1);
+    std::memcpy(buffer, directory.c_str(), directory.size() + 1);
+    return static_cast<unsigned>(directory.size());
+}
+
+Handle LoadLibraryA(const char* fileName) {
+    Record("LoadLibraryA", {Str(fileName)});
+    if (fileName == nullptr || !S().magnifier.installed ||
+        sim::Lower(fileName) != sim::Lower(S().settings.systemDirectory + "\\Magnification.dll"))
+        return 0;
+    if (S().magnifierLibrary == 0) S().magnifierLibrary = sim::NewHandle();
+    return S().magnifierLibrary;
+}
+
+FarProc GetProcAddress(Handle module, const char* procName) {
+    Record("GetProcAddress", {Num(static_cast<std::int64_t>(module)), Str(procName)});
+    if (module == 0 || module != S().magnifierLibrary || procName == nullptr) return nullptr;
+    const std::string name = procName;
+    const bool fullscreen = S().magnifier.fullscreenEffects;
+    if (name == "MagInitialize") return reinterpret_cast<FarProc>(sim::MagInitialize);
+    if (name == "MagUninitialize") return reinterpret_cast<FarProc>(sim::MagUninitialize);
+    if (name == "MagGetFullscreenColorEffect" && fullscreen)
+        return reinterpret_cast<FarProc>(sim::MagGetFullscreenColorEffect);
+    if (name == "MagSetFullscreenColorEffect" && fullscreen)
+        return reinterpret_cast<FarProc>(sim::MagSetFullscreenColorEffect);
+    return nullptr;
+}
+
+} // namespace platform
