@@ -99,6 +99,8 @@ const char* NotRedOnly(const ColorEffect& effect) {
     return nullptr;
 }
 
+int Thousandths(float value) { return static_cast<int>(value * 1000 + (value < 0 ? -0.5f : 0.5f)); }
+
 void DescribeEffect(const ColorEffect& effect, char* text, int size) {
     if (SameEffect(effect, foundEffect)) {
         Copy(text, "the effect found at the start", size);
@@ -109,9 +111,8 @@ void DescribeEffect(const ColorEffect& effect, char* text, int size) {
         Append(text, ", rows r g b a 1 in thousandths:", size);
         for (const auto& row : effect.transform) {
             char numbers[80];
-            wsprintfA(numbers, " [%d %d %d %d %d]", static_cast<int>(row[0] * 1000),
-                      static_cast<int>(row[1] * 1000), static_cast<int>(row[2] * 1000),
-                      static_cast<int>(row[3] * 1000), static_cast<int>(row[4] * 1000));
+            wsprintfA(numbers, " [%d %d %d %d %d]", Thousandths(row[0]), Thousandths(row[1]),
+                      Thousandths(row[2]), Thousandths(row[3]), Thousandths(row[4]));
             Append(text, numbers, size);
         }
     }
