@@ -1,8 +1,8 @@
 // The end-to-end driver, run by tests/e2e/run inside a Wine virtual desktop:
 //   driver.exe run PROGRAM SHELL ACK-FOLDER VERSION [SCENARIO]
 // runs the scenarios against PROGRAM, with SHELL as the stand-in shell and
-// VERSION (win95, win98, win7, win10) the Windows the prefix reports, and prints one PASS or FAIL
-// line per scenario, details indented below a failure, SHOT lines asking the runner for
+// VERSION (win95, win98, win7, win10) the Windows the prefix reports, and prints one PASS, FAIL
+// or SKIP line per scenario, details indented below a failure, SHOT lines asking the runner for
 // screenshots, COUNT lines asking it to count pixels outside the night colours (it answers in
 // ACK-FOLDER\NAME.ack), and finally "END passed failed".
 //   driver.exe probe FILE
