@@ -403,9 +403,12 @@ void MagnifierUserEffect() {
     if (!Click(program, kDuskColors) || !RestoreDefaults(program, IDYES)) return;
     ExpectDesktop("with a user's effect, after ticking and Yes to Restore Default Colors",
                   {&kDefaultScheme, kWallpaper, kVisible, kVisible});
+    // After the defaults the colours stay at exit, but the effect goes.
+    if (!Click(program, kDuskColors) || !Click(program, kDuskColors)) return;
+    ExpectDesktop("with a user's effect, after Yes, then Dusk Colors unticked and ticked", night);
     if (!Exit(program)) return;
-    ExpectDesktop("with a user's effect, after Yes and Exit",
-                  {&kDefaultScheme, kWallpaper, kVisible, kVisible});
+    ExpectDesktop("with a user's effect, after Yes, Dusk Colors and Exit",
+                  {&kNightScheme, kWallpaper, kVisible, kVisible});
 
     SetColors(kStartPalette);
     if (!Launch(program) || !Click(program, kDuskColors)) return;
