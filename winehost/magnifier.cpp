@@ -42,6 +42,25 @@ Misuse Refused() {
     return Misuse::kNone;
 }
 
+// Sets the effect in force from `effect`, or answers it there; recorded
+// with the effect asked to set or the one answered.
+BOOL EffectCall(MagnifierCall call, ColorEffect* effect) {
+    Misuse misuse = Refused();
+    if (misuse == Misuse::kNone && effect == nullptr) misuse = Misuse::kNullEffect;
+    const bool set = call == MagnifierCall::kSetEffect;
+    e2e::UpdateMagnifier([&](MagnifierState& state) {
+        if (misuse == Misuse::kNone) {
+            if (set)
+                state.inForce = *effect;
+            else
+                *effect = state.inForce;
+        }
+        Add(state, call, misuse == Misuse::kNone, misuse,
+            set || misuse == Misuse::kNone ? effect : nullptr);
+    });
+    return misuse == Misuse::kNone;
+}
+
 } // namespace
 
 extern "C" {
@@ -73,24 +92,11 @@ __declspec(dllexport) BOOL WINAPI MagUninitialize() {
 }
 
 __declspec(dllexport) BOOL WINAPI MagSetFullscreenColorEffect(ColorEffect* effect) {
-    Misuse misuse = Refused();
-    if (misuse == Misuse::kNone && effect == nullptr) misuse = Misuse::kNullEffect;
-    e2e::UpdateMagnifier([&](MagnifierState& state) {
-        if (misuse == Misuse::kNone) state.inForce = *effect;
-        Add(state, MagnifierCall::kSetEffect, misuse == Misuse::kNone, misuse, effect);
-    });
-    return misuse == Misuse::kNone;
+    return EffectCall(MagnifierCall::kSetEffect, effect);
 }
 
 __declspec(dllexport) BOOL WINAPI MagGetFullscreenColorEffect(ColorEffect* effect) {
-    Misuse misuse = Refused();
-    if (misuse == Misuse::kNone && effect == nullptr) misuse = Misuse::kNullEffect;
-    e2e::UpdateMagnifier([&](MagnifierState& state) {
-        if (misuse == Misuse::kNone) *effect = state.inForce;
-        Add(state, MagnifierCall::kGetEffect, misuse == Misuse::kNone, misuse,
-            misuse == Misuse::kNone ? effect : nullptr);
-    });
-    return misuse == Misuse::kNone;
+    return EffectCall(MagnifierCall::kGetEffect, effect);
 }
 
 BOOL WINAPI MagnifierEntry(HINSTANCE instance, DWORD reason, void*) {

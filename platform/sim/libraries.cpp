@@ -2,8 +2,6 @@
 // directory only, with its full-screen colour effect.
 #include "platform/sim/state.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstring>
 
@@ -11,18 +9,11 @@ namespace sim {
 
 namespace {
 
-std::string Lower(std::string text) {
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-// An effect in the call log: its 25 entries in thousandths.
+// An effect in the call log, as Thousandths gives it.
 Arg EffectArg(const Effect* effect) {
     Arg arg;
     arg.kind = effect == nullptr ? Arg::Kind::Null : Arg::Kind::List;
-    for (int i = 0; effect != nullptr && i < 25; ++i)
-        arg.list.push_back(std::lround(effect->transform[i / 5][i % 5] * 1000));
+    if (effect != nullptr) arg.list = Thousandths(*effect);
     return arg;
 }
 
@@ -61,6 +52,14 @@ Effect Identity() {
     for (int i = 0; i < 5; ++i)
         identity.transform[i][i] = 1;
     return identity;
+}
+
+std::vector<std::int64_t> Thousandths(const Effect& effect) {
+    std::vector<std::int64_t> list;
+    for (const auto& row : effect.transform)
+        for (float value : row)
+            list.push_back(std::lround(value * 1000));
+    return list;
 }
 
 Magnifier& MagnifierConfig() { return S().magnifier; }

@@ -7,6 +7,13 @@
 
 namespace sim {
 
+std::string Lower(const std::string& text) {
+    std::string lower = text;
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower;
+}
+
 namespace {
 
 constexpr platform::Status kErrorFileNotFound = 2;
@@ -14,13 +21,6 @@ constexpr platform::Status kErrorAccessDenied = 5;
 constexpr platform::Status kErrorInvalidHandle = 6;
 constexpr platform::Status kErrorInvalidParameter = 87;
 constexpr platform::Status kErrorMoreData = 234;
-
-std::string Lower(const std::string& text) {
-    std::string lower = text;
-    for (char& c : lower)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower;
-}
 
 bool IsRoot(Handle key) { return key >= 0x80000000u && key <= 0x80000006u; }
 

@@ -187,6 +187,8 @@ int LiveAllocations();
 
 using Effect = platform::MagColorEffect;
 Effect Identity();
+// Its 25 entries, row by row, in thousandths: how the call log shows one.
+std::vector<std::int64_t> Thousandths(const Effect& effect);
 struct Magnifier {
     bool installed = false;        // Magnification.dll in the system directory
     bool fullscreenEffects = true; // it exports the two full-screen functions (8 and later)

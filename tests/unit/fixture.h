@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
 #include <vector>
 
@@ -67,13 +66,7 @@ inline sim::Effect UserEffect() {
              {0, 0, 0, 0, 1}}};
 }
 
-inline std::vector<std::int64_t> Thousandths(const sim::Effect& effect) {
-    std::vector<std::int64_t> list;
-    for (const auto& row : effect.transform)
-        for (float value : row)
-            list.push_back(std::lround(value * 1000));
-    return list;
-}
+using sim::Thousandths;
 
 inline std::string EffectName(const std::vector<std::int64_t>& effect) {
     return effect == Thousandths(DLmodule::nightEffect) ? "night"
