@@ -44,6 +44,7 @@ struct MagColorEffect {
 // What GetProcAddress answers: cast to the function's own type to call it.
 using FarProc = void (*)();
 using MagInitializeProc = int(PLATFORM_WINAPI*)(); // MagInitialize, MagUninitialize
+using SetProcessDpiAwareProc = int(PLATFORM_WINAPI*)(); // user32's, Vista and later
 using MagGetColorEffectProc = int(PLATFORM_WINAPI*)(MagColorEffect*);
 using MagSetColorEffectProc = int(PLATFORM_WINAPI*)(const MagColorEffect*);
 
@@ -55,7 +56,9 @@ constexpr unsigned kSpiSetDeskWallpaper = 20;
 constexpr unsigned kSpifSendWinIniChange = 2;
 constexpr int kColorMenuText = 7;
 constexpr int kColorBtnFace = 15;
-constexpr Handle kHkeyCurrentUser = 0x80000001u;
+// As Windows' headers define it, (HKEY)(ULONG_PTR)((LONG)0x80000001): the
+// 32-bit value sign-extended, so 0xFFFFFFFF80000001 in a 64-bit handle.
+constexpr Handle kHkeyCurrentUser = static_cast<Handle>(std::intptr_t{-0x7FFFFFFF});
 constexpr std::uint32_t kRegSz = 1;
 constexpr std::uint32_t kRegDword = 4;
 constexpr int kIdYes = 6;
@@ -118,6 +121,8 @@ int ShowWindow(Handle window, int showCommand);
 int SystemParametersInfoA(unsigned action, unsigned uiParam, void* pvParam, unsigned winIni);
 ColorRef GetSysColor(int element);
 int SetSysColors(int count, const std::int32_t* elements, const ColorRef* values);
+// The number of a message that every program asks for by name, or 0.
+unsigned RegisterWindowMessageA(const char* name);
 
 // --- Libraries (kernel32) ---
 // The system directory's path and its length, or the size it needs with its

@@ -47,6 +47,10 @@ constexpr std::uint32_t kBoxStyle = platform::kWsChild | platform::kWsVisible |
 
 platform::Handle mainWindow = 0;
 platform::Handle boxWindows[3] = {0, 0, 0};
+// The message a shell sends every top-level window when it has made a new
+// taskbar, after a restart; 0 until the window is made, and where the name
+// could not be registered.
+unsigned taskbarCreated = 0;
 
 // A box shows its focus only when the Tab key brought it there. The focus
 // rectangle is drawn by inverting the pixels under it, and on the night
@@ -142,6 +146,7 @@ platform::LResult OnCtlColorStatic(platform::Handle dc) {
 
 void OnCreate(platform::Handle window) {
     mainWindow = window;
+    taskbarCreated = platform::RegisterWindowMessageA("TaskbarCreated");
     CreateControls(window);
     Form_Load();
 }
@@ -165,6 +170,13 @@ void OnEndSession(platform::Handle window, bool ending) {
 int TwipsToPixels(int twips, int dotsPerInch) { return (twips * dotsPerInch + 720) / 1440; }
 
 platform::Handle Load() {
+    // Vista and later stretch the window of a program that does not say it
+    // scales itself, blurring its captions at 144 dpi and more; it does, from
+    // the resolution read below. Before that read: it answers 96 until then.
+    // 95 to XP have no such call, and no stretching.
+    const auto setProcessDpiAware = reinterpret_cast<platform::SetProcessDpiAwareProc>(
+        platform::GetProcAddress(platform::LoadLibraryA("USER32"), "SetProcessDPIAware"));
+    if (setProcessDpiAware != nullptr) setProcessDpiAware();
     const Resolution dpi = ScreenResolution();
     platform::Rect frame{0, 0, TwipsToPixels(kClientWidthTwips, dpi.x),
                          TwipsToPixels(kClientHeightTwips, dpi.y)};
@@ -198,6 +210,14 @@ void Form_Load() {
 
 void Form_Unload() { DLmodule::RestoreDesktop(); }
 
+// A restarted shell shows its new taskbars, icons and wallpaper: what an
+// unticked box hides is hidden again. A ticked box leaves the new shell as
+// it is: the start-up wallpaper would override one chosen since.
+void Form_TaskbarCreated() {
+    if (!IsChecked(kDesktopChk)) DLmodule::ShowDesktop(false);
+    if (!IsChecked(kTaskbarChk)) DLmodule::ShowTaskbar(false);
+}
+
 void duskcolorsChk_Click() {
     if (IsChecked(kDuskcolorsChk))
         DLmodule::ApplyNightColors();
@@ -227,6 +247,11 @@ void mnRestore_Click() {
 
 platform::LResult WindowProcedure(platform::Handle window, unsigned message,
                                   platform::WParam wParam, platform::LParam lParam) {
+    // Registered at run time, so not a case of its own; never message 0.
+    if (message == taskbarCreated && message != 0) {
+        Form_TaskbarCreated();
+        return 0;
+    }
     switch (message) {
     case platform::kWmCreate: OnCreate(window); return 0;
     case platform::kWmCommand: OnCommand(wParam); return 0;

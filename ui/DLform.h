@@ -30,6 +30,7 @@ bool IsChecked(Id box);
 // Event handlers.
 void Form_Load();
 void Form_Unload();
+void Form_TaskbarCreated();
 void duskcolorsChk_Click();
 void desktopChk_Click();
 void taskbarChk_Click();

@@ -33,7 +33,9 @@ int ReleaseDC(Handle window, Handle dc) {
 int GetDeviceCaps(Handle dc, int index) {
     Record("GetDeviceCaps", {Num(dc), Num(index)});
     if (S().openDcs.count(dc) == 0) return 0;
-    return index == kLogPixelsX || index == kLogPixelsY ? S().settings.dpi : 0;
+    if (index != kLogPixelsX && index != kLogPixelsY) return 0;
+    const bool stretched = S().settings.setProcessDpiAware && !S().dpiAware;
+    return stretched ? 96 : S().settings.dpi;
 }
 
 Handle CreateFontA(int height, int width, int escapement, int orientation, int weight,

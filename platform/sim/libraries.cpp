@@ -1,5 +1,6 @@
 // Libraries the program loads itself: Magnification.dll, in the system
-// directory only, with its full-screen colour effect.
+// directory only, with its full-screen colour effect; and user32, for the
+// function that not every Windows has.
 #include "platform/sim/state.h"
 
 #include <cmath>
@@ -35,6 +36,12 @@ int PLATFORM_WINAPI MagGetFullscreenColorEffect(Effect* effect) {
     Record("MagGetFullscreenColorEffect", {Ptr(effect != nullptr)});
     if (!S().magnifierInitialized || !S().magnifier.getWorks || effect == nullptr) return 0;
     *effect = S().magnifier.effect;
+    return 1;
+}
+
+int PLATFORM_WINAPI SetProcessDPIAware() {
+    Record("SetProcessDPIAware", {});
+    S().dpiAware = true;
     return 1;
 }
 
@@ -78,6 +85,12 @@ unsigned GetSystemDirectoryA(char* buffer, unsigned size) {
 
 Handle LoadLibraryA(const char* fileName) {
     Record("LoadLibraryA", {Str(fileName)});
+    // Loaded in every program with a window; found by its bare name.
+    if (fileName != nullptr && (sim::Lower(fileName) == "user32" ||
+                                sim::Lower(fileName) == "user32.dll")) {
+        if (S().user32Library == 0) S().user32Library = sim::NewHandle();
+        return S().user32Library;
+    }
     if (fileName == nullptr || !S().magnifier.installed ||
         sim::Lower(fileName) != sim::Lower(S().settings.systemDirectory + "\\Magnification.dll"))
         return 0;
@@ -87,8 +100,13 @@ Handle LoadLibraryA(const char* fileName) {
 
 FarProc GetProcAddress(Handle module, const char* procName) {
     Record("GetProcAddress", {Num(static_cast<std::int64_t>(module)), Str(procName)});
-    if (module == 0 || module != S().magnifierLibrary || procName == nullptr) return nullptr;
+    if (module == 0 || procName == nullptr) return nullptr;
     const std::string name = procName;
+    if (module == S().user32Library)
+        return name == "SetProcessDPIAware" && S().settings.setProcessDpiAware
+                   ? reinterpret_cast<FarProc>(sim::SetProcessDPIAware)
+                   : nullptr;
+    if (module != S().magnifierLibrary) return nullptr;
     const bool fullscreen = S().magnifier.fullscreenEffects;
     if (name == "MagInitialize") return reinterpret_cast<FarProc>(sim::MagInitialize);
     if (name == "MagUninitialize") return reinterpret_cast<FarProc>(sim::MagUninitialize);

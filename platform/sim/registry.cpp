@@ -22,7 +22,13 @@ constexpr platform::Status kErrorInvalidHandle = 6;
 constexpr platform::Status kErrorInvalidParameter = 87;
 constexpr platform::Status kErrorMoreData = 234;
 
-bool IsRoot(Handle key) { return key >= 0x80000000u && key <= 0x80000006u; }
+// The predefined keys are the LONGs 0x80000000 to 0x80000006, sign-extended
+// in a 64-bit handle as Windows' headers define them; zero-extended, such a
+// value names no key there.
+bool IsRoot(Handle key) {
+    const auto value = static_cast<std::intptr_t>(key);
+    return value >= std::intptr_t{INT32_MIN} && value <= std::intptr_t{INT32_MIN} + 6;
+}
 
 std::string KeyName(Handle root, const std::string& path) {
     return path.empty() ? std::to_string(root) : std::to_string(root) + "\\" + Lower(path);

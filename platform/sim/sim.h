@@ -79,7 +79,8 @@ struct Shell {
     std::vector<Handle> secondaryTaskbars; // "Shell_SecondaryTrayWnd"
     std::vector<Handle> workers;           // every "WorkerW", the icons' own first
 };
-// Every window of the shell belongs to kShellThread.
+// Every window of the shell belongs to kShellThread. Once they are made, the
+// shell tells every top-level window "TaskbarCreated", as Windows' does.
 Shell StartShell(const ShellOptions& options = {});
 void StopShell();
 // A new shell laid out as the last one, with new handles, everything
@@ -213,6 +214,10 @@ struct Settings {
     bool versionReadable = true;
     bool mainWindowCreatable = true; // false: no window of the registered class can be made
     std::string systemDirectory = "C:\\WINDOWS\\system32";
+    // Vista and later: user32 has SetProcessDPIAware, and until a process
+    // calls it the screen's resolution reads as 96 dpi, whatever `dpi` is.
+    bool setProcessDpiAware = true;
+    bool registerWindowMessageWorks = true;
 };
 Settings& Config();
 

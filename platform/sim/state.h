@@ -40,6 +40,9 @@ struct State {
     Magnifier magnifier;
     bool magnifierInitialized = false;
     Handle magnifierLibrary = 0;
+    Handle user32Library = 0;
+    bool dpiAware = false;
+    std::map<std::string, unsigned> registeredMessages; // by name, from 0xC000
     Shell shell;
     ShellOptions shellOptions; // the running shell's layout
     int failAllocations = 0;

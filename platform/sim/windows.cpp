@@ -66,6 +66,12 @@ Shell StartShell(const ShellOptions& options) {
         shell.icons = add("SHELLDLL_DefView", "", iconParent, options.iconsVisible);
     if (options.icons == IconPlace::InProgmanBesideWorkerW)
         shell.workers.push_back(add("WorkerW", "", shell.desktop));
+    const auto registered = S().registeredMessages.find("taskbarcreated");
+    if (registered != S().registeredMessages.end()) {
+        const std::vector<Handle> windows = S().topLevel;
+        for (Handle window : windows)
+            Deliver(window, registered->second, 0, 0);
+    }
     return shell;
 }
 
@@ -110,6 +116,14 @@ Handle ChildWithId(Handle parent, std::uintptr_t id) {
 } // namespace sim
 
 namespace platform {
+
+unsigned RegisterWindowMessageA(const char* name) {
+    Record("RegisterWindowMessageA", {Str(name)});
+    if (name == nullptr || !S().settings.registerWindowMessageWorks) return 0;
+    auto& messages = S().registeredMessages;
+    // The same number for the same name, in any case.
+    return messages.emplace(sim::Lower(name), 0xC000u + unsigned(messages.size())).first->second;
+}
 
 Handle FindWindowA(const char* className, const char* windowTitle) {
     Record("FindWindowA", {Str(className), Str(windowTitle)});

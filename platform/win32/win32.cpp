@@ -15,6 +15,17 @@ extern "C" IMAGE_DOS_HEADER __ImageBase;
 HINSTANCE Instance() { return reinterpret_cast<HINSTANCE>(&__ImageBase); }
 Handle H(const void* handle) { return reinterpret_cast<Handle>(handle); }
 
+// Predefined registry keys as Windows' headers define them: sign-extended
+// in a 64-bit handle.
+static_assert(kHkeyCurrentUser == static_cast<ULONG_PTR>(static_cast<LONG>(0x80000001)),
+              "HKEY_CURRENT_USER as Windows' headers define it");
+
+// A function of user32 looked up rather than imported: an import takes more
+// bytes of the full import section than the lookup takes of the code.
+FarProc User32Function(const char* name) {
+    return reinterpret_cast<FarProc>(::GetProcAddress(::LoadLibraryA("USER32"), name));
+}
+
 WindowProc mainProcedure = nullptr;
 WindowProc subclassProcedure = nullptr;
 
@@ -37,12 +48,9 @@ Handle FindWindowExA(Handle parent, Handle childAfter, const char* className,
 }
 Handle GetWindow(Handle window, int command) { return H(::GetWindow(W(window), command)); }
 std::uint32_t GetWindowThreadProcessId(Handle window, std::uint32_t* processId) {
-    // Looked up rather than imported: an import takes more bytes of the full
-    // import section than the lookup takes of the code. Without it no window
-    // counts as any thread's.
+    // Without it no window counts as any thread's.
     using Function = DWORD(WINAPI*)(HWND, DWORD*);
-    const auto function = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(
-        ::GetProcAddress(::LoadLibraryA("USER32"), "GetWindowThreadProcessId")));
+    const auto function = reinterpret_cast<Function>(User32Function("GetWindowThreadProcessId"));
     return function == nullptr ? 0 : function(W(window), reinterpret_cast<DWORD*>(processId));
 }
 int IsWindowVisible(Handle window) { return ::IsWindowVisible(W(window)); }
@@ -54,6 +62,11 @@ ColorRef GetSysColor(int element) { return ::GetSysColor(element); }
 int SetSysColors(int count, const std::int32_t* elements, const ColorRef* values) {
     return ::SetSysColors(count, reinterpret_cast<const INT*>(elements),
                           reinterpret_cast<const COLORREF*>(values));
+}
+unsigned RegisterWindowMessageA(const char* name) {
+    using Function = UINT(WINAPI*)(const char*);
+    const auto function = reinterpret_cast<Function>(User32Function("RegisterWindowMessageA"));
+    return function == nullptr ? 0 : function(name);
 }
 
 unsigned GetSystemDirectoryA(char* buffer, unsigned size) {

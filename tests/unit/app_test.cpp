@@ -114,6 +114,43 @@ TEST_F(DesktopTest, ExitActsOnAShellStartedOrRestartedDuringTheRun) {
     }
 }
 
+TEST_F(DesktopTest, ARestartedShellShowsOnlyWhatTheTickedBoxesShow) {
+    constexpr char kChosenSince[] = "C:\\WINDOWS\\Stars.bmp";
+    sim::ShellOptions threeDisplays;
+    threeDisplays.secondaryTaskbars = 2;
+    for (bool desktop : {true, false}) {
+        for (bool taskbar : {true, false}) {
+            SCOPED_TRACE(testing::Message() << "Desktop " << desktop << ", Taskbar " << taskbar);
+            Fresh(threeDisplays);
+            DLmodule::Main();
+            if (!desktop) sim::Click(Box(kDesktopChk));
+            if (!taskbar) sim::Click(Box(kTaskbarChk));
+            sim::ChooseWallpaper(kChosenSince);
+            sim::ClearCalls();
+            const sim::Shell shell = sim::RestartShell(); // everything visible again
+            Lines expected;
+            if (!desktop) expected = {Show(shell.icons, 0), Spi("")};
+            if (!taskbar)
+                for (Handle bar :
+                     {shell.taskbar, shell.secondaryTaskbars[0], shell.secondaryTaskbars[1]})
+                    expected.push_back(Show(bar, 0));
+            EXPECT_EQ(Changes(), expected);
+            EXPECT_EQ(sim::Wallpaper(), desktop ? kChosenSince : "");
+            EXPECT_EQ(Check(kDesktopChk), desktop ? 1 : 0);
+            EXPECT_EQ(Check(kTaskbarChk), taskbar ? 1 : 0);
+        }
+    }
+    // Where the name could not be registered, message 0 (WM_NULL) is no restart.
+    Fresh();
+    sim::Config().registerWindowMessageWorks = false;
+    DLmodule::Main();
+    sim::Click(Box(kDesktopChk));
+    sim::Click(Box(kTaskbarChk));
+    sim::ClearCalls();
+    DLform::WindowProcedure(DLform::Window(), 0, 0, 0);
+    EXPECT_EQ(Changes(), Lines{});
+}
+
 TEST_F(DesktopTest, TheWindowUnloadsOnceHoweverItIsClosed) {
     DLmodule::Main();
     const Handle main = DLform::Window();
@@ -175,6 +212,14 @@ Lines MagnifierCalls() {
     return calls;
 }
 
+// The libraries loaded, but for user32, where start-up looks for
+// SetProcessDPIAware.
+Lines LibraryLoads() {
+    Lines loads = sim::Log("LoadLibraryA");
+    loads.erase(std::remove(loads.begin(), loads.end(), R"(LoadLibraryA("USER32"))"), loads.end());
+    return loads;
+}
+
 } // namespace
 
 TEST_F(DesktopTest, DuskColorsTurnsTheScreenRedAndTheEffectFoundComesBack) {
@@ -182,7 +227,7 @@ TEST_F(DesktopTest, DuskColorsTurnsTheScreenRedAndTheEffectFoundComesBack) {
     sim::MagnifierConfig().effect = UserEffect();
     DLmodule::Main();
     DLform::mnExit_Click();
-    EXPECT_EQ(sim::Log("LoadLibraryA"), Lines{}) << "start-up and exit alone load nothing";
+    EXPECT_EQ(LibraryLoads(), Lines{}) << "start-up and exit alone load nothing";
 
     Fresh();
     sim::MagnifierConfig().installed = true;
@@ -191,8 +236,7 @@ TEST_F(DesktopTest, DuskColorsTurnsTheScreenRedAndTheEffectFoundComesBack) {
     const Handle dusk = Box(kDuskcolorsChk);
     sim::ClearCalls();
     sim::Click(dusk);
-    EXPECT_EQ(sim::Log("LoadLibraryA"),
-              Lines{R"(LoadLibraryA("C:\WINDOWS\system32\Magnification.dll"))"});
+    EXPECT_EQ(LibraryLoads(), Lines{R"(LoadLibraryA("C:\WINDOWS\system32\Magnification.dll"))"});
     EXPECT_EQ(Changes(), (Lines{"SetSysColors(night)", "MagSetFullscreenColorEffect(night)"}));
     sim::ClearCalls();
     sim::Click(dusk);
@@ -206,7 +250,7 @@ TEST_F(DesktopTest, DuskColorsTurnsTheScreenRedAndTheEffectFoundComesBack) {
                                 "SetSysColors(standard)", "MagSetFullscreenColorEffect(user's)",
                                 "SetSysColors(start)", "SetSysColors(night)",
                                 "MagSetFullscreenColorEffect(night)"}));
-    EXPECT_EQ(sim::Log("LoadLibraryA"), Lines{});
+    EXPECT_EQ(LibraryLoads(), Lines{});
     EXPECT_EQ(sim::Log("MagInitialize"), Lines{});
     sim::ClearCalls();
     sim::Close(DLform::Window());
@@ -264,7 +308,7 @@ TEST_F(DesktopTest, WithoutAWorkingMagnifierTheNightColoursStillSwitch) {
         DLform::mnExit_Click();
         EXPECT_EQ(MagnifierCalls(), c.calls);
         EXPECT_EQ(EffectName(Thousandths(sim::MagnifierConfig().effect)), c.after);
-        EXPECT_LE(sim::Log("LoadLibraryA").size(), 1u);
+        EXPECT_LE(LibraryLoads().size(), 1u);
     }
 }
 
@@ -306,22 +350,34 @@ TEST_F(DesktopTest, TwipsBecomePixelsAtTheScreenResolution) {
          {"Taskbar 103 3 (180,0)-(281,26)", "Desktop 102 3 (100,0)-(201,26)",
           "Dusk Colors 101 3 (10,0)-(111,26)"}},
     };
-    for (const Case& c : cases) {
-        Fresh();
-        sim::Config().dpi = c.dpi;
-        const Handle main = DLform::Load();
-        EXPECT_FALSE(Visible(main));
-        const std::vector<sim::Call> adjust = sim::CallsTo("AdjustWindowRectEx");
-        ASSERT_EQ(adjust.size(), 1u);
-        EXPECT_EQ(adjust[0].str().rfind("AdjustWindowRectEx(" + c.client + ", ", 0), 0u)
-            << adjust[0].str();
-        const platform::Rect frame = sim::WindowInfo(main)->rect;
-        EXPECT_EQ(N(frame.right - frame.left) + "x" + N(frame.bottom - frame.top), c.frame);
-        Lines boxes;
-        for (Handle box : sim::WindowInfo(main)->children)
-            boxes.push_back(describe(box));
-        EXPECT_EQ(boxes, c.boxes);
-    }
+    // Vista and later have SetProcessDPIAware, and read 96 dpi until it is
+    // called; 95 to XP have neither.
+    for (const Case& c : cases)
+        for (bool vista : {true, false}) {
+            SCOPED_TRACE(testing::Message() << c.dpi << " dpi, " << (vista ? "Vista" : "XP"));
+            Fresh();
+            sim::Config().dpi = c.dpi;
+            sim::Config().setProcessDpiAware = vista;
+            const Handle main = DLform::Load();
+            EXPECT_FALSE(Visible(main));
+            Lines order;
+            for (const sim::Call& call : sim::Calls())
+                if (call.name == "SetProcessDPIAware" || call.name == "GetDC" ||
+                    call.name == "CreateWindowExA")
+                    order.push_back(call.name);
+            EXPECT_EQ(order.front(), vista ? "SetProcessDPIAware" : "GetDC");
+            EXPECT_EQ(std::count(order.begin(), order.end(), "SetProcessDPIAware"), vista ? 1 : 0);
+            const std::vector<sim::Call> adjust = sim::CallsTo("AdjustWindowRectEx");
+            ASSERT_EQ(adjust.size(), 1u);
+            EXPECT_EQ(adjust[0].str().rfind("AdjustWindowRectEx(" + c.client + ", ", 0), 0u)
+                << adjust[0].str();
+            const platform::Rect frame = sim::WindowInfo(main)->rect;
+            EXPECT_EQ(N(frame.right - frame.left) + "x" + N(frame.bottom - frame.top), c.frame);
+            Lines boxes;
+            for (Handle box : sim::WindowInfo(main)->children)
+                boxes.push_back(describe(box));
+            EXPECT_EQ(boxes, c.boxes);
+        }
 }
 
 TEST_F(DesktopTest, TabMovesThroughTheBoxesInTabOrder) {

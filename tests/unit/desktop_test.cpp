@@ -302,8 +302,13 @@ TEST_F(DesktopTest, ReadValueReportsFailuresAndLeavesTheValueAlone) {
     platform::RegCloseKey(key);
 }
 
+// Windows' headers define HKEY_CURRENT_USER as (HKEY)(ULONG_PTR)((LONG)0x80000001):
+// zero-extended, 0x80000001 names no key on 64-bit Windows.
+static_assert(sizeof(Handle) == 4 || platform::kHkeyCurrentUser == 0xFFFFFFFF80000001u,
+              "the registry root sign-extended in a 64-bit handle");
+
 TEST_F(DesktopTest, ReadKeyValueAlwaysClosesEvenAKeyThatRefusedToOpen) {
-    const std::string open = R"(RegOpenKeyExA(2147483649, "Control Panel\Desktop", 0, 63, 0))";
+    const std::string open = R"(RegOpenKeyExA(-2147483647, "Control Panel\Desktop", 0, 63, 0))";
     sim::ClearCalls();
     EXPECT_EQ(Describe(ReadWallpaper()), std::string("text:") + kWallpaper);
     EXPECT_EQ(sim::Log("RegOpenKeyExA"), Lines{open});
