@@ -5,7 +5,10 @@
 // with the icon view where that Windows keeps it and, where the layout says
 // so, the taskbar, each further display's taskbar and the Start button, all
 // on this one thread, the taskbar's. "hidden" starts with the icon view
-// hidden. WM_CLOSE to Progman ends it, so the driver can restart it.
+// hidden. Then, as a shell that sets the desktop up does, it applies the
+// stored wallpaper and tells every top-level window "TaskbarCreated", and
+// shows Progman only once they all have heard it. WM_CLOSE to Progman ends
+// it, so the driver can restart it.
 #include "winehost/layouts.h"
 #include "winehost/support.h"
 
@@ -84,8 +87,6 @@ extern "C" void ShellEntry() {
     if (layout.icons == IconPlace::kInProgmanBesideWorkerW)
         Make(0, "WorkerW", "", WS_CHILD | WS_VISIBLE, desktop, progman);
     Stack(icons, HWND_TOP);
-    SetWindowPos(progman, HWND_BOTTOM, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 
     if (layout.ownTaskbar) {
         constexpr DWORD kBar = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
@@ -100,6 +101,16 @@ extern "C" void ShellEntry() {
             Make(kBar, "Button", "Start", WS_POPUP | WS_VISIBLE | BS_PUSHBUTTON,
                  {0, height, 2 * kTaskbarHeight, height + kTaskbarHeight}, nullptr);
     }
+
+    char wallpaper[MAX_PATH] = "";
+    DWORD size = sizeof wallpaper - 1;
+    RegGetValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "Wallpaper", RRF_RT_REG_SZ, nullptr,
+                 wallpaper, &size);
+    SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, wallpaper, SPIF_SENDWININICHANGE);
+    SendMessageTimeoutA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0,
+                        SMTO_ABORTIFHUNG, 5000, nullptr);
+    SetWindowPos(progman, HWND_BOTTOM, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0)

@@ -478,13 +478,35 @@ void MagnifierInitializeFails() {
            CountCalls(state, id, MagnifierCall::kInitialize), others);
 }
 
+// A restarted shell makes new taskbars and a new icon view, shown, and
+// applies the stored wallpaper: what an unticked box hides is hidden again,
+// what a ticked one shows is left as the new shell shows it.
 void ShellRestarted() {
     Program program;
     if (!Launch(program)) return;
     HWND before = IconView();
-    if (!Expect(StartShell(true), "expected the stand-in shell to restart, seen it fail")) return;
+    // Another wallpaper chosen and stored since start-up, which the new shell
+    // applies: the start-up one must not come back over it.
+    SetWallpaper(kOtherWallpaper);
+    const bool stored = StoreWallpaperSetting(kOtherWallpaper);
+    const bool restarted = StartShell(true);
+    StoreWallpaperSetting(kWallpaper);
+    if (!Expect(stored && restarted,
+                "expected the stand-in shell to restart with %s stored, seen %s", kOtherWallpaper,
+                stored ? "it fail" : "the setting not stored"))
+        return;
     Expect(IconView() != before,
            "expected a new icon window after the restart, seen the old handle");
+    ExpectDesktop("after the shell restarted, both boxes ticked",
+                  {&kStartPalette, kOtherWallpaper, kVisible, kVisible});
+    if (!Click(program, kDesktop) || !Click(program, kTaskbar)) return;
+    if (!Expect(StartShell(true), "expected the stand-in shell to restart, seen it fail")) return;
+    ExpectBoxes(program, "after the shell restarted, Desktop and Taskbar unticked", BST_UNCHECKED,
+                BST_UNCHECKED, BST_UNCHECKED);
+    ExpectDesktop("after the shell restarted, Desktop and Taskbar unticked",
+                  {&kStartPalette, "", kHidden, kHidden});
+    if (!Click(program, kDesktop) || !Click(program, kTaskbar)) return;
+    ExpectDesktop("after the shell restarted, Desktop and Taskbar ticked again", kStartLook);
     if (!Click(program, kDesktop)) return;
     ExpectDesktop("after the shell restarted, Desktop unticked",
                   {&kStartPalette, "", kVisible, kHidden});
@@ -493,7 +515,7 @@ void ShellRestarted() {
     ExpectDesktop("after another restart and Exit", kStartLook);
 
     // Started with the icons hidden: the new icon window is hidden at exit.
-    if (!StartShell(false)) return;
+    if (!Expect(StartShell(false), "expected the stand-in shell to restart, seen it fail")) return;
     SetWallpaper("");
     if (!Launch(program)) return;
     if (!Expect(StartShell(true), "expected the stand-in shell to restart, seen it fail")) return;
