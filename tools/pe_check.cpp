@@ -70,25 +70,35 @@ class Image {
     const std::vector<unsigned char>& bytes_;
 };
 
-void CheckHeaders(const Image& image, std::uint64_t opt, CheckResult& result) {
+// The optional header's count of data directories, which the directories
+// follow; the 64-bit header's fields from the stack sizes on are 8 bytes.
+std::uint64_t DirectoryCount(std::uint64_t opt, Target target) {
+    return opt + (target == Target::kX64 ? 108 : 92);
+}
+
+void CheckHeaders(const Image& image, std::uint64_t opt, Target target, CheckResult& result) {
     std::uint32_t osMajor = image.U16(opt + 40), osMinor = image.U16(opt + 42);
     std::uint32_t subMajor = image.U16(opt + 48), subMinor = image.U16(opt + 50);
     std::uint32_t subsystem = image.U16(opt + 68);
-    std::uint32_t directories = image.U32(opt + 92);
+    const std::uint64_t count = DirectoryCount(opt, target);
+    std::uint32_t directories = image.U32(count);
+    // Windows 95; Windows XP x64 and Server 2003, the first for x64.
+    const std::string version = target == Target::kX64 ? "5.2" : "4.0";
     auto& problems = result.problems;
     if (subsystem != 2)
         problems.push_back("subsystem " + std::to_string(subsystem) + ", expected 2 (Windows GUI)");
-    if (subMajor != 4 || subMinor != 0)
-        problems.push_back("subsystem version " + std::to_string(subMajor) + "." +
-                           std::to_string(subMinor) + ", expected 4.0");
-    if (osMajor != 4 || osMinor != 0)
-        problems.push_back("OS version " + std::to_string(osMajor) + "." + std::to_string(osMinor) +
-                           ", expected 4.0");
-    if (directories > 13 && image.U32(opt + 96 + 8 * 13) != 0)
+    const std::string sub = std::to_string(subMajor) + "." + std::to_string(subMinor);
+    if (sub != version) problems.push_back("subsystem version " + sub + ", expected " + version);
+    const std::string os = std::to_string(osMajor) + "." + std::to_string(osMinor);
+    if (os != version) problems.push_back("OS version " + os + ", expected " + version);
+    if (directories > 13 && image.U32(count + 4 + 8 * 13) != 0)
         problems.push_back("has delay-load imports");
 }
 
-void ReadImports(const Image& image, std::uint64_t descriptor, CheckResult& result) {
+// Each import is a 4-byte entry, or an 8-byte one in a 64-bit image, whose
+// top bit marks an ordinal.
+void ReadImports(const Image& image, std::uint64_t descriptor, Target target, CheckResult& result) {
+    const unsigned width = target == Target::kX64 ? 8 : 4;
     std::size_t entries = 0;
     for (; descriptor != 0; descriptor += 20) {
         std::uint64_t at = image.At(descriptor);
@@ -96,11 +106,13 @@ void ReadImports(const Image& image, std::uint64_t descriptor, CheckResult& resu
         std::uint32_t addresses = image.U32(at + 16);
         if (nameRva == 0) break;
         std::string dll = image.CString(image.At(nameRva));
-        for (std::uint64_t thunk = lookup ? lookup : addresses;; thunk += 4) {
+        for (std::uint64_t thunk = lookup ? lookup : addresses;; thunk += width) {
             if (++entries > kMaxImportEntries) throw Unreadable{"import table does not end"};
-            std::uint32_t entry = image.U32(image.At(thunk));
-            if (entry == 0) break;
-            if (entry & 0x80000000u)
+            const std::uint64_t at = image.At(thunk);
+            std::uint32_t entry = image.U32(at);
+            const std::uint32_t top = width == 8 ? image.U32(at + 4) : entry;
+            if (entry == 0 && top == 0) break;
+            if (top & 0x80000000u)
                 result.problems.push_back(dll + ": import by ordinal " +
                                           std::to_string(entry & 0xFFFF));
             else
@@ -111,22 +123,23 @@ void ReadImports(const Image& image, std::uint64_t descriptor, CheckResult& resu
 
 } // namespace
 
-bool ParseApiList(std::istream& in, ApiList& list, std::string& error) {
+bool ParseApiList(std::istream& in, ApiList& list, std::string& error, Target target) {
     std::string line;
     for (int number = 1; std::getline(in, line); ++number) {
         std::istringstream fields(line);
-        std::string dll, function, extra;
+        std::string dll, function, only, extra;
         if (!(fields >> dll) || dll[0] == '#') continue;
-        if (!(fields >> function) || fields >> extra) {
-            error = "line " + std::to_string(number) + " is not \"DLL FUNCTION\"";
+        if (!(fields >> function) || (fields >> only && only != "x64") || fields >> extra) {
+            error = "line " + std::to_string(number) + " is not \"DLL FUNCTION [x64]\"";
             return false;
         }
-        list.insert({Upper(dll), function});
+        if (only.empty() || target == Target::kX64) list.insert({Upper(dll), function});
     }
     return true;
 }
 
-CheckResult CheckImage(const std::vector<unsigned char>& bytes, const ApiList& allowed) {
+CheckResult CheckImage(const std::vector<unsigned char>& bytes, const ApiList& allowed,
+                       Target target) {
     CheckResult result;
     Image image(bytes);
     try {
@@ -137,29 +150,34 @@ CheckResult CheckImage(const std::vector<unsigned char>& bytes, const ApiList& a
         std::uint32_t machine = image.U16(pe + 4), sectionCount = image.U16(pe + 6);
         std::uint64_t opt = pe + 24, optSize = image.U16(pe + 20);
         std::uint32_t magic = image.U16(opt);
-        if (machine != 0x14C || magic != 0x10B) {
-            result.problems.push_back("not a 32-bit x86 image (machine " + Hex(machine) +
-                                      ", magic " + Hex(magic) + ")");
+        const bool x64 = target == Target::kX64;
+        if (machine != (x64 ? 0x8664u : 0x14Cu) || magic != (x64 ? 0x20Bu : 0x10Bu)) {
+            result.problems.push_back(std::string(x64 ? "not a 64-bit x64" : "not a 32-bit x86") +
+                                      " image (machine " + Hex(machine) + ", magic " + Hex(magic) +
+                                      ")");
             return result;
         }
-        CheckHeaders(image, opt, result);
+        CheckHeaders(image, opt, target, result);
         for (std::uint64_t i = 0, at = opt + optSize + 8; i < sectionCount; ++i, at += 40) {
             std::uint64_t virtualSize = image.U32(at), rawSize = image.U32(at + 8);
             image.sections.push_back(
                 {image.U32(at + 4), std::max(virtualSize, rawSize), image.U32(at + 12)});
         }
-        if (image.U32(opt + 92) > 1) ReadImports(image, image.U32(opt + 96 + 8), result);
+        const std::uint64_t count = DirectoryCount(opt, target);
+        if (image.U32(count) > 1) ReadImports(image, image.U32(count + 4 + 8), target, result);
         for (const Import& import : result.imports)
             if (!allowed.count({Upper(import.dll), import.function}))
                 result.problems.push_back(import.dll + "!" + import.function +
-                                          " is not on the Windows 95 list");
+                                          (x64 ? " is not on the list for the 64-bit twin"
+                                               : " is not on the Windows 95 list"));
     } catch (const Unreadable& e) {
         result.unreadable = e.reason;
     }
     return result;
 }
 
-std::string FormatReport(const std::string& path, std::size_t size, const CheckResult& result) {
+std::string FormatReport(const std::string& path, std::size_t size, const CheckResult& result,
+                         Target target) {
     if (!result.unreadable.empty()) return "unreadable: " + result.unreadable + "\n";
     std::string text;
     for (const std::string& problem : result.problems)
@@ -173,7 +191,9 @@ std::string FormatReport(const std::string& path, std::size_t size, const CheckR
     text += path.substr(path.find_last_of('/') + 1) + ": " + std::to_string(size) + " bytes, " +
             std::to_string(result.imports.size()) + " imports from " +
             (from.empty() ? "nothing" : from) + "\n";
-    if (result.problems.empty()) return text + "ok: loads on Windows 95/98\n";
+    if (result.problems.empty())
+        return text + (target == Target::kX64 ? "ok: loads on 64-bit Windows\n"
+                                              : "ok: loads on Windows 95/98\n");
     return text + "not ok: " + std::to_string(result.problems.size()) + " problem(s)\n";
 }
 

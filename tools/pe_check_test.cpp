@@ -18,6 +18,7 @@ struct Layout {
     std::uint16_t subsystemVersion[2] = {4, 0}, osVersion[2] = {4, 0};
     std::uint32_t importRva = 0x1000, delayImportRva = 0;
     bool lookupTables = true; // false: only the address tables name the imports
+    bool x64 = false;         // 64-bit headers and 8-byte import entries
     // Each DLL with its functions; "#N" imports ordinal N.
     std::vector<std::pair<std::string, Strings>> imports = {
         {"kernel32.dll", {"ExitProcess", "GetModuleHandleA"}}, {"USER32.dll", {"MessageBoxA"}}};
@@ -43,26 +44,36 @@ Bytes Build(const Layout& l) {
         const auto& [dll, functions] = l.imports[d];
         if (l.lookupTables) Put(idata, d * 20, rva(), 4);
         Put(idata, d * 20 + 16, rva(), 4);
+        const unsigned width = l.x64 ? 8 : 4;
         std::size_t thunk = idata.size();
-        idata.resize(thunk + (functions.size() + 1) * 4);
+        idata.resize(thunk + (functions.size() + 1) * width);
         for (const std::string& function : functions) {
             bool ordinal = function[0] == '#';
-            Put(idata, thunk, ordinal ? 0x80000000u | std::stoul(function.substr(1)) : rva(), 4);
-            thunk += 4;
+            const std::uint32_t number = ordinal ? std::stoul(function.substr(1)) : 0;
+            if (!ordinal)
+                Put(idata, thunk, rva(), 4);
+            else if (l.x64) {
+                Put(idata, thunk, number, 4);
+                Put(idata, thunk + 4, 0x80000000u, 4);
+            } else
+                Put(idata, thunk, 0x80000000u | number, 4);
+            thunk += width;
             if (!ordinal) append(std::string(2, '\0') + function); // after a zero hint
         }
         Put(idata, d * 20 + 12, rva(), 4);
         append(dll);
     }
-    const std::uint32_t opt = 0x58, section = opt + 224, size = idata.size();
+    const std::uint32_t opt = 0x58, optSize = l.x64 ? 240 : 224, section = opt + optSize;
+    const std::uint32_t directories = opt + (l.x64 ? 108 : 92), size = idata.size();
     Bytes image(0x200);
     // clang-format off
     const std::uint32_t fields[][3] = { // offset, value, width
         {0, 'M' | 'Z' << 8, 2}, {0x3C, 0x40, 4}, {0x40, 0x4550, 4}, {0x44, l.machine, 2},
-        {0x46, 1, 2}, {0x54, 224, 2}, {opt, l.magic, 2}, {opt + 40, l.osVersion[0], 2},
+        {0x46, 1, 2}, {0x54, optSize, 2}, {opt, l.magic, 2}, {opt + 40, l.osVersion[0], 2},
         {opt + 42, l.osVersion[1], 2}, {opt + 48, l.subsystemVersion[0], 2},
-        {opt + 50, l.subsystemVersion[1], 2}, {opt + 68, l.subsystem, 2}, {opt + 92, 16, 4},
-        {opt + 104, l.importRva, 4}, {opt + 200, l.delayImportRva, 4}, {section + 8, size, 4},
+        {opt + 50, l.subsystemVersion[1], 2}, {opt + 68, l.subsystem, 2}, {directories, 16, 4},
+        {directories + 12, l.importRva, 4}, {directories + 108, l.delayImportRva, 4},
+        {section + 8, size, 4},
         {section + 12, 0x1000, 4}, {section + 16, size, 4}, {section + 20, 0x200, 4}};
     // clang-format on
     for (const auto& field : fields)
@@ -71,12 +82,24 @@ Bytes Build(const Layout& l) {
     return image;
 }
 
-ApiList Allowed() {
+// The 64-bit twin as the linker makes it.
+Layout Twin() {
+    Layout layout;
+    layout.x64 = true;
+    layout.machine = 0x8664;
+    layout.magic = 0x20B;
+    layout.subsystemVersion[0] = layout.osVersion[0] = 5;
+    layout.subsystemVersion[1] = layout.osVersion[1] = 2;
+    layout.imports = {{"KERNEL32.dll", {"ExitProcess"}}, {"USER32.dll", {"SetWindowLongPtrA"}}};
+    return layout;
+}
+
+ApiList Allowed(Target target = Target::kWin95) {
     std::istringstream in("# comment\n\nKERNEL32.dll ExitProcess\n  KERNEL32.dll GetModuleHandleA\n"
-                          "user32.dll MessageBoxA\n");
+                          "user32.dll MessageBoxA\nUSER32.dll SetWindowLongPtrA x64\n");
     ApiList list;
     std::string error;
-    EXPECT_TRUE(ParseApiList(in, list, error)) << error;
+    EXPECT_TRUE(ParseApiList(in, list, error, target)) << error;
     return list;
 }
 
@@ -114,6 +137,32 @@ TEST(Win95Check, RefusesHeadersNewerThanWindows95) {
               Strings{"not a 32-bit x86 image (machine 0x8664, magic 0x20b)"});
 }
 
+TEST(Win95Check, ChecksTheTwinAsA64BitGuiImageWithListedImportsOnly) {
+    constexpr Target kX64 = Target::kX64;
+    Bytes twin = Build(Twin());
+    EXPECT_EQ(FormatReport("build/win64/dusklens.exe", twin.size(),
+                           CheckImage(twin, Allowed(kX64), kX64), kX64),
+              "dusklens.exe: " + std::to_string(twin.size()) +
+                  " bytes, 2 imports from KERNEL32.DLL, USER32.DLL\n"
+                  "ok: loads on 64-bit Windows\n");
+    // A 64-bit-only function is none of Windows 95's; a 32-bit image is no twin.
+    Layout shipped;
+    shipped.imports = {{"USER32.dll", {"SetWindowLongPtrA"}}};
+    EXPECT_EQ(Check(shipped).problems,
+              Strings{"USER32.dll!SetWindowLongPtrA is not on the Windows 95 list"});
+    EXPECT_EQ(CheckImage(Build(Layout()), Allowed(kX64), kX64).problems,
+              Strings{"not a 64-bit x64 image (machine 0x14c, magic 0x10b)"});
+
+    Layout bad = Twin();
+    bad.osVersion[1] = 0;
+    bad.delayImportRva = 0x1000;
+    bad.imports = {{"KERNEL32.dll", {"#7", "ExitProcess"}}, {"MSVCRT.dll", {"malloc"}}};
+    EXPECT_EQ(CheckImage(Build(bad), Allowed(kX64), kX64).problems,
+              (Strings{"OS version 5.0, expected 5.2", "has delay-load imports",
+                       "KERNEL32.dll: import by ordinal 7",
+                       "MSVCRT.dll!malloc is not on the list for the 64-bit twin"}));
+}
+
 TEST(Win95Check, RefusesOrdinalsAndUnlistedFunctions) {
     Layout layout;
     layout.imports = {{"KERNEL32.dll", {"ExitProcess", "#12"}},
@@ -147,13 +196,16 @@ TEST(Win95Check, ReportsMalformedImagesAsUnreadable) {
 
 TEST(Win95Check, ReadsNothingOutsideAnImageWithOneBadByte) {
     // AddressSanitizer does the checking here.
-    Bytes good = Build(Layout());
-    for (std::size_t at = 0; at < good.size(); ++at)
-        for (unsigned char value : {0x00, 0x7F, 0xFF}) {
-            Bytes bad = good;
-            bad[at] = value;
-            CheckImage(bad, Allowed());
-        }
+    for (const Layout& layout : {Layout(), Twin()}) {
+        const Target target = layout.x64 ? Target::kX64 : Target::kWin95;
+        Bytes good = Build(layout);
+        for (std::size_t at = 0; at < good.size(); ++at)
+            for (unsigned char value : {0x00, 0x7F, 0xFF}) {
+                Bytes bad = good;
+                bad[at] = value;
+                CheckImage(bad, Allowed(target), target);
+            }
+    }
 }
 
 TEST(Win95Check, ApiListRefusesLinesWithoutExactlyTwoFields) {
@@ -162,7 +214,7 @@ TEST(Win95Check, ApiListRefusesLinesWithoutExactlyTwoFields) {
         ApiList list;
         std::string error;
         EXPECT_FALSE(ParseApiList(in, list, error));
-        EXPECT_EQ(error, "line 2 is not \"DLL FUNCTION\"");
+        EXPECT_EQ(error, "line 2 is not \"DLL FUNCTION [x64]\"");
     }
     std::ifstream shipped(WIN95CHECK_API_LIST);
     ApiList list;
