@@ -98,11 +98,12 @@ extern "C" void ShellEntry() {
     if (!layout.ownTaskbar && GetWindowRect(FindWindowA("Shell_TrayWnd", nullptr), &wineTaskbar))
         desktop.bottom = wineTaskbar.top;
 
-    // The desktop covers the screen, under the shell's taskbar, and stays beneath every
-    // other window, as the real one does; never activated, so it takes no
-    // focus. Wine's taskbar lists every visible window without an owner,
-    // tool windows too, so a hidden owner keeps it off, as Windows keeps its
-    // own.
+    // The desktop covers the screen, under the shell's taskbar, and stays
+    // beneath the windows made after it, as the real one does (under Wine, a
+    // shell started again lies above those made before it, whatever it asks);
+    // never activated, so it takes no focus. Wine's taskbar lists every
+    // visible window without an owner, tool windows too, so a hidden owner
+    // keeps it off, as Windows keeps its own.
     HWND owner = Make(0, "Static", "", WS_POPUP, {}, nullptr);
     HWND progman = Make(WS_EX_TOOLWINDOW, "Progman", "Program Manager", WS_POPUP | WS_CLIPCHILDREN,
                         desktop, owner);
