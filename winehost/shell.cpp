@@ -16,12 +16,38 @@ namespace {
 
 constexpr int kTaskbarHeight = 40;
 
-LRESULT CALLBACK ProgmanProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
+// As this process first read them: Wine keeps each process's wallpaper and
+// system colours from its first reading on.
+HBITMAP wallpaper;
+HICON icons[3];
+const char* const kIconLabels[] = {"Computer", "Recycle Bin", "Star charts"};
+
+// The desktop as Windows paints it: the background colour (display element
+// 1) and the wallpaper centred over it, and in the icon view a column of
+// labelled icons.
+LRESULT CALLBACK DesktopProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY) PostQuitMessage(0);
+    if (message != WM_ERASEBKGND) return DefWindowProcA(window, message, wParam, lParam);
+    HDC dc = reinterpret_cast<HDC>(wParam), picture = CreateCompatibleDC(dc);
+    RECT area;
+    GetClientRect(window, &area);
+    FillRect(dc, &area, GetSysColorBrush(COLOR_BACKGROUND));
+    BITMAP size;
+    if (GetObjectA(wallpaper, sizeof size, &size) && SelectObject(picture, wallpaper))
+        BitBlt(dc, (area.right - size.bmWidth) / 2, (area.bottom - size.bmHeight) / 2, size.bmWidth,
+               size.bmHeight, picture, 0, 0, SRCCOPY);
+    DeleteDC(picture);
+    char name[20];
+    GetClassNameA(window, name, sizeof name);
+    SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(255, 255, 255));
+    for (int i = 0; i < 3 && e2e::Same(name, "SHELLDLL_DefView"); ++i) {
+        RECT label = {4, 52 + 80 * i, 92, 84 + 80 * i};
+        DrawIcon(dc, 32, 16 + 80 * i, icons[i]);
+        DrawTextA(dc, kIconLabels[i], -1, &label, DT_CENTER | DT_WORDBREAK);
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return 1;
 }
 
 ATOM Register(const char* name, WNDPROC procedure, int brushColor) {
@@ -56,20 +82,31 @@ extern "C" void ShellEntry() {
     const e2e::Layout& layout = e2e::LayoutOf(windows);
     const DWORD iconsShown = e2e::Same(option, "hidden") ? 0 : WS_VISIBLE;
 
-    Register("Progman", ProgmanProc, COLOR_BACKGROUND);
-    Register("WorkerW", DefWindowProcA, COLOR_BACKGROUND);
-    Register("SHELLDLL_DefView", DefWindowProcA, COLOR_APPWORKSPACE);
+    char path[MAX_PATH] = "";
+    SystemParametersInfoA(SPI_GETDESKWALLPAPER, MAX_PATH, path, 0);
+    wallpaper =
+        static_cast<HBITMAP>(LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+    const int iconIds[] = {16, 33, 4}; // of shell32.dll
+    for (int i = 0; i < 3; ++i)
+        icons[i] = LoadIconA(LoadLibraryA("shell32.dll"), MAKEINTRESOURCEA(iconIds[i]));
+    Register("Progman", DesktopProc, COLOR_BACKGROUND);
+    Register("WorkerW", DesktopProc, COLOR_BACKGROUND);
+    Register("SHELLDLL_DefView", DesktopProc, COLOR_APPWORKSPACE);
     Register("Shell_TrayWnd", DefWindowProcA, COLOR_BTNFACE);
     Register("Shell_SecondaryTrayWnd", DefWindowProcA, COLOR_BTNFACE);
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN) - kTaskbarHeight;
-    const RECT desktop = {0, 0, width, height};
+    // Wine's taskbar stays beneath every window: the desktop ends above it.
+    RECT desktop = {0, 0, width, height + kTaskbarHeight}, wineTaskbar;
+    if (!layout.ownTaskbar && GetWindowRect(FindWindowA("Shell_TrayWnd", nullptr), &wineTaskbar))
+        desktop.bottom = wineTaskbar.top;
 
-    // The desktop covers the screen above the taskbar and stays beneath every
-    // other window, as the real one does; never activated, so it takes no
-    // focus. Wine's taskbar lists every visible window without an owner,
-    // tool windows too, so a hidden owner keeps it off, as Windows keeps its
-    // own.
+    // The desktop covers the screen, under the shell's taskbar, and stays
+    // beneath the windows made after it, as the real one does (under Wine, a
+    // shell started again lies above those made before it, whatever it asks);
+    // never activated, so it takes no focus. Wine's taskbar lists every
+    // visible window without an owner, tool windows too, so a hidden owner
+    // keeps it off, as Windows keeps its own.
     HWND owner = Make(0, "Static", "", WS_POPUP, {}, nullptr);
     HWND progman = Make(WS_EX_TOOLWINDOW, "Progman", "Program Manager", WS_POPUP | WS_CLIPCHILDREN,
                         desktop, owner);
@@ -83,9 +120,10 @@ extern "C" void ShellEntry() {
         Stack(iconParent, HWND_BOTTOM);
         Stack(empty, HWND_BOTTOM);
     }
-    HWND icons = Make(0, "SHELLDLL_DefView", "", WS_CHILD | iconsShown, desktop, iconParent);
+    HWND icons = Make(0, "SHELLDLL_DefView", "", WS_CHILD | WS_CLIPSIBLINGS | iconsShown, desktop,
+                      iconParent);
     if (layout.icons == IconPlace::kInProgmanBesideWorkerW)
-        Make(0, "WorkerW", "", WS_CHILD | WS_VISIBLE, desktop, progman);
+        Make(0, "WorkerW", "", WS_CHILD | WS_CLIPSIBLINGS | WS_VISIBLE, desktop, progman);
     Stack(icons, HWND_TOP);
 
     if (layout.ownTaskbar) {
