@@ -12,26 +12,65 @@
 #include "winehost/layouts.h"
 #include "winehost/support.h"
 
+#include <initializer_list>
+
 namespace {
 
 constexpr int kTaskbarHeight = 40;
 
-// As this process first read them: Wine keeps each process's wallpaper and
-// system colours from its first reading on.
+// The wallpaper and the background colour (display element 1) in force.
 HBITMAP wallpaper;
+HBRUSH background;
 HICON icons[3];
 const char* const kIconLabels[] = {"Computer", "Recycle Bin", "Star charts"};
 
-// The desktop as Windows paints it: the background colour (display element
-// 1) and the wallpaper centred over it, and in the icon view a column of
-// labelled icons.
+// Wine keeps each process's wallpaper and system colours from its first
+// reading on, and what was set since without being stored under this key.
+constexpr char kSetSince[] = "Software\\Wine\\Temporary System Parameters\\Control Panel";
+
+// A setting as another process changed it since this one started.
+bool ReadSetSince(const char* key, const char* name, char* value, DWORD size) {
+    char path[96];
+    wsprintfA(path, "%s\\%s", kSetSince, key);
+    return RegGetValueA(HKEY_CURRENT_USER, path, name, RRF_RT_REG_SZ, nullptr, value, &size) ==
+           ERROR_SUCCESS;
+}
+
+// Reads the wallpaper and the background colour, as at start or, after a
+// change, as changed, so that the desktop follows them as Windows' does.
+void FollowDesktop(bool changed) {
+    char path[MAX_PATH] = "", rgb[16];
+    if (!changed || !ReadSetSince("Desktop", "Wallpaper", path, sizeof path))
+        SystemParametersInfoA(SPI_GETDESKWALLPAPER, MAX_PATH, path, 0);
+    DeleteObject(wallpaper);
+    wallpaper =
+        static_cast<HBITMAP>(LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+    COLORREF color = GetSysColor(COLOR_BACKGROUND);
+    if (changed && ReadSetSince("Colors", "Background", rgb, sizeof rgb)) {
+        // "R G B" in decimal.
+        DWORD channel[3] = {}, *at = channel;
+        for (const char* c = rgb; *c != '\0' && at < channel + 3; ++c) {
+            if (*c == ' ')
+                ++at;
+            else
+                *at = *at * 10 + static_cast<DWORD>(*c - '0');
+        }
+        color = RGB(channel[0], channel[1], channel[2]);
+    }
+    DeleteObject(background);
+    background = CreateSolidBrush(color);
+}
+
+// The desktop as Windows paints it: the background colour and the
+// wallpaper centred over it, and in the icon view a column of labelled
+// icons.
 LRESULT CALLBACK DesktopProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DESTROY) PostQuitMessage(0);
     if (message != WM_ERASEBKGND) return DefWindowProcA(window, message, wParam, lParam);
     HDC dc = reinterpret_cast<HDC>(wParam), picture = CreateCompatibleDC(dc);
     RECT area;
     GetClientRect(window, &area);
-    FillRect(dc, &area, GetSysColorBrush(COLOR_BACKGROUND));
+    FillRect(dc, &area, background);
     BITMAP size;
     if (GetObjectA(wallpaper, sizeof size, &size) && SelectObject(picture, wallpaper))
         BitBlt(dc, (area.right - size.bmWidth) / 2, (area.bottom - size.bmHeight) / 2, size.bmWidth,
@@ -82,10 +121,13 @@ extern "C" void ShellEntry() {
     const e2e::Layout& layout = e2e::LayoutOf(windows);
     const DWORD iconsShown = e2e::Same(option, "hidden") ? 0 : WS_VISIBLE;
 
-    char path[MAX_PATH] = "";
-    SystemParametersInfoA(SPI_GETDESKWALLPAPER, MAX_PATH, path, 0);
-    wallpaper =
-        static_cast<HBITMAP>(LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+    // As a shell that sets the desktop up does: the stored wallpaper.
+    char stored[MAX_PATH] = "";
+    DWORD size = sizeof stored - 1;
+    RegGetValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "Wallpaper", RRF_RT_REG_SZ, nullptr,
+                 stored, &size);
+    SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, stored, SPIF_SENDWININICHANGE);
+    FollowDesktop(false);
     const int iconIds[] = {16, 33, 4}; // of shell32.dll
     for (int i = 0; i < 3; ++i)
         icons[i] = LoadIconA(LoadLibraryA("shell32.dll"), MAKEINTRESOURCEA(iconIds[i]));
@@ -140,18 +182,29 @@ extern "C" void ShellEntry() {
                  {0, height, 2 * kTaskbarHeight, height + kTaskbarHeight}, nullptr);
     }
 
-    char wallpaper[MAX_PATH] = "";
-    DWORD size = sizeof wallpaper - 1;
-    RegGetValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "Wallpaper", RRF_RT_REG_SZ, nullptr,
-                 wallpaper, &size);
-    SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, wallpaper, SPIF_SENDWININICHANGE);
     SendMessageTimeoutA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0,
                         SMTO_ABORTIFHUNG, 5000, nullptr);
     SetWindowPos(progman, HWND_BOTTOM, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0)
-        DispatchMessageA(&message);
-    ExitProcess(0);
+    // Windows' desktop follows every change of the wallpaper and the colours.
+    // Wine tells no window of a wallpaper set without being stored: the
+    // desktop follows what it keeps for the processes started later.
+    HKEY setSince = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER, kSetSince, 0, nullptr, REG_OPTION_VOLATILE,
+                    KEY_READ | KEY_NOTIFY, nullptr, &setSince, nullptr);
+    HANDLE changed = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    for (MSG message;;) {
+        RegNotifyChangeKeyValue(setSince, TRUE, REG_NOTIFY_CHANGE_LAST_SET, changed, TRUE);
+        while (MsgWaitForMultipleObjects(1, &changed, FALSE, INFINITE, QS_ALLINPUT) !=
+               WAIT_OBJECT_0)
+            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+                if (message.message == WM_QUIT)
+                    ExitProcess(0);
+                else
+                    DispatchMessageA(&message);
+        FollowDesktop(true);
+        for (HWND window : {progman, iconParent})
+            RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    }
 }
