@@ -1,15 +1,34 @@
 // win95check EXE [API_LIST]: tells whether EXE loads on Windows 95/98.
 // Prints one line per problem, a summary, and exits 0 (loads), 1 (does not)
 // or 2 (EXE or the list cannot be read).
+// win95check --sections EXE: prints where EXE's bytes go, "NAME BYTES ROOM"
+// for the headers and each section stored (pe_check.h), and exits 0, or 2
+// when EXE cannot be read.
 #include "pe_check.h"
 
 #include <fstream>
 #include <iostream>
 #include <iterator>
 
+namespace {
+
+std::vector<unsigned char> Read(const char* path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--sections") {
+        const auto parts = win95check::StoredParts(Read(argv[2]));
+        for (const win95check::StoredPart& part : parts)
+            std::cout << part.name << " " << part.bytes << " " << part.room << "\n";
+        if (parts.empty()) std::cout << "unreadable: " << argv[2] << "\n";
+        return parts.empty() ? 2 : 0;
+    }
     if (argc != 2 && argc != 3) {
-        std::cout << "usage: win95check EXE [API_LIST]\n";
+        std::cout << "usage: win95check EXE [API_LIST] | --sections EXE\n";
         return 2;
     }
     const char* listPath = argc == 3 ? argv[2] : WIN95CHECK_API_LIST;

@@ -13,20 +13,8 @@ const Scheme kStartPalette = {"start-up colours",
                                0x706860, 0xA06020, 0xFAFAF0, 0xC8D8B8, 0x687858, 0x707868,
                                0x201808, 0xD0D0C0, 0xF0F8E8, 0x303828, 0xD8E8C8, 0x102040,
                                0xD0F0F8, 0xA0B0C0, 0xC07020, 0xC08040, 0xA09888}};
-
-const Scheme kNightScheme = {"night colours",
-                             {0x000040, 0x000000, 0x000040, 0x000000, 0x000080, 0x000080,
-                              0x000000, 0x0000FF, 0x0000FF, 0x0000FF, 0x000080, 0x000040,
-                              0x000000, 0x000080, 0x0000C0, 0x000080, 0x000000, 0x808080,
-                              0x000000, 0x000080, 0x0000FF, 0x000000, 0x000000, 0x0000FF,
-                              0x000080, 0x000080, 0x000080, 0x000040, 0x000000}};
-
-const Scheme kDefaultScheme = {"default colours",
-                               {0xC0C0C0, 0x808000, 0x800000, 0x808080, 0xC0C0C0, 0xFFFFFF,
-                                0x000000, 0x000000, 0x000000, 0xFFFFFF, 0xC0C0C0, 0xC0C0C0,
-                                0x808080, 0x800000, 0xFFFFFF, 0xC0C0C0, 0x808080, 0x808080,
-                                0x000000, 0xC0C0C0, 0xFFFFFF, 0x000000, 0xDFDFDF, 0x000000,
-                                0xE1FFFF, 0xB5B5B5, 0xFF0000, 0x800000, 0x808080}};
+const Scheme kNightScheme = {"night colours", documented::kNight};
+const Scheme kDefaultScheme = {"default colours", documented::kStandard};
 
 namespace {
 
@@ -107,7 +95,7 @@ int See(const Windows& windows, SeenWindow* seen) {
     return windows.count;
 }
 
-void Close(PROCESS_INFORMATION& process) {
+void CloseHandles(PROCESS_INFORMATION& process) {
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     process = {};
@@ -218,7 +206,7 @@ bool ReadDesktop(DesktopState& state) {
         TerminateProcess(probe.hProcess, 1);
         WaitForSingleObject(probe.hProcess, 5000); // it may still hold the result file
     }
-    Close(probe);
+    CloseHandles(probe);
     if (!ended)
         return ProbeFailed("time-out",
                            "expected the probe to end within 15 s, seen it still running");
@@ -255,26 +243,49 @@ bool ReadDesktop(DesktopState& state) {
     return true;
 }
 
-void SetColors(const Scheme& scheme) {
+bool SetColors(const Scheme& scheme) {
     INT elements[kElements];
-    for (int i = 0; i < kElements; ++i)
+    COLORREF colors[kElements];
+    for (int i = 0; i < kElements; ++i) {
         elements[i] = i;
-    SetSysColors(kElements, elements, scheme.color);
+        colors[i] = scheme.color[i];
+    }
+    return Expect(SetSysColors(kElements, elements, colors) != 0,
+                  "expected the %s set, seen SetSysColors fail (error %lu)", scheme.name,
+                  GetLastError());
 }
 
-void SetWallpaper(const char* path) {
+bool SetWallpaper(const char* path) {
     char copy[MAX_PATH];
     Copy(copy, path, MAX_PATH);
-    SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, copy, SPIF_SENDWININICHANGE);
+    return Expect(SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, copy, SPIF_SENDWININICHANGE) != 0,
+                  "expected wallpaper \"%s\" set, seen SystemParametersInfo fail (error %lu)", path,
+                  GetLastError());
 }
 
-void ShowTaskbar(bool show) {
-    const Windows taskbars = TaskbarWindows();
-    for (int i = 0; i < taskbars.count; ++i)
-        ShowWindow(taskbars.window[i], show ? SW_SHOW : SW_HIDE);
+// Shows or hides each window; says which one refused.
+bool Show(const Windows& windows, bool show, const char* what) {
+    bool done = true;
+    for (int i = 0; i < windows.count; ++i) {
+        ShowWindow(windows.window[i], show ? SW_SHOW : SW_HIDE);
+        done =
+            Expect((IsWindowVisible(windows.window[i]) != 0) == show,
+                   "expected the %s %s, seen window %d of %d stay %s", what,
+                   show ? "shown" : "hidden", i + 1, windows.count, show ? "hidden" : "visible") &&
+            done;
+    }
+    return Expect(windows.count > 0, "expected the %s to %s, seen none", what,
+                  show ? "show" : "hide") &&
+           done;
 }
 
-void ShowIcons(bool show) { ShowWindow(IconView(), show ? SW_SHOW : SW_HIDE); }
+bool ShowTaskbar(bool show) { return Show(TaskbarWindows(), show, "taskbar"); }
+
+bool ShowIcons(bool show) {
+    Windows icons;
+    icons.Add(IconView());
+    return Show(icons, show, "desktop icons");
+}
 
 bool ShellRunning() { return Running(shellProcess); }
 
@@ -283,7 +294,10 @@ bool StartShell(bool iconsVisible) {
     const Layout& layout = SessionLayout();
     char arguments[32];
     wsprintfA(arguments, "%s%s", layout.windows, iconsVisible ? "" : " hidden");
-    if (!StartProcess(session.shell, arguments, shellProcess)) return false;
+    if (!Expect(StartProcess(session.shell, arguments, shellProcess),
+                "expected the stand-in shell %s to start, seen error %lu", session.shell,
+                GetLastError()))
+        return false;
     const DWORD id = shellProcess.dwProcessId;
     const auto complete = [&] {
         return IsWindowVisible(ProgmanOf(id)) && IconView() != nullptr &&
@@ -293,7 +307,8 @@ bool StartShell(bool iconsVisible) {
         ShowDecoys();
         return true;
     }
-    Line("  shell: expected it laid out %s, seen Progman %s, %s and %d of %d taskbar windows%s",
+    Fail("expected the stand-in shell laid out %s, seen Progman %s, %s and %d of %d taskbar "
+         "windows%s",
          layout.description, IsWindowVisible(ProgmanOf(id)) ? "shown" : "missing or hidden",
          IconView() != nullptr ? "the icons" : "no icons", TaskbarWindows().count, LayoutTaskbars(),
          layout.ownTaskbar && Taskbar() == nullptr ? ", FindWindowA finding no taskbar of its own"
@@ -307,7 +322,7 @@ void StopShell() {
     if (WaitForSingleObject(shellProcess.hProcess, 5000) != WAIT_OBJECT_0)
         TerminateProcess(shellProcess.hProcess, 1);
     WaitForSingleObject(shellProcess.hProcess, 5000);
-    Close(shellProcess);
+    CloseHandles(shellProcess);
 }
 
 namespace {
@@ -368,13 +383,16 @@ void ReadStoredSettings(char* text, int size) {
 
 bool StoreWallpaperSetting(const char* path) {
     HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_WRITE,
-                        nullptr, &key, nullptr) != ERROR_SUCCESS)
-        return false;
-    const bool ok = RegSetValueExA(key, "Wallpaper", 0, REG_SZ, reinterpret_cast<const BYTE*>(path),
-                                   static_cast<DWORD>(lstrlenA(path) + 1)) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    return ok;
+    LONG status = RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0,
+                                  KEY_WRITE, nullptr, &key, nullptr);
+    if (status == ERROR_SUCCESS) {
+        status = RegSetValueExA(key, "Wallpaper", 0, REG_SZ, reinterpret_cast<const BYTE*>(path),
+                                static_cast<DWORD>(lstrlenA(path) + 1));
+        RegCloseKey(key);
+    }
+    return Expect(status == ERROR_SUCCESS,
+                  "expected wallpaper \"%s\" stored in the user's settings, seen error %ld", path,
+                  status);
 }
 
 } // namespace e2e

@@ -1,7 +1,10 @@
 // What a driver program running under Wine knows of the desktop and of the
-// program under test; shared by the end-to-end driver and the benchmark.
+// program under test, and how it runs its scenarios; shared by the
+// end-to-end driver and the benchmark.
 #pragma once
 
+#include "tests/unit/documented.h"
+#include "ui/DLform.h"
 #include "winehost/magnifier.h"
 #include "winehost/support.h"
 
@@ -13,7 +16,7 @@ constexpr int kElements = 29;
 
 struct Scheme {
     const char* name;
-    COLORREF color[kElements];
+    documented::Colors color;
 };
 
 // The palette in force when each scenario starts: no element equals the
@@ -65,11 +68,13 @@ int LayoutTaskbars();
 bool ReadDesktop(DesktopState& state);
 int RunProbe(const char* resultFile);
 
-void SetColors(const Scheme& scheme);
-void SetWallpaper(const char* path);
+// Each changes the desktop as another program would, and says so when the
+// change is refused.
+bool SetColors(const Scheme& scheme);
+bool SetWallpaper(const char* path);
 // Every window of the taskbar.
-void ShowTaskbar(bool show);
-void ShowIcons(bool show);
+bool ShowTaskbar(bool show);
+bool ShowIcons(bool show);
 
 // The desktop every scenario starts on: start-up palette, taskbar and icons
 // visible, the stored wallpaper applied.
@@ -77,7 +82,8 @@ void PrepareDesktop();
 
 // The stand-in shell, one at a time, laid out as the session's Windows.
 // Starting waits until every window of the layout is there and the taskbar
-// that FindWindowA finds is the layout's, and says what is missing when not.
+// that FindWindowA finds is the layout's, and fails the running scenario,
+// saying what is missing, when not.
 bool StartShell(bool iconsVisible);
 void StopShell();
 bool ShellRunning();
@@ -100,11 +106,17 @@ struct Session {
     char shell[MAX_PATH];   // the stand-in shell, shell.exe
     char probe[MAX_PATH];   // result file of the probe
     char acks[MAX_PATH];    // folder where the runner acknowledges screenshots
-    char windows[16];       // the Windows version the prefix reports: win95, win98, win7, win10
+    char windows[16];       // the shell's layout (winehost/layouts.h): win95, win98, win7, win10
     bool flatMenus;         // menu bars drawn flat, in display element 30
     int dpi;                // the screen's logical resolution
+    char stored[8192];      // the user's stored settings at the start of the session
 };
 extern Session session;
+
+// Reads the command line the drivers share, `run PROGRAM SHELL ACK-FOLDER
+// LAYOUT ...`, into `session`; `probe FILE` runs the probe and ends the
+// process. Prints `usage` and answers false for any other command line.
+bool ReadCommandLine(const char* usage);
 
 // Starts PATH with ARGUMENTS. Under Wine a new process now and then dies
 // while Wine sets it up, before any of its own code runs, and
@@ -113,22 +125,40 @@ extern Session session;
 // programs); such a start is said in an INFO line and tried once more.
 bool StartProcess(const char* path, const char* arguments, PROCESS_INFORMATION& process);
 
+// --- Scenarios ------------------------------------------------------------------
+
+struct Scenario {
+    const char* name;
+    void (*run)();
+};
+
+// Sets the session up, then runs each scenario (or the one named `only`) on
+// a freshly prepared desktop, checking after each that the user's stored
+// settings and the magnifier were used rightly. Prints one PASS, FAIL or
+// SKIP line per scenario and "END passed failed"; answers the exit code.
+int RunScenarios(const Scenario* scenarios, int count, const char* only);
+
 // --- The program under test ---------------------------------------------------
 
-constexpr int kDuskColors = 101;
-constexpr int kDesktop = 102;
-constexpr int kTaskbar = 103;
-constexpr int kExit = 201;
-constexpr int kAbout = 202;
-constexpr int kRestore = 203;
+constexpr int kDuskColors = DLform::kDuskcolorsChk;
+constexpr int kDesktop = DLform::kDesktopChk;
+constexpr int kTaskbar = DLform::kTaskbarChk;
+constexpr int kExit = DLform::kMnExit;
+constexpr int kAbout = DLform::kMnAbout;
+constexpr int kRestore = DLform::kMnRestore;
 
 struct Program {
     PROCESS_INFORMATION process;
     HWND window;
+    LONGLONG started, shown; // performance counter at the start and once the window showed
 };
 
-// Starts the program and waits until its main window is shown.
-bool Launch(Program& program);
+// The top-level window of `windowClass` that belongs to the process.
+HWND MainWindowOf(DWORD processId, const char* windowClass = DLform::kClassName);
+// Starts PATH (the program under test unless given) and waits until its
+// main window, of `windowClass`, is shown, looking every `poll` ms.
+bool Launch(Program& program, const char* path = nullptr,
+            const char* windowClass = DLform::kClassName, DWORD poll = 20);
 HWND Box(const Program& program, int id);
 bool Click(const Program& program, int id);
 int Checked(const Program& program, int id); // BST_CHECKED, BST_UNCHECKED, or -1
@@ -140,6 +170,8 @@ void MessageBoxTexts(HWND box, char* caption, char* text, int size);
 bool Answer(const Program& program, HWND box, int button);
 // Waits for the process to end after the window was told to go.
 bool WaitExit(Program& program);
+// Tells the window to close, as its close button does, and waits.
+bool Close(Program& program);
 
 // Input as a user gives it, through SendInput: Wine and Windows handle it as
 // the mouse's and the keyboard's own, activation and focus drawing
@@ -159,13 +191,13 @@ void EndLeftoverPrograms();
 
 // --- Checks --------------------------------------------------------------------
 
-// Records a failed check of the running scenario and prints what was
-// expected and what was seen.
 // Waits until the runner acknowledges the request `name` (a file
 // ACK-FOLDER\name.ack, removed again); false after `patience` ms. The
 // runner's answer, when `answer` asks for it, is what the file holds.
 bool AwaitRunner(const char* name, DWORD patience, char* answer = nullptr, DWORD size = 0);
 
+// Records a failed check of the running scenario and prints what was
+// expected and what was seen.
 extern int failures; // of the running scenario; the driver resets it
 void Fail(const char* format, ...);
 bool Expect(bool ok, const char* format, ...);
@@ -186,17 +218,23 @@ struct Look {
     Visibility icons;
     EffectSeen effect = kFoundEffect;
 };
-// Compares the desktop with `look`; `when` says at which step, for messages.
+constexpr Look kStartLook = {&kStartPalette, kWallpaper, kVisible, kVisible};
+// Compares the desktop with `look`, and the user's stored settings with
+// those at the session's start; `when` says at which step, for messages.
 bool ExpectDesktop(const char* when, const Look& look);
-void ExpectBoxes(const Program& program, const char* when, int dusk, int desktop, int taskbar);
+bool ExpectStoredSettingsUnchanged(const char* when);
 
 // --- The stand-in magnifier (winehost/magnifier.h) -----------------------------
 
 // Whether the session has it in the system directory (winehost/layouts.h).
 bool MagnifierSession();
+// Where the program looks for it: the system directory, as
+// GetSystemDirectoryA answers it for this build's bitness.
+void SystemMagnifier(char* path);
 // Puts `inForce` in force as the effect found at the scenario's start, has
 // MagInitialize fail or not, and clears the record of calls.
 void SetMagnifier(const ColorEffect& inForce, bool initializeFails);
+extern ColorEffect foundEffect;
 void ReadMagnifier(MagnifierState& state);
 // How many calls of `call` the record holds from `process`.
 int CountCalls(const MagnifierState& state, DWORD process, MagnifierCall call);
@@ -205,21 +243,5 @@ int CountCalls(const MagnifierState& state, DWORD process, MagnifierCall call);
 // at most one MagInitialize per process and, after one that succeeded, one
 // MagUninitialize as its last call.
 void ExpectMagnifierRecord();
-
-// Asks the runner for a screenshot of the program's client area, which
-// must show box captions in `text` on `back`, and waits for it.
-bool Screenshot(const Program& program, const char* name, COLORREF text, COLORREF back);
-
-// Pixels that are neither black, a pure red (no green, no blue) nor grey
-// 0x808080: the night scheme shows nothing else. The runner counts them in
-// a screenshot, which it saves as `name`.
-struct OffNightPixels {
-    long count;
-    char commonest[200]; // "#RRGGBB:N" for the commonest few
-};
-bool CountOffNightPixels(const char* name, const RECT* areas, int count, OffNightPixels* found);
-// The part of the program's window that the night scheme colours: all of
-// it, but for a flat menu bar, which is drawn in an element it leaves alone.
-RECT NightArea(const Program& program);
 
 } // namespace e2e

@@ -6,16 +6,13 @@
 
 #include <windows.h>
 
+#include "tests/unit/documented.h"
+
 namespace e2e {
 
 // MAGCOLOREFFECT: the output colour is the row [r g b a 1] times the matrix,
 // so rows are inputs and columns outputs.
-struct ColorEffect {
-    float transform[5][5];
-};
-
-constexpr ColorEffect kIdentityEffect = {
-    {{1, 0, 0, 0, 0}, {0, 1, 0, 0, 0}, {0, 0, 1, 0, 0}, {0, 0, 0, 1, 0}, {0, 0, 0, 0, 1}}};
+using ColorEffect = platform::MagColorEffect;
 
 enum class MagnifierCall : LONG { kLoad, kInitialize, kUninitialize, kSetEffect, kGetEffect };
 

@@ -34,7 +34,7 @@ void LoadMagnifierState(MagnifierState& state) {
     }
     if (read == sizeof state) return;
     state = {};
-    state.inForce = kIdentityEffect;
+    state.inForce = documented::kIdentity;
 }
 
 bool SaveMagnifierState(const MagnifierState& state) {

@@ -11,22 +11,37 @@ int launchedCount;
 
 constexpr DWORD kPatience = 10000; // ms
 
-HWND MainWindowOf(DWORD processId) {
-    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, "DLform", nullptr));) {
+// Makes sure the program has handled everything sent before this call and
+// is back in a message loop of its own: a sent message is answered also
+// while the program waits inside a call of its own that sends messages
+// (SetSysColors tells every window), a posted one only from its loops.
+void Sync(const Program& program) {
+    HWND box = Box(program, kDuskColors);
+    DWORD_PTR state = 0;
+    PostMessageA(box, BM_SETSTATE, TRUE, 0);
+    WaitUntil(kPatience, [&] {
+        return !SendMessageTimeoutA(box, BM_GETSTATE, 0, 0, SMTO_NORMAL, kPatience, &state) ||
+               (state & BST_PUSHED) != 0;
+    });
+    SendMessageTimeoutA(box, BM_SETSTATE, FALSE, 0, SMTO_NORMAL, kPatience, &state);
+}
+
+LONGLONG Ticks() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+} // namespace
+
+HWND MainWindowOf(DWORD processId, const char* windowClass) {
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, windowClass, nullptr));) {
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
         if (owner == processId) return window;
     }
     return nullptr;
 }
-
-// Makes sure the program has handled everything sent before this call.
-void Sync(const Program& program) {
-    DWORD_PTR result = 0;
-    SendMessageTimeoutA(program.window, WM_NULL, 0, 0, SMTO_NORMAL, kPatience, &result);
-}
-
-} // namespace
 
 bool StartProcess(const char* path, const char* arguments, PROCESS_INFORMATION& process) {
     char commandLine[3 * MAX_PATH];
@@ -45,34 +60,39 @@ bool StartProcess(const char* path, const char* arguments, PROCESS_INFORMATION& 
     }
 }
 
-bool Launch(Program& program) {
+bool Launch(Program& program, const char* path, const char* windowClass, DWORD poll) {
     program = {};
-    if (!StartProcess(session.program, "", program.process)) {
-        Fail("could not start %s (error %lu)", session.program, GetLastError());
+    if (path == nullptr) path = session.program;
+    program.started = Ticks();
+    if (!StartProcess(path, "", program.process)) {
+        Fail("could not start %s (error %lu)", path, GetLastError());
         return false;
     }
     CloseHandle(program.process.hThread);
     if (launchedCount < 8) launched[launchedCount++] = program.process.hProcess;
     const DWORD id = program.process.dwProcessId;
     bool ended = false;
-    if (!WaitUntil(kPatience,
-                   [&] {
-                       program.window = MainWindowOf(id);
-                       ended = WaitForSingleObject(program.process.hProcess, 0) == WAIT_OBJECT_0;
-                       return ended || IsWindowVisible(program.window) != 0;
-                   }) ||
+    if (!WaitUntil(
+            kPatience,
+            [&] {
+                program.window = MainWindowOf(id, windowClass);
+                ended = WaitForSingleObject(program.process.hProcess, 0) == WAIT_OBJECT_0;
+                return ended || IsWindowVisible(program.window) != 0;
+            },
+            poll) ||
         ended) {
         DWORD code = 0;
         if (ended && GetExitCodeProcess(program.process.hProcess, &code)) {
-            Fail("expected the program's window (class DLform) shown, seen the process end with "
-                 "exit code %lu",
-                 code);
+            Fail("expected the window of %s (class %s) shown, seen the process end with exit "
+                 "code %lu",
+                 path, windowClass, code);
         } else {
-            Fail("expected the program's window (class DLform) shown within 10 s, seen %s",
-                 program.window ? "it hidden" : "no window");
+            Fail("expected the window of %s (class %s) shown within 10 s, seen %s", path,
+                 windowClass, program.window ? "it hidden" : "no window");
         }
         return false;
     }
+    program.shown = Ticks();
     Sync(program);
     return true;
 }
@@ -140,6 +160,11 @@ bool Answer(const Program& program, HWND box, int button) {
 bool WaitExit(Program& program) {
     return Expect(WaitForSingleObject(program.process.hProcess, kPatience) == WAIT_OBJECT_0,
                   "expected the program to end within 10 s, seen it still running");
+}
+
+bool Close(Program& program) {
+    PostMessageA(program.window, WM_CLOSE, 0, 0);
+    return WaitExit(program);
 }
 
 RECT VisiblePart(const Program& program, int id) {

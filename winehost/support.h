@@ -16,12 +16,12 @@ void Append(char* to, const char* from, int size);
 // The command line's argument number `index` (0 is the program), unquoted.
 bool Argument(int index, char* out, int size);
 
-// Calls `done` every 20 ms until it answers true or `milliseconds` pass.
-template <typename Condition> bool WaitUntil(DWORD milliseconds, Condition done) {
+// Calls `done` every `poll` ms until it answers true or `milliseconds` pass.
+template <typename Condition> bool WaitUntil(DWORD milliseconds, Condition done, DWORD poll = 20) {
     const DWORD start = GetTickCount();
     while (!done()) {
         if (GetTickCount() - start > milliseconds) return false;
-        Sleep(20);
+        Sleep(poll);
     }
     return true;
 }

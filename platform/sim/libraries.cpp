@@ -1,6 +1,7 @@
 // Libraries the program loads itself: Magnification.dll, in the system
 // directory only, with its full-screen colour effect.
 #include "platform/sim/state.h"
+#include "tests/unit/documented.h"
 
 #include <cmath>
 #include <cstring>
@@ -47,12 +48,7 @@ int PLATFORM_WINAPI MagSetFullscreenColorEffect(const Effect* effect) {
 
 } // namespace
 
-Effect Identity() {
-    Effect identity{};
-    for (int i = 0; i < 5; ++i)
-        identity.transform[i][i] = 1;
-    return identity;
-}
+Effect Identity() { return documented::kIdentity; }
 
 std::vector<std::int64_t> Thousandths(const Effect& effect) {
     std::vector<std::int64_t> list;

@@ -9,15 +9,6 @@ namespace {
 
 HMODULE self;
 
-HWND ProgramWindow() {
-    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, "DLform", nullptr));) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == GetCurrentProcessId()) return window;
-    }
-    return nullptr;
-}
-
 void Measure(HWND box, e2e::CaptionMeasure& measure) {
     GetWindowTextA(box, measure.text, sizeof measure.text);
     const HFONT font = reinterpret_cast<HFONT>(SendMessageA(box, WM_GETFONT, 0, 0));
@@ -40,7 +31,7 @@ void Measure(HWND box, e2e::CaptionMeasure& measure) {
 
 DWORD WINAPI MeasureAll(void*) {
     e2e::CaptionMeasures measures = {};
-    const HWND window = ProgramWindow();
+    const HWND window = e2e::MainWindowOf(GetCurrentProcessId());
     for (int i = 0; i < 3; ++i)
         Measure(GetDlgItem(window, e2e::kCaptionIds[i]), measures.box[i]);
     HDC screen = GetDC(nullptr);

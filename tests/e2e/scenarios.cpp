@@ -3,22 +3,29 @@
 // driver to check that the user's stored settings were not touched.
 #include "tests/e2e/scenarios.h"
 #include "tests/e2e/captions.h"
-#include "winehost/harness.h"
 #include "winehost/layouts.h"
 
 namespace e2e {
 
 namespace {
 
-constexpr Look kStartLook = {&kStartPalette, kWallpaper, kVisible, kVisible};
-
-constexpr const char* kAboutText =
-    "A utility that switches to low level red and gray colors to reduce the light level in an "
-    "observatory.  Additional functions hide the destop icons and the taskbar.  Use \"AltTab\" "
-    "to find Dusklens if is has has been covered by other windows.\n\n"
-    "Copyright (C) 2026 The Dusklens developers";
-
 Visibility Seen(bool visible) { return visible ? kVisible : kHidden; }
+
+// The wallpaper shown and the one stored in the user's settings, once
+// another program has chosen `path`: ExpectDesktop would take the stored
+// one for the program's fault.
+bool ExpectChosenWallpaper(const char* path) {
+    DesktopState seen;
+    char stored[sizeof session.stored], expected[MAX_PATH + 16];
+    ReadStoredSettings(stored, sizeof stored);
+    wsprintfA(expected, "Wallpaper=%s", path);
+    const int last = lstrlenA(stored) - lstrlenA(expected);
+    return Expect(ReadDesktop(seen), "expected the probe to read the wallpaper, seen it fail") &&
+           Expect(Same(seen.wallpaper, path) && last >= 0 && Same(stored + last, expected),
+                  "expected another program's wallpaper \"%s\" shown and stored, seen \"%s\" "
+                  "shown and the settings end \"%s\"",
+                  path, seen.wallpaper, stored + (last > 0 ? last : 0));
+}
 
 // Message boxes may keep the buttons of other styles as hidden controls.
 bool HasButton(HWND box, int id) { return IsWindowVisible(GetDlgItem(box, id)) != 0; }
@@ -199,12 +206,10 @@ void DesktopBox() {
     ExpectBoxes(program, "after unticking Desktop", BST_UNCHECKED, BST_UNCHECKED, BST_CHECKED);
     ExpectDesktop("after unticking Desktop", {&kStartPalette, "", kVisible, kHidden});
     // The wallpaper the program brings back is the one stored at its start,
-    // whatever was chosen or stored since.
-    SetWallpaper(kOtherWallpaper);
-    StoreWallpaperSetting(kOtherWallpaper);
-    const bool clicked = Click(program, kDesktop);
-    StoreWallpaperSetting(kWallpaper);
-    if (!clicked) return;
+    // whatever another program chose and stored since.
+    const bool clicked = SetWallpaper(kOtherWallpaper) && StoreWallpaperSetting(kOtherWallpaper) &&
+                         ExpectChosenWallpaper(kOtherWallpaper) && Click(program, kDesktop);
+    if (!StoreWallpaperSetting(kWallpaper) || !clicked) return;
     ExpectBoxes(program, "after ticking Desktop", BST_UNCHECKED, BST_CHECKED, BST_CHECKED);
     ExpectDesktop("after ticking Desktop with another wallpaper chosen meanwhile", kStartLook);
     Exit(program);
@@ -249,11 +254,12 @@ void About() {
     Command(program, kAbout);
     HWND box = WaitMessageBox(program);
     if (box == nullptr) return;
-    char caption[128], text[1024];
+    char caption[128], text[1024], expected[1024];
     MessageBoxTexts(box, caption, text, sizeof text);
-    Expect(Same(caption, "Dusklens Version 1.5.0"),
-           "expected the About box titled \"Dusklens Version 1.5.0\", seen \"%s\"", caption);
-    Expect(Same(text, kAboutText), "expected the About text \"%s\", seen \"%s\"", kAboutText, text);
+    wsprintfA(expected, "%sThe Dusklens developers", documented::kAboutText);
+    Expect(Same(caption, documented::kAboutTitle),
+           "expected the About box titled \"%s\", seen \"%s\"", documented::kAboutTitle, caption);
+    Expect(Same(text, expected), "expected the About text \"%s\", seen \"%s\"", expected, text);
     Expect(HasButton(box, IDOK) && !HasButton(box, IDYES) && !HasButton(box, IDNO),
            "expected only an OK button in the About box, seen others");
     Expect(!IsWindowEnabled(program.window),
@@ -335,11 +341,12 @@ void ExitUntouched() {
     Program program;
     if (!Launch(program)) return;
     // Another program changes the desktop; exit re-applies the recorded state anyway.
-    SetColors(kDefaultScheme);
-    ShowTaskbar(false);
-    ShowIcons(false);
-    SetWallpaper(kOtherWallpaper);
-    if (!Exit(program)) return;
+    if (!SetColors(kDefaultScheme) || !ShowTaskbar(false) || !ShowIcons(false) ||
+        !SetWallpaper(kOtherWallpaper) ||
+        !ExpectDesktop("after another program changed the desktop",
+                       {&kDefaultScheme, kOtherWallpaper, kHidden, kHidden}) ||
+        !Exit(program))
+        return;
     ExpectDesktop("after Exit with nothing clicked", kStartLook);
 }
 
@@ -374,20 +381,13 @@ void StartedNight() {
                   {&kDefaultScheme, kWallpaper, kVisible, kVisible});
 }
 
-// A sepia effect of the user's own, set before start-up.
-constexpr ColorEffect kSepiaEffect = {{{0.393f, 0.349f, 0.272f, 0, 0},
-                                       {0.769f, 0.686f, 0.534f, 0, 0},
-                                       {0.189f, 0.168f, 0.131f, 0, 0},
-                                       {0, 0, 0, 1, 0},
-                                       {0, 0, 0, 0, 1}}};
-
 constexpr const char* kNoMagnifier = "did not apply: no Magnification.dll in this session";
 
 // The user's own colour effect comes back wherever the night filter goes:
 // on unticking, on Yes to Restore Default Colors and at exit.
 void MagnifierUserEffect() {
     if (!MagnifierSession()) return Skip(kNoMagnifier);
-    SetMagnifier(kSepiaEffect, false);
+    SetMagnifier(documented::kUserEffect, false);
     const Look night = {&kNightScheme, kWallpaper, kVisible, kVisible, kRedEffect};
     Program program;
     if (!Launch(program)) return;
@@ -426,8 +426,7 @@ void MagnifierPlantedCopy() {
     Append(folder, "dusklens-planted", MAX_PATH);
     wsprintfA(copy, "%s\\dusklens.exe", folder);
     wsprintfA(planted, "%s\\Magnification.dll", folder);
-    GetSystemDirectoryA(system, MAX_PATH);
-    Append(system, "\\Magnification.dll", MAX_PATH);
+    SystemMagnifier(system);
     CreateDirectoryA(folder, nullptr);
     if (Expect(CopyFileA(session.program, copy, FALSE) && CopyFileA(system, planted, FALSE),
                "expected the program and the stand-in magnifier copied to %s, seen error %lu",
@@ -457,7 +456,7 @@ void MagnifierPlantedCopy() {
 // magnifier alone for the rest of the run.
 void MagnifierInitializeFails() {
     if (!MagnifierSession()) return Skip(kNoMagnifier);
-    SetMagnifier(kIdentityEffect, true);
+    SetMagnifier(documented::kIdentity, true);
     Program program;
     if (!Launch(program) || !Click(program, kDuskColors)) return;
     ExpectDesktop("with MagInitialize failing, after ticking Dusk Colors",
