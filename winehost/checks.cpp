@@ -29,13 +29,7 @@ bool AwaitRunner(const char* name, DWORD patience, char* answer, DWORD size) {
     wsprintfA(ack, "%s\\%s.ack", session.acks, name);
     const bool answered =
         WaitUntil(patience, [&] { return GetFileAttributesA(ack) != INVALID_FILE_ATTRIBUTES; });
-    if (answered && answer != nullptr) {
-        DWORD read = 0;
-        HANDLE file = CreateFileA(ack, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (!ReadFile(file, answer, size - 1, &read, nullptr)) read = 0;
-        CloseHandle(file);
-        answer[read] = '\0';
-    }
+    if (answered && answer != nullptr) answer[ReadWhole(ack, answer, size - 1)] = '\0';
     DeleteFileA(ack);
     return answered;
 }

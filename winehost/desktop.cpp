@@ -23,10 +23,6 @@ struct ProbeResult {
     char wallpaper[MAX_PATH];
 };
 
-// The probe's exit code: 0, or what failed and its error code.
-constexpr DWORD kProbeCreateFailed = 0x10000;
-constexpr DWORD kProbeWriteFailed = 0x20000;
-
 PROCESS_INFORMATION shellProcess;
 HWND decoys[2]; // another program's "Button" titled "Start", and "WorkerW"
 
@@ -133,15 +129,15 @@ void AppendValues(HKEY root, const char* path, char* text, int size) {
     RegCloseKey(key);
 }
 
-// Prints why the probe failed, naming its step (start, time-out or result),
-// above the failed check of the caller, which knows when it looked.
-bool ProbeFailed(const char* step, const char* format, ...) {
+// Prints why the probe failed above the failed check of the caller, which
+// knows when it looked.
+bool ProbeFailed(const char* format, ...) {
     char text[800];
     va_list arguments;
     va_start(arguments, format);
     wvsprintfA(text, format, arguments);
     va_end(arguments);
-    Line("  probe, step %s: %s", step, text);
+    Line("  probe: %s", text);
     return false;
 }
 
@@ -172,21 +168,14 @@ int LayoutTaskbars() {
     return 1 + (layout.startButton ? 1 : 0) + layout.secondaryTaskbars;
 }
 
+// The probe's exit code: 0, or 0x10000 and the error writing the result.
 int RunProbe(const char* resultFile) {
     ProbeResult result = {};
     for (int i = 0; i < kElements; ++i)
         result.color[i] = GetSysColor(i);
     SystemParametersInfoA(SPI_GETDESKWALLPAPER, MAX_PATH, result.wallpaper, 0);
-    HANDLE file = CreateFileA(resultFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return static_cast<int>(kProbeCreateFailed | (GetLastError() & 0xFFFF));
-    DWORD written = 0, error = 0;
-    if (!WriteFile(file, &result, sizeof result, &written, nullptr))
-        error = GetLastError();
-    else if (written != sizeof result)
-        error = ERROR_HANDLE_DISK_FULL; // written in part
-    CloseHandle(file);
-    return error == 0 ? 0 : static_cast<int>(kProbeWriteFailed | (error & 0xFFFF));
+    if (WriteWhole(resultFile, &result, sizeof result)) return 0;
+    return static_cast<int>(0x10000 | (GetLastError() & 0xFFFF));
 }
 
 bool ReadDesktop(DesktopState& state) {
@@ -195,8 +184,7 @@ bool ReadDesktop(DesktopState& state) {
     wsprintfA(arguments, "probe \"%s\"", session.probe);
     PROCESS_INFORMATION probe;
     if (!StartProcess(session.driver, arguments, probe))
-        return ProbeFailed("start", "expected %s to start, seen error %lu", session.driver,
-                           GetLastError());
+        return ProbeFailed("expected %s to start, seen error %lu", session.driver, GetLastError());
     // A probe ends within a tenth of a second, on a busy machine too; the
     // limit only keeps a hung one from holding up the run.
     const bool ended = WaitForSingleObject(probe.hProcess, 15000) == WAIT_OBJECT_0;
@@ -207,32 +195,13 @@ bool ReadDesktop(DesktopState& state) {
         WaitForSingleObject(probe.hProcess, 5000); // it may still hold the result file
     }
     CloseHandles(probe);
-    if (!ended)
-        return ProbeFailed("time-out",
-                           "expected the probe to end within 15 s, seen it still running");
-    if (code != 0) {
-        const DWORD failed = code & ~0xFFFFul;
-        if (failed == kProbeCreateFailed || failed == kProbeWriteFailed)
-            return ProbeFailed("result", "expected the probe to %s %s, seen error %lu",
-                               failed == kProbeCreateFailed ? "create" : "write", session.probe,
-                               code & 0xFFFF);
-        return ProbeFailed("result", "expected the probe to end with exit code 0, seen 0x%lX",
-                           code);
-    }
-
     ProbeResult result;
-    DWORD read = 0;
-    HANDLE file = CreateFileA(session.probe, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return ProbeFailed("result", "expected to open %s, seen error %lu", session.probe,
-                           GetLastError());
-    const bool whole =
-        ReadFile(file, &result, sizeof result, &read, nullptr) != 0 && read == sizeof result;
-    const DWORD error = GetLastError();
-    CloseHandle(file);
-    if (!whole)
-        return ProbeFailed("result", "expected %u bytes in %s, seen %lu (error %lu)",
-                           static_cast<unsigned>(sizeof result), session.probe, read, error);
+    const DWORD read = ended && code == 0 ? ReadWhole(session.probe, &result, sizeof result) : 0;
+    if (read != sizeof result)
+        return ProbeFailed("expected it to end within 15 s with exit code 0 and %u bytes in %s, "
+                           "seen it %s with exit code 0x%lX and %lu bytes",
+                           static_cast<unsigned>(sizeof result), session.probe,
+                           ended ? "end" : "still running", code, read);
     for (int i = 0; i < kElements; ++i)
         state.color[i] = result.color[i];
     Copy(state.wallpaper, result.wallpaper, MAX_PATH);

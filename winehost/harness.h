@@ -10,8 +10,6 @@
 
 namespace e2e {
 
-// --- Colour schemes ---------------------------------------------------------
-
 constexpr int kElements = 29;
 
 struct Scheme {
@@ -24,8 +22,6 @@ struct Scheme {
 extern const Scheme kStartPalette;
 extern const Scheme kNightScheme;
 extern const Scheme kDefaultScheme;
-
-// --- The desktop -------------------------------------------------------------
 
 // The wallpaper stored in the user's settings, and one set by "someone else"
 // during a run (never stored).
@@ -57,10 +53,10 @@ struct DesktopState {
     int otherCount;
 };
 
-// The main taskbar, and the icon view where the session's layout keeps it.
+// The main taskbar, the icon view, and how many windows the taskbar has, as
+// the session's layout has them.
 HWND Taskbar();
 HWND IconView();
-// How many windows the taskbar has in the session's layout.
 int LayoutTaskbars();
 
 // System colours and wallpaper are cached per process, so they are read by
@@ -68,17 +64,12 @@ int LayoutTaskbars();
 bool ReadDesktop(DesktopState& state);
 int RunProbe(const char* resultFile);
 
-// Each changes the desktop as another program would, and says so when the
-// change is refused.
+// Each changes the desktop as another program would (every window of the
+// taskbar), and fails the running scenario when the change did not happen.
 bool SetColors(const Scheme& scheme);
 bool SetWallpaper(const char* path);
-// Every window of the taskbar.
 bool ShowTaskbar(bool show);
 bool ShowIcons(bool show);
-
-// The desktop every scenario starts on: start-up palette, taskbar and icons
-// visible, the stored wallpaper applied.
-void PrepareDesktop();
 
 // The stand-in shell, one at a time, laid out as the session's Windows.
 // Starting waits until every window of the layout is there and the taskbar
@@ -95,7 +86,8 @@ bool MakeDecoys();
 void ShowDecoys();
 
 // The user's stored settings that must never change: the wallpaper value
-// and every value under Control Panel\Colors, as one text.
+// and every value under Control Panel\Colors, as one text; storing fails
+// the running scenario when refused.
 void ReadStoredSettings(char* text, int size);
 bool StoreWallpaperSetting(const char* path);
 
@@ -125,20 +117,19 @@ bool ReadCommandLine(const char* usage);
 // programs); such a start is said in an INFO line and tried once more.
 bool StartProcess(const char* path, const char* arguments, PROCESS_INFORMATION& process);
 
-// --- Scenarios ------------------------------------------------------------------
-
 struct Scenario {
     const char* name;
     void (*run)();
 };
 
-// Sets the session up, then runs each scenario (or the one named `only`) on
-// a freshly prepared desktop, checking after each that the user's stored
-// settings and the magnifier were used rightly. Prints one PASS, FAIL or
-// SKIP line per scenario and "END passed failed"; answers the exit code.
+// Sets the session up, then runs each scenario (or the one named `only`,
+// failing when none is) on the desktop every scenario starts on
+// (PrepareDesktop: start-up palette, taskbar and icons visible, the stored
+// wallpaper applied), checking after each that the user's stored settings
+// and the magnifier were used rightly. Prints one PASS, FAIL or SKIP line
+// per scenario and "END passed failed"; answers the exit code.
 int RunScenarios(const Scenario* scenarios, int count, const char* only);
-
-// --- The program under test ---------------------------------------------------
+void PrepareDesktop();
 
 constexpr int kDuskColors = DLform::kDuskcolorsChk;
 constexpr int kDesktop = DLform::kDesktopChk;
@@ -173,23 +164,20 @@ bool WaitExit(Program& program);
 // Tells the window to close, as its close button does, and waits.
 bool Close(Program& program);
 
-// Input as a user gives it, through SendInput: Wine and Windows handle it as
-// the mouse's and the keyboard's own, activation and focus drawing
-// included, unlike messages sent to the program.
 // The part of a box that no other box covers and the client area holds,
 // in screen coordinates.
 RECT VisiblePart(const Program& program, int id);
-// Clicks the visible part of the box, and waits until the box has toggled.
+// Input as a user gives it, through SendInput: Wine and Windows handle it as
+// the mouse's and the keyboard's own, activation and focus drawing
+// included, unlike messages sent to the program. A click lands on the
+// visible part of the box and waits until the box has toggled; keys go to
+// the window in the foreground and arrive later, as typed keys do.
 bool MouseClick(const Program& program, int id);
-// Presses and releases `key`, with Shift held when `shift`, for the window
-// in the foreground. The keys arrive later, as typed keys do.
 bool PressKey(WORD key, bool shift = false);
 // The program's keyboard focus, or 0.
 HWND FocusOf(const Program& program);
 // Ends every program launched in this scenario that is still running.
 void EndLeftoverPrograms();
-
-// --- Checks --------------------------------------------------------------------
 
 // Waits until the runner acknowledges the request `name` (a file
 // ACK-FOLDER\name.ack, removed again); false after `patience` ms. The
@@ -224,12 +212,9 @@ constexpr Look kStartLook = {&kStartPalette, kWallpaper, kVisible, kVisible};
 bool ExpectDesktop(const char* when, const Look& look);
 bool ExpectStoredSettingsUnchanged(const char* when);
 
-// --- The stand-in magnifier (winehost/magnifier.h) -----------------------------
-
-// Whether the session has it in the system directory (winehost/layouts.h).
+// Whether the session has the stand-in magnifier (winehost/magnifier.h) in
+// the system directory, where the program looks for it.
 bool MagnifierSession();
-// Where the program looks for it: the system directory, as
-// GetSystemDirectoryA answers it for this build's bitness.
 void SystemMagnifier(char* path);
 // Puts `inForce` in force as the effect found at the scenario's start, has
 // MagInitialize fail or not, and clears the record of calls.

@@ -25,14 +25,7 @@ void UnlockMagnifier(HANDLE lock) {
 void LoadMagnifierState(MagnifierState& state) {
     char path[MAX_PATH];
     MagnifierStatePath(path);
-    DWORD read = 0;
-    HANDLE file =
-        CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        if (!ReadFile(file, &state, sizeof state, &read, nullptr)) read = 0;
-        CloseHandle(file);
-    }
-    if (read == sizeof state) return;
+    if (ReadWhole(path, &state, sizeof state) == sizeof state) return;
     state = {};
     state.inForce = documented::kIdentity;
 }
@@ -40,13 +33,7 @@ void LoadMagnifierState(MagnifierState& state) {
 bool SaveMagnifierState(const MagnifierState& state) {
     char path[MAX_PATH];
     MagnifierStatePath(path);
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool ok =
-        WriteFile(file, &state, sizeof state, &written, nullptr) != 0 && written == sizeof state;
-    CloseHandle(file);
-    return ok;
+    return WriteWhole(path, &state, sizeof state);
 }
 
 } // namespace e2e

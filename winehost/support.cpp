@@ -46,4 +46,24 @@ bool Argument(int index, char* out, int size) {
     }
 }
 
+bool WriteWhole(const char* path, const void* data, DWORD size) {
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool whole = WriteFile(file, data, size, &written, nullptr) && written == size;
+    if (!whole && GetLastError() == ERROR_SUCCESS) SetLastError(ERROR_HANDLE_DISK_FULL);
+    CloseHandle(file);
+    return whole;
+}
+
+DWORD ReadWhole(const char* path, void* data, DWORD size) {
+    HANDLE file =
+        CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    DWORD read = 0;
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    if (!ReadFile(file, data, size, &read, nullptr)) read = 0;
+    CloseHandle(file);
+    return read;
+}
+
 } // namespace e2e

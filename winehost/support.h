@@ -16,6 +16,12 @@ void Append(char* to, const char* from, int size);
 // The command line's argument number `index` (0 is the program), unquoted.
 bool Argument(int index, char* out, int size);
 
+// Replaces PATH with SIZE bytes of DATA; false, GetLastError saying why,
+// when not all were written.
+bool WriteWhole(const char* path, const void* data, DWORD size);
+// Reads up to SIZE bytes of PATH into DATA; answers how many.
+DWORD ReadWhole(const char* path, void* data, DWORD size);
+
 // Calls `done` every `poll` ms until it answers true or `milliseconds` pass.
 template <typename Condition> bool WaitUntil(DWORD milliseconds, Condition done, DWORD poll = 20) {
     const DWORD start = GetTickCount();

@@ -45,12 +45,7 @@ DWORD WINAPI MeasureAll(void*) {
     e2e::Append(path, ".txt", MAX_PATH);
     e2e::Copy(partial, path, MAX_PATH);
     e2e::Append(partial, ".part", MAX_PATH);
-    HANDLE file = CreateFileA(partial, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    const bool ok = WriteFile(file, &measures, sizeof measures, &written, nullptr) != 0 &&
-                    written == sizeof measures;
-    CloseHandle(file);
-    if (ok) MoveFileA(partial, path);
+    if (e2e::WriteWhole(partial, &measures, sizeof measures)) MoveFileA(partial, path);
     return 0;
 }
 

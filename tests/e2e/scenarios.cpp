@@ -35,20 +35,31 @@ bool Exit(Program& program) {
     return WaitExit(program);
 }
 
+// Opens the message box of menu command `id` and checks its caption, text
+// and buttons: Yes and No for a question, else OK alone. Answers the box,
+// or 0 when none opened.
+HWND OpenMessageBox(const Program& program, int id, const char* caption, const char* text,
+                    bool question) {
+    Command(program, id);
+    HWND box = WaitMessageBox(program);
+    if (box == nullptr) return nullptr;
+    char seenCaption[128], seenText[1024];
+    MessageBoxTexts(box, seenCaption, seenText, sizeof seenText);
+    Expect(Same(seenCaption, caption), "expected the message box titled \"%s\", seen \"%s\"",
+           caption, seenCaption);
+    Expect(Same(seenText, text), "expected the text \"%s\", seen \"%s\"", text, seenText);
+    Expect(HasButton(box, IDYES) == question && HasButton(box, IDNO) == question &&
+               HasButton(box, IDOK) != question,
+           "expected %s in the message box, seen others",
+           question ? "Yes and No buttons" : "only an OK button");
+    return box;
+}
+
 // Opens "Restore Default Colors", checks the question and answers it.
 bool RestoreDefaults(const Program& program, int answer) {
-    Command(program, kRestore);
-    HWND box = WaitMessageBox(program);
-    if (box == nullptr) return false;
-    char caption[128], text[256];
-    MessageBoxTexts(box, caption, text, sizeof text);
-    Expect(Same(caption, "Default Colors"),
-           "expected the question titled \"Default Colors\", seen \"%s\"", caption);
-    Expect(Same(text, "Reset to Windows default colors?"),
-           "expected the question \"Reset to Windows default colors?\", seen \"%s\"", text);
-    Expect(HasButton(box, IDYES) && HasButton(box, IDNO) && !HasButton(box, IDOK),
-           "expected Yes and No buttons in the question, seen others");
-    return Answer(program, box, answer);
+    HWND box = OpenMessageBox(program, kRestore, "Default Colors",
+                              "Reset to Windows default colors?", true);
+    return box != nullptr && Answer(program, box, answer);
 }
 
 // What the program is told by GetVersionEx under each Windows version the
@@ -251,17 +262,10 @@ void DefaultsNightExit() {
 void About() {
     Program program;
     if (!Launch(program)) return;
-    Command(program, kAbout);
-    HWND box = WaitMessageBox(program);
+    char text[1024];
+    wsprintfA(text, "%sThe Dusklens developers", documented::kAboutText);
+    HWND box = OpenMessageBox(program, kAbout, documented::kAboutTitle, text, false);
     if (box == nullptr) return;
-    char caption[128], text[1024], expected[1024];
-    MessageBoxTexts(box, caption, text, sizeof text);
-    wsprintfA(expected, "%sThe Dusklens developers", documented::kAboutText);
-    Expect(Same(caption, documented::kAboutTitle),
-           "expected the About box titled \"%s\", seen \"%s\"", documented::kAboutTitle, caption);
-    Expect(Same(text, expected), "expected the About text \"%s\", seen \"%s\"", expected, text);
-    Expect(HasButton(box, IDOK) && !HasButton(box, IDYES) && !HasButton(box, IDNO),
-           "expected only an OK button in the About box, seen others");
     Expect(!IsWindowEnabled(program.window),
            "expected the main window disabled while the About box is open, seen it enabled");
     if (!Answer(program, box, IDOK)) return;
