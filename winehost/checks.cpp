@@ -120,26 +120,17 @@ void DescribeEffect(const ColorEffect& effect, char* text, int size) {
     }
 }
 
+// The values of MagnifierCall and Misuse, for messages.
 const char* CallName(MagnifierCall call) {
-    switch (call) {
-    case MagnifierCall::kLoad: return "the load";
-    case MagnifierCall::kInitialize: return "MagInitialize";
-    case MagnifierCall::kUninitialize: return "MagUninitialize";
-    case MagnifierCall::kSetEffect: return "MagSetFullscreenColorEffect";
-    case MagnifierCall::kGetEffect: return "MagGetFullscreenColorEffect";
-    }
-    return "an unknown call";
+    constexpr const char* kNames[] = {"the load", "MagInitialize", "MagUninitialize",
+                                      "MagSetFullscreenColorEffect", "MagGetFullscreenColorEffect"};
+    return static_cast<unsigned>(call) < 5 ? kNames[static_cast<unsigned>(call)] : "a call";
 }
 
 const char* MisuseName(Misuse misuse) {
-    switch (misuse) {
-    case Misuse::kNone: break;
-    case Misuse::kBeforeInitialize: return "before MagInitialize";
-    case Misuse::kAfterUninitialize: return "after MagUninitialize";
-    case Misuse::kAfterSecondInitialize: return "after a second MagInitialize";
-    case Misuse::kNullEffect: return "with a null effect";
-    }
-    return "";
+    constexpr const char* kNames[] = {"", "before MagInitialize", "after MagUninitialize",
+                                      "after a second MagInitialize", "with a null effect"};
+    return static_cast<unsigned>(misuse) < 5 ? kNames[static_cast<unsigned>(misuse)] : "";
 }
 
 } // namespace

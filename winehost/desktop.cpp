@@ -108,9 +108,11 @@ HWND ProgmanOf(DWORD processId) {
     return owner == processId ? progman : nullptr;
 }
 
-void AppendValues(HKEY root, const char* path, char* text, int size) {
+// Appends "NAME=DATA;" for each value under the key of the current user,
+// or for the one named `only`.
+void AppendValues(const char* path, const char* only, char* text, int size) {
     HKEY key;
-    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS) {
         Append(text, path, size);
         Append(text, " missing;", size);
         return;
@@ -124,7 +126,7 @@ void AppendValues(HKEY root, const char* path, char* text, int size) {
         data[dataSize] = '\0';
         char entry[800];
         wsprintfA(entry, "%s=%s;", name, data);
-        Append(text, entry, size);
+        if (only == nullptr || lstrcmpiA(name, only) == 0) Append(text, entry, size);
     }
     RegCloseKey(key);
 }
@@ -337,17 +339,8 @@ void ShowDecoys() {
 
 void ReadStoredSettings(char* text, int size) {
     text[0] = '\0';
-    AppendValues(HKEY_CURRENT_USER, "Control Panel\\Colors", text, size);
-    char wallpaper[MAX_PATH + 16] = "Wallpaper=";
-    HKEY key;
-    DWORD length = MAX_PATH, type = 0;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_READ, &key) ==
-        ERROR_SUCCESS) {
-        RegQueryValueExA(key, "Wallpaper", nullptr, &type, reinterpret_cast<BYTE*>(wallpaper + 10),
-                         &length);
-        RegCloseKey(key);
-    }
-    Append(text, wallpaper, size);
+    AppendValues("Control Panel\\Colors", nullptr, text, size);
+    AppendValues("Control Panel\\Desktop", "Wallpaper", text, size);
 }
 
 bool StoreWallpaperSetting(const char* path) {

@@ -1,25 +1,14 @@
 # shellcheck shell=bash
 # Wine session machinery shared by tests/e2e/run, bench/run and scripts/run:
-# which build this machine can run, the tools and builds a run needs, copies
-# of the programs, a private prefix per build, a private X display, a
+# which build this machine can run, the tools, builds and copies of the
+# programs a run needs, a private prefix per build, a private X display, a
 # virtual desktop running a driver whose output is followed line by line,
 # and cleanup of everything started, by pid. Source it; it is safe under
-# `set -eu`.
-#
-#   wine_session_init WORK [NAME]  logs and prefixes under WORK; NAME speaks
-#                             in wine_session_die's messages
-#   wine_session_traps        cleanup on exit; Ctrl+C and TERM exit with 130
-#   wine_session_build BUILD  win32 or win64: its loader, prefix and logs
-#   wine_session_twice STEP COMMAND...  a set-up step, tried once more
-#                             when it fails (wine_session_tries says why)
-#   wine_session_must STEP COMMAND...   the same, ending the run when both fail
-#   wine_session_start LOG ERR PROGRAM [ARGUMENT...]  a driver in the desktop
-#   wine_session_drive LABEL LIMIT VERBS  its output followed until END
-#
-# Builds: win32 is the shipped 32-bit program, in a 32-bit prefix; win64 is
-# its 64-bit twin, in a 64-bit prefix, for machines that run no 32-bit
-# programs. The loaders can be named with DUSKLENS_WINE32 and DUSKLENS_WINE64.
+# `set -eu`. Builds: win32 is the shipped 32-bit program, in a 32-bit
+# prefix; win64 is its 64-bit twin, in a 64-bit prefix, for machines that
+# run no 32-bit programs. DUSKLENS_WINE32 and DUSKLENS_WINE64 name loaders.
 
+# Logs and prefixes go under WORK; NAME speaks in wine_session_die's messages.
 wine_session_init() { # work [name]
     wine_session_work=$1
     wine_session_name=${2:-${0##*/}}
@@ -89,17 +78,15 @@ wine_session_can_run_win32() {
     wine_session_why="32-bit Wine runs here ($output)"
 }
 
-# The build a single run should use: the shipped 32-bit program where the
-# machine runs it, otherwise the twin. Sets wine_session_choice and
-# wine_session_why.
+# The build a single run uses (wine_session_choice): the shipped 32-bit
+# program where the machine runs it, otherwise the twin.
 wine_session_choose() {
     wine_session_choice=win64
     if wine_session_can_run_win32; then wine_session_choice=win32; fi
 }
 
-# Selects BUILD: its loader, its own prefix in WORK/BUILD/prefix and its
-# logs in WORK/BUILD (wine_session_dir). Ends what the previous build's
-# prefix still runs.
+# Selects BUILD: its loader, its prefix in WORK/BUILD/prefix and its logs
+# in WORK/BUILD (wine_session_dir), after ending the previous build's.
 wine_session_build() { # build
     [[ -n $wine_session_wine ]] && wine_session_end
     wine_session_build=$1
@@ -109,8 +96,7 @@ wine_session_build() { # build
     mkdir -p "$wine_session_dir"
 }
 
-# Ends everything this session started, Xvfb too; nothing here may stop it
-# half-way under `set -e`.
+# On exit (wine_session_traps): everything this session started, Xvfb too.
 wine_session_cleanup() {
     wine_session_end
     if [[ -n $wine_session_xvfb_pid ]]; then kill "$wine_session_xvfb_pid" 2>/dev/null || true; fi
@@ -124,13 +110,11 @@ wine_session_traps() {
 
 wine_session_winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
-# The selected build's loader, quietly: output goes to WORK/BUILD/wine.log,
-# and it never reads from the terminal.
+# The selected build's loader, output to WORK/BUILD/wine.log, no input.
 wine_session_quietly() { "$wine_session_wine" "$@" </dev/null >>"$wine_session_dir/wine.log" 2>&1; }
 
-# A display of our own: -displayfd picks a free number and writes it when
-# ready. Exports DISPLAY; fails, saying why in wine_session_why, when Xvfb
-# does not come up (WORK/xvfb.log).
+# A display of our own, exported as DISPLAY: -displayfd picks a free number
+# and writes it when ready.
 wine_session_xvfb() {
     local ready=$wine_session_work/display log=$wine_session_work/xvfb.log
     : >"$ready"
@@ -170,8 +154,7 @@ wine_session_reason() { # log from
 }
 wine_session_errors='err|fail|cannot|can.t|could not|unable|not found|no such|denied|refused|invalid|abort|crash|exception|fatal|killed|timed? ?out'
 
-# A log's path as the user will look for it: from the work tree's root,
-# followed by what it says from line FROM on, when that is given.
+# A log's path from the work tree's root, and what it says from line FROM on.
 wine_session_where() { # path [from]
     echo "${1#"$wine_session_root"/}${2:+: $(wine_session_reason "$1" "$2")}"
 }
@@ -186,9 +169,8 @@ wine_session_next() { # log
 # Runs STEP, a set-up command, and once more when it fails: set-up fails
 # for reasons outside the program, such as Wine's own start-up or the
 # display, which a second try seldom meets again. Each failed try adds
-# "STEP, try N of 2: REASON" to wine_session_tries, the reason being what
-# the command left in wine_session_why. Answers 0 when a try succeeded, and
-# then says on an INFO line (after wine_session_label) why the first failed.
+# "STEP, try N of 2: REASON" (its wine_session_why) to wine_session_tries;
+# a second try that succeeds says on an INFO line why the first failed.
 wine_session_twice() { # step command [argument...]
     local step=$1 try
     shift
@@ -205,14 +187,12 @@ wine_session_twice() { # step command [argument...]
     return 1
 }
 
-# Ends the run with MESSAGE on standard error, after the runner's name.
 wine_session_die() { # message...
     echo "$wine_session_name: $*" >&2
     exit 1
 }
 
-# A set-up step without which the run cannot go on: wine_session_twice, and
-# when both tries fail, each one's reason and the end of the run.
+# A set-up step without which the run cannot go on.
 wine_session_must() { # step command [argument...]
     local try
     wine_session_twice "$@" && return 0
@@ -220,7 +200,6 @@ wine_session_must() { # step command [argument...]
     wine_session_die "the set-up step $1 failed twice"
 }
 
-# Whether each TOOL is installed; says which is not in wine_session_why.
 wine_session_tools() { # tool...
     local tool
     for tool; do
@@ -230,10 +209,8 @@ wine_session_tools() { # tool...
     done
 }
 
-# Configures and builds PRESET (only TARGETs where given), its output added
-# to LOG; says why in wine_session_why when it fails, from the first lines
-# that name an error, the compiler's or CMake's, which say more than make's
-# own lines at its end.
+# Builds PRESET (only TARGETs where given), output added to LOG; a failure
+# is told by the first lines naming an error, which say more than the last.
 wine_session_make() { # preset log [target...]
     local preset=$1 log=$2 lines targets=()
     shift 2
@@ -247,11 +224,10 @@ wine_session_make() { # preset log [target...]
     return 1
 }
 
-# Copies of the programs a run starts, in WORK/BUILD/programs
-# (wine_session_programs), each at its path under BIN, or at the top for one
-# named by its full path: a build in this tree during the run rewrites the
-# executables in place, and the driver starts itself again for every probe,
-# so one started meanwhile would fail to start (error 193) or hang.
+# The programs a run starts, copied to WORK/BUILD/programs at their paths
+# under BIN (one given by its full path at the top): a build during the run
+# rewrites the executables in place, and a probe started meanwhile would
+# fail to start (error 193) or hang.
 wine_session_copy() { # bin path...
     local bin=$1 path from to
     shift
@@ -267,8 +243,7 @@ wine_session_copy() { # bin path...
 }
 
 # Whether the selected build's prefix serves: made for the build's
-# architecture, and running a program with the build's loader as that
-# build (x86 or AMD64). Says why in wine_session_why when it does not.
+# architecture, and running a program with its loader as that build.
 wine_session_serves() {
     local answer expected=AMD64 made
     [[ $WINEARCH == win32 ]] && expected=x86
@@ -285,12 +260,11 @@ wine_session_serves() {
 }
 
 # Makes the selected build's prefix where it has none that serves, and
-# waits until Wine has finished with it. wineboot's exit status is not the
+# waits until Wine has finished with it; what is worth knowing about one
+# that serves goes to wine_session_note. wineboot's exit status is not the
 # judge: a 64-bit prefix on a machine that runs no 32-bit programs cannot
 # set up its 32-bit half, and wineboot reports that as a failure in some
-# runs and not in others, while the prefix serves the 64-bit build. Says
-# why in wine_session_why when it fails, and what is worth knowing about a
-# prefix that serves in wine_session_note.
+# runs and not in others, while the prefix serves the 64-bit build.
 wine_session_prefix() {
     local log=$wine_session_dir/wine.log from status=0 reason
     wine_session_note=
@@ -319,8 +293,7 @@ wine_session_prefix() {
     return 0
 }
 
-# Runs COMMAND with the selected build's loader, quietly; says why in
-# wine_session_why when it fails, from the lines it added to the log.
+# Runs COMMAND with the selected build's loader, quietly.
 wine_session_logged() { # what command [argument...]
     local log=$wine_session_dir/wine.log what=$1 from status=0
     shift
@@ -334,8 +307,7 @@ wine_session_logged() { # what command [argument...]
 # Sets the Windows version the prefix reports: win95, win98, win7, win10, ...
 wine_session_version() { wine_session_logged "winecfg -v $1" winecfg -v "$1"; }
 
-# Settings of the prefix's user, stored as a user would store them, for the
-# programs started afterwards.
+# A setting of the prefix's user, for the programs started afterwards.
 wine_session_desktop_setting() { # name type data
     wine_session_logged "reg add $1" reg add 'HKCU\Control Panel\Desktop' /v "$1" /t "$2" /d "$3" /f
 }
@@ -378,10 +350,9 @@ wine_session_picture() { # name
     [[ -f $picture ]] || convert -size 64x48 gradient:navy-black "BMP3:$picture"
 }
 
-# Starts a virtual desktop running a Windows program (its path and
-# arguments as Windows sees them), output to LOG and errors to ERR. Wine
-# programs run in a session of their own: Ctrl+C in the terminal would end
-# them at once, without their shut-down; cleanup ends them instead.
+# Starts a virtual desktop running a Windows program, output to LOG and
+# errors to ERR, in a session of its own: Ctrl+C in the terminal would end
+# it at once, without its shut-down; cleanup ends it instead.
 wine_session_desktop() { # log err program [argument...]
     local log=$1 err=$2
     shift 2
@@ -416,9 +387,8 @@ wine_session_next_line() { # started limit
 }
 
 # Starts the virtual desktop running a driver and follows its output once
-# it has said something, timed from now (wine_session_started). Fails,
-# saying why, when the desktop ends first: then Wine's own start-up failed,
-# before the driver ran.
+# it has said something, timed from now. Fails when the desktop ends first:
+# Wine's own start-up failed, before the driver ran.
 wine_session_start() { # log err program [argument...]
     wine_session_log=$1 wine_session_err=$2 wine_session_started=$SECONDS
     : >"$1"
@@ -435,16 +405,13 @@ wine_session_start() { # log err program [argument...]
     wine_session_follow "$1"
 }
 
-# Follows the started driver's output until it says END, its desktop ends,
-# or LIMIT seconds have passed since its start. Each line goes first to the
-# runner's VERBS function, which answers 0 for a line it has taken and may
-# change wine_session_line before answering 1 for the rest: the drivers'
-# common words. Indented details are printed below the next PASS or FAIL,
-# and below a FAIL what Wine said meanwhile, of a probe or the program;
-# PASS, FAIL, SKIP and INFO are printed with LABEL after the word, and
-# counted in wine_session_passed, wine_session_failed and
-# wine_session_skipped. A driver that stops before END fails the session.
-# Ends the desktop.
+# Follows the started driver's output until END, the desktop's end or LIMIT
+# seconds, then ends the desktop. Each line goes first to the runner's
+# VERBS, which answers 0 for a line it took and may change
+# wine_session_line; the rest are the drivers' common words, printed with
+# LABEL after the word and counted in wine_session_passed, _failed and
+# _skipped: indented details go below the next PASS or FAIL, and what Wine
+# said meanwhile below a FAIL. A driver that stops before END fails.
 wine_session_drive() { # label limit verbs
     local heading=$1 limit=$2 line said=1 ended= details=()
     while :; do
@@ -510,8 +477,7 @@ wine_session_end() {
     wine_session_pids=()
 }
 
-# The Linux pid of the Wine process running NAME (e.g. dusklens.exe) in this
-# prefix, found by its command line; empty when there is none.
+# The Linux pid of the process running NAME (dusklens.exe) in this prefix.
 wine_session_pid_of() { # name
     local dir program
     for dir in /proc/[0-9]*; do

@@ -18,7 +18,7 @@ bool ExpectChosenWallpaper(const char* path) {
     DesktopState seen;
     char stored[sizeof session.stored], expected[MAX_PATH + 16];
     ReadStoredSettings(stored, sizeof stored);
-    wsprintfA(expected, "Wallpaper=%s", path);
+    wsprintfA(expected, "Wallpaper=%s;", path);
     const int last = lstrlenA(stored) - lstrlenA(expected);
     return Expect(ReadDesktop(seen), "expected the probe to read the wallpaper, seen it fail") &&
            Expect(Same(seen.wallpaper, path) && last >= 0 && Same(stored + last, expected),
