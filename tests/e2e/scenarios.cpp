@@ -11,6 +11,147 @@ namespace {
 
 Visibility Seen(bool visible) { return visible ? kVisible : kHidden; }
 
+const char* BoxState(int state) {
+    return state == BST_CHECKED ? "checked" : state == BST_UNCHECKED ? "unchecked" : "no answer";
+}
+
+// Asks the runner for the colours in each area of the screen, the first
+// saved as the picture `name`, and hands `each` every colour seen in each:
+// the area's index, "RRGGBB" and its number of pixels, commonest first.
+template <typename Each>
+bool ReadPixels(const char* name, const RECT* areas, int count, Each each) {
+    char request[400];
+    wsprintfA(request, "PIXELS %s", name);
+    for (int i = 0; i < count; ++i) {
+        char numbers[64];
+        wsprintfA(numbers, " %ld %ld %ld %ld", areas[i].left, areas[i].top,
+                  areas[i].right - areas[i].left, areas[i].bottom - areas[i].top);
+        Append(request, numbers, sizeof request);
+    }
+    Line("%s", request);
+    static char answer[1 << 16];
+    if (!Expect(AwaitRunner(name, 60000, answer, sizeof answer),
+                "expected the runner to count the pixels of %s, seen no answer in 60 s", name))
+        return false;
+    // One line per area, of "RRGGBB:N" words.
+    int area = 0;
+    for (const char* p = answer; *p != '\0' && area < count && (*p < ' ' || lstrlenA(p) > 7);) {
+        if (*p == '\n' || *p == ' ') {
+            area += *p++ == '\n';
+            continue;
+        }
+        char colour[8];
+        Copy(colour, p, 7);
+        long pixels = 0;
+        for (p += 7; *p >= '0' && *p <= '9'; ++p)
+            pixels = pixels * 10 + (*p - '0');
+        each(area, colour, pixels);
+    }
+    return true;
+}
+
+void ExpectBoxes(const Program& program, const char* when, int dusk, int desktop, int taskbar) {
+    const struct {
+        int id;
+        const char* caption;
+        int expected;
+    } boxes[] = {{kDuskColors, "Dusk Colors", dusk},
+                 {kDesktop, "Desktop", desktop},
+                 {kTaskbar, "Taskbar", taskbar}};
+    for (const auto& box : boxes) {
+        const int seen = Checked(program, box.id);
+        Expect(seen == box.expected, "%s: expected %s %s, seen %s", when, box.caption,
+               BoxState(box.expected), BoxState(seen));
+    }
+}
+
+// A screenshot of the program's client area, a check of its own, apart
+// from the scenario's: each caption in `text` on `back`.
+bool Screenshot(const Program& program, const char* name, COLORREF text, COLORREF back) {
+    RedrawWindow(program.window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Sleep(300); // lets the X server catch up with the repaint
+    // The window, to be saved, and then each box's caption: from past its
+    // check mark to where the next box covers it.
+    RECT areas[4];
+    GetWindowRect(program.window, &areas[0]);
+    const int ids[] = {kDuskColors, kDesktop, kTaskbar};
+    for (int i = 0; i < 3; ++i) {
+        areas[i + 1] = VisiblePart(program, ids[i]);
+        areas[i + 1].left += 12 * session.dpi / 96 + 6; // the check mark and the gap after it
+    }
+    char textColour[8], backColour[8], problem[300] = "";
+    wsprintfA(textColour, "%02X%02X%02X", GetRValue(text), GetGValue(text), GetBValue(text));
+    wsprintfA(backColour, "%02X%02X%02X", GetRValue(back), GetGValue(back), GetBValue(back));
+    struct {
+        char top[8];
+        long text, red;
+    } seen[4] = {};
+    if (!ReadPixels(name, areas, 4, [&](int area, const char* colour, long pixels) {
+            if (seen[area].top[0] == '\0') Copy(seen[area].top, colour, sizeof seen[area].top);
+            if (Same(colour, textColour)) seen[area].text += pixels;
+            if (Same(colour, "FF0000")) seen[area].red += pixels;
+        }))
+        return false;
+    if (Same(name, "night") && (text != RGB(255, 0, 0) || back != RGB(128, 0, 0)))
+        wsprintfA(problem, "expected night captions asked as FF0000 on 800000, seen %s on %s",
+                  textColour, backColour);
+    for (int i = 1; i < 4 && problem[0] == '\0'; ++i) {
+        if (!Same(seen[i].top, backColour) || seen[i].text < 10)
+            wsprintfA(problem,
+                      "caption %d: expected #%s on #%s, seen mostly #%s with %ld pixels of #%s", i,
+                      textColour, backColour, seen[i].top, seen[i].text, textColour);
+        else if (!Same(name, "night") && Same(seen[i].top, "800000") && seen[i].red > 0)
+            wsprintfA(problem, "caption %d: expected no red-on-dark-red, seen it", i);
+    }
+    if (problem[0] != '\0') Line("  %s (picture %s)", problem, name);
+    Line("%s screenshot-%s", problem[0] == '\0' ? "PASS" : "FAIL", name);
+    return true;
+}
+
+// The part of the program's window that the night scheme colours: all of
+// it, but for a flat menu bar, which is drawn in an element it leaves alone.
+RECT NightArea(const Program& program) {
+    RECT area;
+    GetWindowRect(program.window, &area);
+    if (session.flatMenus) {
+        POINT clientTop = {0, 0};
+        ClientToScreen(program.window, &clientTop);
+        area.top = clientTop.y;
+    }
+    return area;
+}
+
+// Pixels that are neither black, a pure red (no green, no blue) nor grey
+// 0x808080: the night scheme shows nothing else.
+struct OffNightPixels {
+    long count;
+    char commonest[200]; // "#RRGGBB:N" for the commonest few
+};
+
+bool CountOffNightPixels(const char* name, const RECT* areas, int count, OffNightPixels* found) {
+    int listed[8] = {};
+    long all[8] = {};
+    for (int i = 0; i < count; ++i)
+        found[i] = {};
+    if (!ReadPixels(name, areas, count, [&](int area, const char* colour, long pixels) {
+            all[area % 8] += pixels;
+            // All that the night scheme shows: black, grey and pure reds.
+            if (Same(colour, "000000") || Same(colour, "808080") || Same(colour + 2, "0000"))
+                return;
+            found[area].count += pixels;
+            if (listed[area % 8]++ >= 4) return;
+            char entry[32];
+            wsprintfA(entry, "%s#%s:%ld", listed[area % 8] > 1 ? " " : "", colour, pixels);
+            Append(found[area].commonest, entry, sizeof found[area].commonest);
+        }))
+        return false;
+    for (int i = 0; i < count && i < 8; ++i)
+        if (!Expect(all[i] > 0, "expected the pixels of area %d of %s counted, seen none", i, name))
+            return false;
+    return true;
+}
+
 // The wallpaper shown and the one stored in the user's settings, once
 // another program has chosen `path`: ExpectDesktop would take the stored
 // one for the program's fault.
