@@ -93,12 +93,9 @@ void MeasureSwitches() {
     if (!Launch(program) || !ExpectCaption(program, kDuskColors, "Dusk Colors")) return;
     for (int i = 0; i < 2 * settings.pairs && failures == 0; ++i) {
         const bool night = i % 2 == 0;
-        LARGE_INTEGER start, end;
-        QueryPerformanceCounter(&start);
+        const LONGLONG start = Ticks();
         if (!Click(program, kDuskColors)) break;
-        QueryPerformanceCounter(&end);
-        Line("SAMPLE switch-%s %ld", night ? "night" : "back",
-             Microseconds(end.QuadPart - start.QuadPart));
+        Line("SAMPLE switch-%s %ld", night ? "night" : "back", Microseconds(Ticks() - start));
         char when[64];
         wsprintfA(when, "after switch %d", i + 1);
         ExpectDesktop(when, night ? Look{&kNightScheme, kWallpaper, kVisible, kVisible, kRedEffect}

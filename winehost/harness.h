@@ -141,8 +141,9 @@ constexpr int kRestore = DLform::kMnRestore;
 struct Program {
     PROCESS_INFORMATION process;
     HWND window;
-    LONGLONG started, shown; // performance counter at the start and once the window showed
+    LONGLONG started, shown; // Ticks() at the start and once the window showed
 };
+LONGLONG Ticks(); // the performance counter
 
 // The top-level window of `windowClass` that belongs to the process.
 HWND MainWindowOf(DWORD processId, const char* windowClass = DLform::kClassName);

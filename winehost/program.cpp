@@ -26,13 +26,13 @@ void Sync(const Program& program) {
     SendMessageTimeoutA(box, BM_SETSTATE, FALSE, 0, SMTO_NORMAL, kPatience, &state);
 }
 
+} // namespace
+
 LONGLONG Ticks() {
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
     return now.QuadPart;
 }
-
-} // namespace
 
 HWND MainWindowOf(DWORD processId, const char* windowClass) {
     for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, windowClass, nullptr));) {
