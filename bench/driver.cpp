@@ -112,10 +112,9 @@ bool Repaint(const Program& program, HDC screen, HBRUSH marker) {
     GetClientRect(program.window, &client);
     MapWindowPoints(program.window, nullptr, reinterpret_cast<POINT*>(&client), 2);
     POINT points[4] = {{client.left + 2, client.top + 2}};
-    const int ids[] = {kDuskColors, kDesktop, kTaskbar};
     for (int i = 0; i < 3; ++i) {
         RECT box;
-        GetWindowRect(Box(program, ids[i]), &box);
+        GetWindowRect(Box(program, kBoxes[i]), &box);
         points[i + 1] = {box.left + 6, (box.top + box.bottom) / 2};
     }
     const auto marked = [&] {
@@ -148,11 +147,10 @@ void ReadMemory(const char* label) {
 // Clicks each box `rounds` times in turn, repainting after every click, and
 // reads the memory every thousand rounds and at the end.
 void Soak(const Program& program, int rounds, int& toggles) {
-    const int ids[] = {kDuskColors, kDesktop, kTaskbar};
     HDC screen = GetDC(nullptr);
     HBRUSH marker = CreateSolidBrush(kMarker);
     for (int round = 1; round <= rounds && failures == 0; ++round) {
-        for (int id : ids) {
+        for (int id : kBoxes) {
             if (!Click(program, id)) break;
             if (!Expect(Repaint(program, screen, marker),
                         "round %d: expected the window repainted after a click on box %d, seen "
@@ -183,10 +181,9 @@ void MeasureEndurance() {
     Line("COUNT soak_toggles %d", toggles);
     // Every box in the other state than at start, so that the exit has
     // everything to put back.
-    const int ids[] = {kDuskColors, kDesktop, kTaskbar};
     const int changed[] = {BST_CHECKED, BST_UNCHECKED, BST_UNCHECKED};
     for (int i = 0; i < 3 && failures == 0; ++i)
-        if (Checked(program, ids[i]) != changed[i]) Click(program, ids[i]);
+        if (Checked(program, kBoxes[i]) != changed[i]) Click(program, kBoxes[i]);
     if (failures == 0)
         ExpectDesktop("after the soak, every box in its other state",
                       {&kNightScheme, "", kHidden, kHidden, kRedEffect});

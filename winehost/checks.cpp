@@ -198,7 +198,20 @@ bool ExpectDesktop(const char* when, const Look& look) {
                    "%s: expected the effect found at the start in force, seen %s", when, text);
         }
     }
-    ExpectStoredSettingsUnchanged(when);
+    if (look.stored == nullptr) {
+        ExpectStoredSettingsUnchanged(when);
+        return failures == before;
+    }
+    // Static: a frame this large would need the stack probe, on which the
+    // linker of captions.dll fails.
+    static char stored[sizeof session.stored];
+    char expected[MAX_PATH + 16];
+    ReadStoredSettings(stored, sizeof stored);
+    wsprintfA(expected, "Wallpaper=%s;", look.stored);
+    const int last = lstrlenA(stored) - lstrlenA(expected);
+    Expect(last >= 0 && Same(stored + last, expected),
+           "%s: expected wallpaper \"%s\" stored, seen the settings end \"%s\"", when, look.stored,
+           stored + (last > 0 ? last : 0));
     return failures == before;
 }
 

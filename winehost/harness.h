@@ -137,6 +137,7 @@ constexpr int kTaskbar = DLform::kTaskbarChk;
 constexpr int kExit = DLform::kMnExit;
 constexpr int kAbout = DLform::kMnAbout;
 constexpr int kRestore = DLform::kMnRestore;
+constexpr int kBoxes[3] = {kDuskColors, kDesktop, kTaskbar}; // left to right
 
 struct Program {
     PROCESS_INFORMATION process;
@@ -206,10 +207,13 @@ struct Look {
     Visibility taskbar;
     Visibility icons;
     EffectSeen effect = kFoundEffect;
+    // Another program's wallpaper, stored in place of the user's; else the
+    // user's stored settings are those at the session's start.
+    const char* stored = nullptr;
 };
 constexpr Look kStartLook = {&kStartPalette, kWallpaper, kVisible, kVisible};
-// Compares the desktop with `look`, and the user's stored settings with
-// those at the session's start; `when` says at which step, for messages.
+// Compares the desktop and the user's stored settings with `look`; `when`
+// says at which step, for messages.
 bool ExpectDesktop(const char* when, const Look& look);
 bool ExpectStoredSettingsUnchanged(const char* when);
 

@@ -174,7 +174,7 @@ RECT VisiblePart(const Program& program, int id) {
     MapWindowPoints(program.window, nullptr, reinterpret_cast<POINT*>(&client), 2);
     if (client.right < part.right) part.right = client.right;
     // A box further right that starts inside this one covers its right end.
-    for (int other = kDuskColors; other <= kTaskbar; ++other) {
+    for (int other : kBoxes) {
         RECT rect;
         if (other != id && GetWindowRect(Box(program, other), &rect) && rect.left > part.left &&
             rect.left < part.right)

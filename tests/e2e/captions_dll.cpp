@@ -33,7 +33,7 @@ DWORD WINAPI MeasureAll(void*) {
     e2e::CaptionMeasures measures = {};
     const HWND window = e2e::MainWindowOf(GetCurrentProcessId());
     for (int i = 0; i < 3; ++i)
-        Measure(GetDlgItem(window, e2e::kCaptionIds[i]), measures.box[i]);
+        Measure(GetDlgItem(window, e2e::kBoxes[i]), measures.box[i]);
     HDC screen = GetDC(nullptr);
     measures.dpi = GetDeviceCaps(screen, LOGPIXELSX);
     ReleaseDC(nullptr, screen);

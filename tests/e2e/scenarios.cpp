@@ -75,9 +75,8 @@ bool Screenshot(const Program& program, const char* name, COLORREF text, COLORRE
     // check mark to where the next box covers it.
     RECT areas[4];
     GetWindowRect(program.window, &areas[0]);
-    const int ids[] = {kDuskColors, kDesktop, kTaskbar};
     for (int i = 0; i < 3; ++i) {
-        areas[i + 1] = VisiblePart(program, ids[i]);
+        areas[i + 1] = VisiblePart(program, kBoxes[i]);
         areas[i + 1].left += 12 * session.dpi / 96 + 6; // the check mark and the gap after it
     }
     char textColour[8], backColour[8], problem[300] = "";
@@ -150,22 +149,6 @@ bool CountOffNightPixels(const char* name, const RECT* areas, int count, OffNigh
         if (!Expect(all[i] > 0, "expected the pixels of area %d of %s counted, seen none", i, name))
             return false;
     return true;
-}
-
-// The wallpaper shown and the one stored in the user's settings, once
-// another program has chosen `path`: ExpectDesktop would take the stored
-// one for the program's fault.
-bool ExpectChosenWallpaper(const char* path) {
-    DesktopState seen;
-    char stored[sizeof session.stored], expected[MAX_PATH + 16];
-    ReadStoredSettings(stored, sizeof stored);
-    wsprintfA(expected, "Wallpaper=%s;", path);
-    const int last = lstrlenA(stored) - lstrlenA(expected);
-    return Expect(ReadDesktop(seen), "expected the probe to read the wallpaper, seen it fail") &&
-           Expect(Same(seen.wallpaper, path) && last >= 0 && Same(stored + last, expected),
-                  "expected another program's wallpaper \"%s\" shown and stored, seen \"%s\" "
-                  "shown and the settings end \"%s\"",
-                  path, seen.wallpaper, stored + (last > 0 ? last : 0));
 }
 
 // Message boxes may keep the buttons of other styles as hidden controls.
@@ -360,7 +343,10 @@ void DesktopBox() {
     // The wallpaper the program brings back is the one stored at its start,
     // whatever another program chose and stored since.
     const bool clicked = SetWallpaper(kOtherWallpaper) && StoreWallpaperSetting(kOtherWallpaper) &&
-                         ExpectChosenWallpaper(kOtherWallpaper) && Click(program, kDesktop);
+                         ExpectDesktop("after another program chose a wallpaper",
+                                       {&kStartPalette, kOtherWallpaper, kVisible, kHidden,
+                                        kFoundEffect, kOtherWallpaper}) &&
+                         Click(program, kDesktop);
     if (!StoreWallpaperSetting(kWallpaper) || !clicked) return;
     ExpectBoxes(program, "after ticking Desktop", BST_UNCHECKED, BST_CHECKED, BST_CHECKED);
     ExpectDesktop("after ticking Desktop with another wallpaper chosen meanwhile", kStartLook);
@@ -770,7 +756,7 @@ void Captions() {
     const LONG glyph = 12 * measures.dpi / 96 + 1;
     for (int i = 0; i < 3; ++i) {
         const CaptionMeasure& caption = measures.box[i];
-        RECT box = VisiblePart(program, kCaptionIds[i]);
+        RECT box = VisiblePart(program, kBoxes[i]);
         MapWindowPoints(nullptr, program.window, reinterpret_cast<POINT*>(&box), 2);
         Expect(caption.fontSet, "expected \"%s\" in a font set by the program, seen none",
                caption.text);
