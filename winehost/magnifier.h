@@ -32,7 +32,6 @@ struct MagnifierEntry {
     MagnifierCall call;
     BOOL result;
     Misuse misuse;
-    ColorEffect effect;  // the one asked to set, or the one answered
     char path[MAX_PATH]; // where the library was loaded from
 };
 
