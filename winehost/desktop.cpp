@@ -1,8 +1,6 @@
 #include "winehost/harness.h"
 #include "winehost/layouts.h"
 
-#include <cstdarg>
-
 namespace e2e {
 
 Session session;
@@ -154,12 +152,10 @@ DWORD WINAPI DecoyThread(void* ready) {
 // Prints why the probe failed above the failed check of the caller, which
 // knows when it looked.
 bool ProbeFailed(const char* format, ...) {
-    char text[800];
     va_list arguments;
     va_start(arguments, format);
-    wvsprintfA(text, format, arguments);
+    WriteLine("  probe: ", format, arguments);
     va_end(arguments);
-    Line("  probe: %s", text);
     return false;
 }
 

@@ -99,6 +99,7 @@ struct Session {
     char probe[MAX_PATH];   // result file of the probe
     char acks[MAX_PATH];    // folder where the runner acknowledges screenshots
     char windows[16];       // the shell's layout (winehost/layouts.h): win95, win98, win7, win10
+    OSVERSIONINFOA version; // as GetVersionExA reports it
     bool flatMenus;         // menu bars drawn flat, in display element 30
     int dpi;                // the screen's logical resolution
     char stored[8192];      // the user's stored settings at the start of the session

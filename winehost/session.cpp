@@ -47,7 +47,7 @@ bool SetUpSession() {
         !StoreWallpaperSetting(kWallpaper))
         return false;
     ReadStoredSettings(session.stored, sizeof session.stored);
-    OSVERSIONINFOA version = {};
+    OSVERSIONINFOA& version = session.version;
     version.dwOSVersionInfoSize = sizeof version;
     GetVersionExA(&version);
     HDC screen = GetDC(nullptr);

@@ -8,16 +8,21 @@
 
 namespace e2e {
 
-// Writes one formatted line (wsprintfA syntax) to standard output.
-inline void Line(const char* format, ...) {
+// Writes PREFIX and one formatted line (wsprintfA syntax) to standard output.
+inline void WriteLine(const char* prefix, const char* format, va_list arguments) {
     char text[1100];
-    va_list arguments;
-    va_start(arguments, format);
-    int length = wvsprintfA(text, format, arguments);
-    va_end(arguments);
+    int length = wsprintfA(text, "%s", prefix);
+    length += wvsprintfA(text + length, format, arguments);
     text[length++] = '\n';
     DWORD written = 0;
     WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text, static_cast<DWORD>(length), &written, nullptr);
+}
+
+inline void Line(const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    WriteLine("", format, arguments);
+    va_end(arguments);
 }
 
 inline bool Same(const char* a, const char* b) { return lstrcmpA(a, b) == 0; }

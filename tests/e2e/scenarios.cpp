@@ -200,9 +200,7 @@ constexpr ReportedWindows kReportedWindows[] = {
 };
 
 void ReportedVersion() {
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-    GetVersionExA(&version);
+    const OSVERSIONINFOA& version = session.version;
     for (const ReportedWindows& expected : kReportedWindows) {
         if (!Same(session.windows, expected.name)) continue;
         Expect(version.dwPlatformId == expected.platform &&
