@@ -237,17 +237,18 @@ bool SetColors(const Scheme& scheme) {
         elements[i] = i;
         colors[i] = scheme.color[i];
     }
-    return Expect(SetSysColors(kElements, elements, colors) != 0,
-                  "expected the %s set, seen SetSysColors fail (error %lu)", scheme.name,
+    // Each call first: arguments are evaluated in no set order.
+    const bool set = SetSysColors(kElements, elements, colors) != 0;
+    return Expect(set, "expected the %s set, seen SetSysColors fail (error %lu)", scheme.name,
                   GetLastError());
 }
 
 bool SetWallpaper(const char* path) {
     char copy[MAX_PATH];
     Copy(copy, path, MAX_PATH);
-    return Expect(SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, copy, SPIF_SENDWININICHANGE) != 0,
-                  "expected wallpaper \"%s\" set, seen SystemParametersInfo fail (error %lu)", path,
-                  GetLastError());
+    const bool set = SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, copy, SPIF_SENDWININICHANGE);
+    return Expect(set, "expected wallpaper \"%s\" set, seen SystemParametersInfo fail (error %lu)",
+                  path, GetLastError());
 }
 
 // Shows or hides each window; says which one refused.
@@ -281,8 +282,8 @@ bool StartShell(bool iconsVisible) {
     const Layout& layout = SessionLayout();
     char arguments[32];
     wsprintfA(arguments, "%s%s", layout.windows, iconsVisible ? "" : " hidden");
-    if (!Expect(StartProcess(session.shell, arguments, shellProcess),
-                "expected the stand-in shell %s to start, seen error %lu", session.shell,
+    const bool started = StartProcess(session.shell, arguments, shellProcess);
+    if (!Expect(started, "expected the stand-in shell %s to start, seen error %lu", session.shell,
                 GetLastError()))
         return false;
     const DWORD id = shellProcess.dwProcessId;

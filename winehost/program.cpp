@@ -201,9 +201,11 @@ bool MouseClick(const Program& program, int id) {
         inputs[i].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags[i];
     }
     POINT at = {};
-    if (!Expect(SendInput(1, inputs, sizeof inputs[0]) == 1 &&
-                    WaitUntil(kPatience, [&] { return GetCursorPos(&at) && PtInRect(&box, at); }) &&
-                    SendInput(2, inputs + 1, sizeof inputs[0]) == 2,
+    const bool clicked =
+        SendInput(1, inputs, sizeof inputs[0]) == 1 &&
+        WaitUntil(kPatience, [&] { return GetCursorPos(&at) && PtInRect(&box, at); }) &&
+        SendInput(2, inputs + 1, sizeof inputs[0]) == 2;
+    if (!Expect(clicked,
                 "expected a mouse click at (%ld, %ld) on box %d, seen the pointer at (%ld, %ld) "
                 "(error %lu)",
                 target.x, target.y, id, at.x, at.y, GetLastError()))
@@ -229,9 +231,9 @@ bool PressKey(WORD key, bool shift) {
     add(key, 0);
     add(key, KEYEVENTF_KEYUP);
     if (shift) add(VK_SHIFT, KEYEVENTF_KEYUP);
-    return Expect(SendInput(count, inputs, sizeof inputs[0]) == static_cast<UINT>(count),
-                  "expected key 0x%02X to be taken, seen SendInput refuse it (error %lu)", key,
-                  GetLastError());
+    const bool taken = SendInput(count, inputs, sizeof inputs[0]) == static_cast<UINT>(count);
+    return Expect(taken, "expected key 0x%02X to be taken, seen SendInput refuse it (error %lu)",
+                  key, GetLastError());
 }
 
 HWND FocusOf(const Program& program) {

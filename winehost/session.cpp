@@ -27,8 +27,8 @@ bool SetUpMagnifier() {
     for (int i = lstrlenA(standIn); i > 0 && standIn[i - 1] != '\\'; --i)
         standIn[i - 1] = '\0';
     Append(standIn, "Magnification.dll", MAX_PATH);
-    return Expect(CopyFileA(standIn, system, FALSE) != 0,
-                  "expected the stand-in %s copied to %s, seen error %lu", standIn, system,
+    const bool copied = CopyFileA(standIn, system, FALSE) != 0;
+    return Expect(copied, "expected the stand-in %s copied to %s, seen error %lu", standIn, system,
                   GetLastError());
 }
 
@@ -38,8 +38,7 @@ bool SetUpSession() {
     GetDesktopWindow();
     if (!Expect(WaitUntil(10000, [] { return FindWindowA("Shell_TrayWnd", "") != nullptr; }),
                 "expected the taskbar window (Shell_TrayWnd) of the virtual desktop, seen none") ||
-        !Expect(MakeDecoys(), "expected another program's Button and WorkerW made, seen error %lu",
-                GetLastError()) ||
+        !Expect(MakeDecoys(), "expected another program's Button and WorkerW made, seen none") ||
         !Expect(GetFileAttributesA(session.program) != INVALID_FILE_ATTRIBUTES,
                 "expected the program at %s, seen no such file", session.program) ||
         !SetUpMagnifier() ||
@@ -145,12 +144,12 @@ void SystemMagnifier(char* path) {
 void SetMagnifier(const ColorEffect& inForce, bool initializeFails) {
     foundEffect = inForce;
     if (!MagnifierSession()) return;
-    Expect(UpdateMagnifier([&](MagnifierState& state) {
-               state = {};
-               state.inForce = inForce;
-               state.initializeFails = initializeFails;
-           }),
-           "expected the magnifier's state written, seen error %lu", GetLastError());
+    const bool written = UpdateMagnifier([&](MagnifierState& state) {
+        state = {};
+        state.inForce = inForce;
+        state.initializeFails = initializeFails;
+    });
+    Expect(written, "expected the magnifier's state written, seen error %lu", GetLastError());
 }
 
 void ReadMagnifier(MagnifierState& state) {

@@ -557,7 +557,9 @@ void MagnifierPlantedCopy() {
     wsprintfA(planted, "%s\\Magnification.dll", folder);
     SystemMagnifier(system);
     CreateDirectoryA(folder, nullptr);
-    if (Expect(CopyFileA(session.program, copy, FALSE) && CopyFileA(system, planted, FALSE),
+    const bool copied =
+        CopyFileA(session.program, copy, FALSE) && CopyFileA(system, planted, FALSE);
+    if (Expect(copied,
                "expected the program and the stand-in magnifier copied to %s, seen error %lu",
                folder, GetLastError())) {
         char original[MAX_PATH];
