@@ -99,6 +99,9 @@ struct Session {
     char probe[MAX_PATH];   // result file of the probe
     char acks[MAX_PATH];    // folder where the runner acknowledges screenshots
     char windows[16];       // the shell's layout (winehost/layouts.h): win95, win98, win7, win10
+    // Whether to make the decoys: the suite's, not the bench's, whose timings
+    // would wait for them in every broadcast of a changed setting.
+    bool decoys;
     OSVERSIONINFOA version; // as GetVersionExA reports it
     bool flatMenus;         // menu bars drawn flat, in display element 30
     int dpi;                // the screen's logical resolution

@@ -38,7 +38,8 @@ bool SetUpSession() {
     GetDesktopWindow();
     if (!Expect(WaitUntil(10000, [] { return FindWindowA("Shell_TrayWnd", "") != nullptr; }),
                 "expected the taskbar window (Shell_TrayWnd) of the virtual desktop, seen none") ||
-        !Expect(MakeDecoys(), "expected another program's Button and WorkerW made, seen none") ||
+        (session.decoys &&
+         !Expect(MakeDecoys(), "expected another program's Button and WorkerW made, seen none")) ||
         !Expect(GetFileAttributesA(session.program) != INVALID_FILE_ATTRIBUTES,
                 "expected the program at %s, seen no such file", session.program) ||
         !SetUpMagnifier() ||

@@ -57,5 +57,6 @@ extern "C" void DriverEntry() {
     char only[64] = "";
     if (!ReadCommandLine("[SCENARIO]")) ExitProcess(2);
     Argument(6, only, sizeof only);
+    session.decoys = true;
     ExitProcess(static_cast<UINT>(RunScenarios(kScenarios, kScenarioCount, only)));
 }
