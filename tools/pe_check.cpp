@@ -197,6 +197,44 @@ std::string FormatReport(const std::string& path, std::size_t size, const CheckR
     return text + "not ok: " + std::to_string(result.problems.size()) + " problem(s)\n";
 }
 
+std::vector<StoredPart> StoredParts(const std::vector<unsigned char>& bytes) {
+    const Image image(bytes);
+    std::vector<StoredPart> parts{{"headers"}};
+    std::vector<std::uint64_t> offsets, sizes; // of each part, the headers' first
+    try {
+        const std::uint64_t pe = image.U32(0x3C);
+        const std::uint64_t count = image.U16(pe + 6), first = pe + 24 + image.U16(pe + 20);
+        std::vector<std::pair<std::uint64_t, std::uint64_t>> order; // file offset, section
+        for (std::uint64_t i = 0; i < count; ++i)
+            if (image.U32(first + 40 * i + 16) != 0 && image.U32(first + 40 * i + 20) != 0)
+                order.push_back({image.U32(first + 40 * i + 20), first + 40 * i});
+        std::sort(order.begin(), order.end());
+        offsets.push_back(0);
+        sizes.push_back(0);
+        for (const auto& [offset, header] : order) {
+            std::string name;
+            for (int i = 0; i < 8 && bytes[header + i] != 0; ++i)
+                name += static_cast<char>(bytes[header + i]);
+            parts.push_back({name});
+            offsets.push_back(offset);
+            sizes.push_back(std::min(image.U32(header + 8), image.U32(header + 16)));
+        }
+    } catch (const Unreadable&) {
+        return {};
+    }
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const std::uint64_t end = i + 1 < parts.size() ? offsets[i + 1] : bytes.size();
+        if (end > bytes.size() || end < offsets[i]) return {};
+        parts[i].bytes = end - offsets[i];
+        std::uint64_t used = sizes[i];
+        if (i > 0 && used >= parts[i].bytes)
+            for (used = parts[i].bytes; used > 0 && bytes[offsets[i] + used - 1] == 0;)
+                --used;
+        if (i > 0) parts[i].room = parts[i].bytes - used;
+    }
+    return parts;
+}
+
 int ExitStatus(const CheckResult& result) {
     if (!result.unreadable.empty()) return 2;
     return result.problems.empty() ? 0 : 1;

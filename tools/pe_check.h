@@ -51,4 +51,15 @@ std::string FormatReport(const std::string& path, std::size_t size, const CheckR
 // 0: loads on Windows 95; 1: has problems; 2: unreadable.
 int ExitStatus(const CheckResult& result);
 
+// Where the bytes of a PE image (32- or 64-bit) go: the headers, then each
+// section stored in the file, in file order, each padded to the file
+// alignment, with the room left at its end: what is stored past the
+// section's size or, where its data fills what is stored, past its last
+// nonzero byte. The headers have no room. Empty when the image is unreadable.
+struct StoredPart {
+    std::string name;
+    std::size_t bytes = 0, room = 0;
+};
+std::vector<StoredPart> StoredParts(const std::vector<unsigned char>& image);
+
 } // namespace win95check

@@ -208,6 +208,30 @@ TEST(Win95Check, ReadsNothingOutsideAnImageWithOneBadByte) {
     }
 }
 
+TEST(Win95Check, StoredPartsAreTheHeadersAndEachSectionWithTheRoomAtItsEnd) {
+    const auto parts = [](const Bytes& image) {
+        Strings seen;
+        for (const StoredPart& part : StoredParts(image))
+            seen.push_back(part.name + " " + std::to_string(part.bytes) + " " +
+                           std::to_string(part.room));
+        return seen;
+    };
+    // The section's data fills what is stored and ends with a DLL name's last letter.
+    Bytes image = Build(Layout());
+    const std::size_t stored = image.size() - 0x200, section = 0x58 + 224;
+    Put(image, section, '.' | 'i' << 8 | 'd' << 16 | 'a' << 24, 4);
+    EXPECT_EQ(parts(image), (Strings{"headers 512 0", ".ida " + std::to_string(stored) + " 1"}));
+    // Padded to 512 bytes, of which the section's size says 100 are used.
+    image.resize(0x400);
+    Put(image, section + 16, 0x200, 4);
+    Put(image, section + 8, 100, 4);
+    EXPECT_EQ(parts(image), (Strings{"headers 512 0", ".ida 512 412"}));
+    // A 64-bit image is measured alike; a truncated one not at all.
+    Put(image, 0x44, 0x8664, 2);
+    EXPECT_EQ(parts(image).size(), 2u);
+    EXPECT_EQ(parts(Bytes(image.begin(), image.begin() + 0x100)), Strings{});
+}
+
 TEST(Win95Check, ApiListRefusesLinesWithoutExactlyTwoFields) {
     for (const char* text : {"KERNEL32.dll ExitProcess\nKERNEL32.dll\n", "A B\nA B C\n"}) {
         std::istringstream in(text);

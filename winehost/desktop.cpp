@@ -1,8 +1,6 @@
 #include "winehost/harness.h"
 #include "winehost/layouts.h"
 
-#include <cstdarg>
-
 namespace e2e {
 
 Session session;
@@ -13,20 +11,8 @@ const Scheme kStartPalette = {"start-up colours",
                                0x706860, 0xA06020, 0xFAFAF0, 0xC8D8B8, 0x687858, 0x707868,
                                0x201808, 0xD0D0C0, 0xF0F8E8, 0x303828, 0xD8E8C8, 0x102040,
                                0xD0F0F8, 0xA0B0C0, 0xC07020, 0xC08040, 0xA09888}};
-
-const Scheme kNightScheme = {"night colours",
-                             {0x000040, 0x000000, 0x000040, 0x000000, 0x000080, 0x000080,
-                              0x000000, 0x0000FF, 0x0000FF, 0x0000FF, 0x000080, 0x000040,
-                              0x000000, 0x000080, 0x0000C0, 0x000080, 0x000000, 0x808080,
-                              0x000000, 0x000080, 0x0000FF, 0x000000, 0x000000, 0x0000FF,
-                              0x000080, 0x000080, 0x000080, 0x000040, 0x000000}};
-
-const Scheme kDefaultScheme = {"default colours",
-                               {0xC0C0C0, 0x808000, 0x800000, 0x808080, 0xC0C0C0, 0xFFFFFF,
-                                0x000000, 0x000000, 0x000000, 0xFFFFFF, 0xC0C0C0, 0xC0C0C0,
-                                0x808080, 0x800000, 0xFFFFFF, 0xC0C0C0, 0x808080, 0x808080,
-                                0x000000, 0xC0C0C0, 0xFFFFFF, 0x000000, 0xDFDFDF, 0x000000,
-                                0xE1FFFF, 0xB5B5B5, 0xFF0000, 0x800000, 0x808080}};
+const Scheme kNightScheme = {"night colours", documented::kNight};
+const Scheme kDefaultScheme = {"default colours", documented::kStandard};
 
 namespace {
 
@@ -34,10 +20,6 @@ struct ProbeResult {
     COLORREF color[kElements];
     char wallpaper[MAX_PATH];
 };
-
-// The probe's exit code: 0, or what failed and its error code.
-constexpr DWORD kProbeCreateFailed = 0x10000;
-constexpr DWORD kProbeWriteFailed = 0x20000;
 
 PROCESS_INFORMATION shellProcess;
 HWND decoys[2]; // another program's "Button" titled "Start", and "WorkerW"
@@ -107,7 +89,7 @@ int See(const Windows& windows, SeenWindow* seen) {
     return windows.count;
 }
 
-void Close(PROCESS_INFORMATION& process) {
+void CloseHandles(PROCESS_INFORMATION& process) {
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     process = {};
@@ -124,9 +106,11 @@ HWND ProgmanOf(DWORD processId) {
     return owner == processId ? progman : nullptr;
 }
 
-void AppendValues(HKEY root, const char* path, char* text, int size) {
+// Appends "NAME=DATA;" for each value under the key of the current user,
+// or for the one named `only`.
+void AppendValues(const char* path, const char* only, char* text, int size) {
     HKEY key;
-    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS) {
         Append(text, path, size);
         Append(text, " missing;", size);
         return;
@@ -140,20 +124,38 @@ void AppendValues(HKEY root, const char* path, char* text, int size) {
         data[dataSize] = '\0';
         char entry[800];
         wsprintfA(entry, "%s=%s;", name, data);
-        Append(text, entry, size);
+        if (only == nullptr || lstrcmpiA(name, only) == 0) Append(text, entry, size);
     }
     RegCloseKey(key);
 }
 
-// Prints why the probe failed, naming its step (start, time-out or result),
-// above the failed check of the caller, which knows when it looked.
-bool ProbeFailed(const char* step, const char* format, ...) {
-    char text[800];
+// Makes the decoys and keeps them answering: a window whose thread takes no
+// messages holds up every program that sends it one.
+DWORD WINAPI DecoyThread(void* ready) {
+    WNDCLASSA workerClass = {};
+    workerClass.lpfnWndProc = DefWindowProcA;
+    workerClass.hInstance = GetModuleHandleA(nullptr);
+    workerClass.lpszClassName = "WorkerW";
+    RegisterClassA(&workerClass);
+    // Above Wine's taskbar at the left, away from the program's window.
+    decoys[0] = CreateWindowExA(WS_EX_TOOLWINDOW, "Button", "Start", WS_POPUP | BS_PUSHBUTTON, 8,
+                                560, 64, 24, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    decoys[1] = CreateWindowExA(WS_EX_TOOLWINDOW, "WorkerW", "", WS_POPUP, 80, 560, 32, 24, nullptr,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
+    SetEvent(static_cast<HANDLE>(ready));
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0)
+        DispatchMessageA(&message);
+    return 0;
+}
+
+// Prints why the probe failed above the failed check of the caller, which
+// knows when it looked.
+bool ProbeFailed(const char* format, ...) {
     va_list arguments;
     va_start(arguments, format);
-    wvsprintfA(text, format, arguments);
+    WriteLine("  probe: ", format, arguments);
     va_end(arguments);
-    Line("  probe, step %s: %s", step, text);
     return false;
 }
 
@@ -184,21 +186,14 @@ int LayoutTaskbars() {
     return 1 + (layout.startButton ? 1 : 0) + layout.secondaryTaskbars;
 }
 
+// The probe's exit code: 0, or 0x10000 and the error writing the result.
 int RunProbe(const char* resultFile) {
     ProbeResult result = {};
     for (int i = 0; i < kElements; ++i)
         result.color[i] = GetSysColor(i);
     SystemParametersInfoA(SPI_GETDESKWALLPAPER, MAX_PATH, result.wallpaper, 0);
-    HANDLE file = CreateFileA(resultFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return static_cast<int>(kProbeCreateFailed | (GetLastError() & 0xFFFF));
-    DWORD written = 0, error = 0;
-    if (!WriteFile(file, &result, sizeof result, &written, nullptr))
-        error = GetLastError();
-    else if (written != sizeof result)
-        error = ERROR_HANDLE_DISK_FULL; // written in part
-    CloseHandle(file);
-    return error == 0 ? 0 : static_cast<int>(kProbeWriteFailed | (error & 0xFFFF));
+    if (WriteWhole(resultFile, &result, sizeof result)) return 0;
+    return static_cast<int>(0x10000 | (GetLastError() & 0xFFFF));
 }
 
 bool ReadDesktop(DesktopState& state) {
@@ -207,8 +202,7 @@ bool ReadDesktop(DesktopState& state) {
     wsprintfA(arguments, "probe \"%s\"", session.probe);
     PROCESS_INFORMATION probe;
     if (!StartProcess(session.driver, arguments, probe))
-        return ProbeFailed("start", "expected %s to start, seen error %lu", session.driver,
-                           GetLastError());
+        return ProbeFailed("expected %s to start, seen error %lu", session.driver, GetLastError());
     // A probe ends within a tenth of a second, on a busy machine too; the
     // limit only keeps a hung one from holding up the run.
     const bool ended = WaitForSingleObject(probe.hProcess, 15000) == WAIT_OBJECT_0;
@@ -218,33 +212,14 @@ bool ReadDesktop(DesktopState& state) {
         TerminateProcess(probe.hProcess, 1);
         WaitForSingleObject(probe.hProcess, 5000); // it may still hold the result file
     }
-    Close(probe);
-    if (!ended)
-        return ProbeFailed("time-out",
-                           "expected the probe to end within 15 s, seen it still running");
-    if (code != 0) {
-        const DWORD failed = code & ~0xFFFFul;
-        if (failed == kProbeCreateFailed || failed == kProbeWriteFailed)
-            return ProbeFailed("result", "expected the probe to %s %s, seen error %lu",
-                               failed == kProbeCreateFailed ? "create" : "write", session.probe,
-                               code & 0xFFFF);
-        return ProbeFailed("result", "expected the probe to end with exit code 0, seen 0x%lX",
-                           code);
-    }
-
+    CloseHandles(probe);
     ProbeResult result;
-    DWORD read = 0;
-    HANDLE file = CreateFileA(session.probe, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return ProbeFailed("result", "expected to open %s, seen error %lu", session.probe,
-                           GetLastError());
-    const bool whole =
-        ReadFile(file, &result, sizeof result, &read, nullptr) != 0 && read == sizeof result;
-    const DWORD error = GetLastError();
-    CloseHandle(file);
-    if (!whole)
-        return ProbeFailed("result", "expected %u bytes in %s, seen %lu (error %lu)",
-                           static_cast<unsigned>(sizeof result), session.probe, read, error);
+    const DWORD read = ended && code == 0 ? ReadWhole(session.probe, &result, sizeof result) : 0;
+    if (read != sizeof result)
+        return ProbeFailed("expected it to end within 15 s with exit code 0 and %u bytes in %s, "
+                           "seen it %s with exit code 0x%lX and %lu bytes",
+                           static_cast<unsigned>(sizeof result), session.probe,
+                           ended ? "end" : "still running", code, read);
     for (int i = 0; i < kElements; ++i)
         state.color[i] = result.color[i];
     Copy(state.wallpaper, result.wallpaper, MAX_PATH);
@@ -255,26 +230,50 @@ bool ReadDesktop(DesktopState& state) {
     return true;
 }
 
-void SetColors(const Scheme& scheme) {
+bool SetColors(const Scheme& scheme) {
     INT elements[kElements];
-    for (int i = 0; i < kElements; ++i)
+    COLORREF colors[kElements];
+    for (int i = 0; i < kElements; ++i) {
         elements[i] = i;
-    SetSysColors(kElements, elements, scheme.color);
+        colors[i] = scheme.color[i];
+    }
+    // Each call first: arguments are evaluated in no set order.
+    const bool set = SetSysColors(kElements, elements, colors) != 0;
+    return Expect(set, "expected the %s set, seen SetSysColors fail (error %lu)", scheme.name,
+                  GetLastError());
 }
 
-void SetWallpaper(const char* path) {
+bool SetWallpaper(const char* path) {
     char copy[MAX_PATH];
     Copy(copy, path, MAX_PATH);
-    SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, copy, SPIF_SENDWININICHANGE);
+    const bool set = SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, copy, SPIF_SENDWININICHANGE);
+    return Expect(set, "expected wallpaper \"%s\" set, seen SystemParametersInfo fail (error %lu)",
+                  path, GetLastError());
 }
 
-void ShowTaskbar(bool show) {
-    const Windows taskbars = TaskbarWindows();
-    for (int i = 0; i < taskbars.count; ++i)
-        ShowWindow(taskbars.window[i], show ? SW_SHOW : SW_HIDE);
+// Shows or hides each window; says which one refused.
+bool Show(const Windows& windows, bool show, const char* what) {
+    bool done = true;
+    for (int i = 0; i < windows.count; ++i) {
+        ShowWindow(windows.window[i], show ? SW_SHOW : SW_HIDE);
+        done =
+            Expect((IsWindowVisible(windows.window[i]) != 0) == show,
+                   "expected the %s %s, seen window %d of %d stay %s", what,
+                   show ? "shown" : "hidden", i + 1, windows.count, show ? "hidden" : "visible") &&
+            done;
+    }
+    return Expect(windows.count > 0, "expected the %s to %s, seen none", what,
+                  show ? "show" : "hide") &&
+           done;
 }
 
-void ShowIcons(bool show) { ShowWindow(IconView(), show ? SW_SHOW : SW_HIDE); }
+bool ShowTaskbar(bool show) { return Show(TaskbarWindows(), show, "taskbar"); }
+
+bool ShowIcons(bool show) {
+    Windows icons;
+    icons.Add(IconView());
+    return Show(icons, show, "desktop icons");
+}
 
 bool ShellRunning() { return Running(shellProcess); }
 
@@ -283,7 +282,10 @@ bool StartShell(bool iconsVisible) {
     const Layout& layout = SessionLayout();
     char arguments[32];
     wsprintfA(arguments, "%s%s", layout.windows, iconsVisible ? "" : " hidden");
-    if (!StartProcess(session.shell, arguments, shellProcess)) return false;
+    const bool started = StartProcess(session.shell, arguments, shellProcess);
+    if (!Expect(started, "expected the stand-in shell %s to start, seen error %lu", session.shell,
+                GetLastError()))
+        return false;
     const DWORD id = shellProcess.dwProcessId;
     const auto complete = [&] {
         return IsWindowVisible(ProgmanOf(id)) && IconView() != nullptr &&
@@ -293,7 +295,8 @@ bool StartShell(bool iconsVisible) {
         ShowDecoys();
         return true;
     }
-    Line("  shell: expected it laid out %s, seen Progman %s, %s and %d of %d taskbar windows%s",
+    Fail("expected the stand-in shell laid out %s, seen Progman %s, %s and %d of %d taskbar "
+         "windows%s",
          layout.description, IsWindowVisible(ProgmanOf(id)) ? "shown" : "missing or hidden",
          IconView() != nullptr ? "the icons" : "no icons", TaskbarWindows().count, LayoutTaskbars(),
          layout.ownTaskbar && Taskbar() == nullptr ? ", FindWindowA finding no taskbar of its own"
@@ -307,32 +310,8 @@ void StopShell() {
     if (WaitForSingleObject(shellProcess.hProcess, 5000) != WAIT_OBJECT_0)
         TerminateProcess(shellProcess.hProcess, 1);
     WaitForSingleObject(shellProcess.hProcess, 5000);
-    Close(shellProcess);
+    CloseHandles(shellProcess);
 }
-
-namespace {
-
-// Makes the decoys and keeps them answering: a window whose thread takes no
-// messages holds up every program that sends it one.
-DWORD WINAPI DecoyThread(void* ready) {
-    WNDCLASSA workerClass = {};
-    workerClass.lpfnWndProc = DefWindowProcA;
-    workerClass.hInstance = GetModuleHandleA(nullptr);
-    workerClass.lpszClassName = "WorkerW";
-    RegisterClassA(&workerClass);
-    // Above Wine's taskbar at the left, away from the program's window.
-    decoys[0] = CreateWindowExA(WS_EX_TOOLWINDOW, "Button", "Start", WS_POPUP | BS_PUSHBUTTON, 8,
-                                560, 64, 24, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    decoys[1] = CreateWindowExA(WS_EX_TOOLWINDOW, "WorkerW", "", WS_POPUP, 80, 560, 32, 24, nullptr,
-                                nullptr, GetModuleHandleA(nullptr), nullptr);
-    SetEvent(static_cast<HANDLE>(ready));
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0)
-        DispatchMessageA(&message);
-    return 0;
-}
-
-} // namespace
 
 bool MakeDecoys() {
     HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -353,28 +332,22 @@ void ShowDecoys() {
 
 void ReadStoredSettings(char* text, int size) {
     text[0] = '\0';
-    AppendValues(HKEY_CURRENT_USER, "Control Panel\\Colors", text, size);
-    char wallpaper[MAX_PATH + 16] = "Wallpaper=";
-    HKEY key;
-    DWORD length = MAX_PATH, type = 0;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_READ, &key) ==
-        ERROR_SUCCESS) {
-        RegQueryValueExA(key, "Wallpaper", nullptr, &type, reinterpret_cast<BYTE*>(wallpaper + 10),
-                         &length);
-        RegCloseKey(key);
-    }
-    Append(text, wallpaper, size);
+    AppendValues("Control Panel\\Colors", nullptr, text, size);
+    AppendValues("Control Panel\\Desktop", "Wallpaper", text, size);
 }
 
 bool StoreWallpaperSetting(const char* path) {
     HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_WRITE,
-                        nullptr, &key, nullptr) != ERROR_SUCCESS)
-        return false;
-    const bool ok = RegSetValueExA(key, "Wallpaper", 0, REG_SZ, reinterpret_cast<const BYTE*>(path),
-                                   static_cast<DWORD>(lstrlenA(path) + 1)) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    return ok;
+    LONG status = RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0,
+                                  KEY_WRITE, nullptr, &key, nullptr);
+    if (status == ERROR_SUCCESS) {
+        status = RegSetValueExA(key, "Wallpaper", 0, REG_SZ, reinterpret_cast<const BYTE*>(path),
+                                static_cast<DWORD>(lstrlenA(path) + 1));
+        RegCloseKey(key);
+    }
+    return Expect(status == ERROR_SUCCESS,
+                  "expected wallpaper \"%s\" stored in the user's settings, seen error %ld", path,
+                  status);
 }
 
 } // namespace e2e

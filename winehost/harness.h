@@ -1,19 +1,20 @@
 // What a driver program running under Wine knows of the desktop and of the
-// program under test; shared by the end-to-end driver and the benchmark.
+// program under test, and how it runs its scenarios; shared by the
+// end-to-end driver and the benchmark.
 #pragma once
 
+#include "tests/unit/documented.h"
+#include "ui/DLform.h"
 #include "winehost/magnifier.h"
 #include "winehost/support.h"
 
 namespace e2e {
 
-// --- Colour schemes ---------------------------------------------------------
-
 constexpr int kElements = 29;
 
 struct Scheme {
     const char* name;
-    COLORREF color[kElements];
+    documented::Colors color;
 };
 
 // The palette in force when each scenario starts: no element equals the
@@ -21,8 +22,6 @@ struct Scheme {
 extern const Scheme kStartPalette;
 extern const Scheme kNightScheme;
 extern const Scheme kDefaultScheme;
-
-// --- The desktop -------------------------------------------------------------
 
 // The wallpaper stored in the user's settings, and one set by "someone else"
 // during a run (never stored).
@@ -54,10 +53,10 @@ struct DesktopState {
     int otherCount;
 };
 
-// The main taskbar, and the icon view where the session's layout keeps it.
+// The main taskbar, the icon view, and how many windows the taskbar has, as
+// the session's layout has them.
 HWND Taskbar();
 HWND IconView();
-// How many windows the taskbar has in the session's layout.
 int LayoutTaskbars();
 
 // System colours and wallpaper are cached per process, so they are read by
@@ -65,19 +64,17 @@ int LayoutTaskbars();
 bool ReadDesktop(DesktopState& state);
 int RunProbe(const char* resultFile);
 
-void SetColors(const Scheme& scheme);
-void SetWallpaper(const char* path);
-// Every window of the taskbar.
-void ShowTaskbar(bool show);
-void ShowIcons(bool show);
-
-// The desktop every scenario starts on: start-up palette, taskbar and icons
-// visible, the stored wallpaper applied.
-void PrepareDesktop();
+// Each changes the desktop as another program would (every window of the
+// taskbar), and fails the running scenario when the change did not happen.
+bool SetColors(const Scheme& scheme);
+bool SetWallpaper(const char* path);
+bool ShowTaskbar(bool show);
+bool ShowIcons(bool show);
 
 // The stand-in shell, one at a time, laid out as the session's Windows.
 // Starting waits until every window of the layout is there and the taskbar
-// that FindWindowA finds is the layout's, and says what is missing when not.
+// that FindWindowA finds is the layout's, and fails the running scenario,
+// saying what is missing, when not.
 bool StartShell(bool iconsVisible);
 void StopShell();
 bool ShellRunning();
@@ -89,7 +86,8 @@ bool MakeDecoys();
 void ShowDecoys();
 
 // The user's stored settings that must never change: the wallpaper value
-// and every value under Control Panel\Colors, as one text.
+// and every value under Control Panel\Colors, as one text; storing fails
+// the running scenario when refused.
 void ReadStoredSettings(char* text, int size);
 bool StoreWallpaperSetting(const char* path);
 
@@ -100,11 +98,21 @@ struct Session {
     char shell[MAX_PATH];   // the stand-in shell, shell.exe
     char probe[MAX_PATH];   // result file of the probe
     char acks[MAX_PATH];    // folder where the runner acknowledges screenshots
-    char windows[16];       // the Windows version the prefix reports: win95, win98, win7, win10
+    char windows[16];       // the shell's layout (winehost/layouts.h): win95, win98, win7, win10
+    // Whether to make the decoys: the suite's, not the bench's, whose timings
+    // would wait for them in every broadcast of a changed setting.
+    bool decoys;
+    OSVERSIONINFOA version; // as GetVersionExA reports it
     bool flatMenus;         // menu bars drawn flat, in display element 30
     int dpi;                // the screen's logical resolution
+    char stored[8192];      // the user's stored settings at the start of the session
 };
 extern Session session;
+
+// Reads the command line the drivers share, `run PROGRAM SHELL ACK-FOLDER
+// LAYOUT ...`, into `session`; `probe FILE` runs the probe and ends the
+// process. Prints `usage` and answers false for any other command line.
+bool ReadCommandLine(const char* usage);
 
 // Starts PATH with ARGUMENTS. Under Wine a new process now and then dies
 // while Wine sets it up, before any of its own code runs, and
@@ -113,22 +121,41 @@ extern Session session;
 // programs); such a start is said in an INFO line and tried once more.
 bool StartProcess(const char* path, const char* arguments, PROCESS_INFORMATION& process);
 
-// --- The program under test ---------------------------------------------------
+struct Scenario {
+    const char* name;
+    void (*run)();
+};
 
-constexpr int kDuskColors = 101;
-constexpr int kDesktop = 102;
-constexpr int kTaskbar = 103;
-constexpr int kExit = 201;
-constexpr int kAbout = 202;
-constexpr int kRestore = 203;
+// Sets the session up, then runs each scenario (or the one named `only`,
+// failing when none is) on the desktop every scenario starts on
+// (PrepareDesktop: start-up palette, taskbar and icons visible, the stored
+// wallpaper applied), checking after each that the user's stored settings
+// and the magnifier were used rightly. Prints one PASS, FAIL or SKIP line
+// per scenario and "END passed failed"; answers the exit code.
+int RunScenarios(const Scenario* scenarios, int count, const char* only);
+void PrepareDesktop();
+
+constexpr int kDuskColors = DLform::kDuskcolorsChk;
+constexpr int kDesktop = DLform::kDesktopChk;
+constexpr int kTaskbar = DLform::kTaskbarChk;
+constexpr int kExit = DLform::kMnExit;
+constexpr int kAbout = DLform::kMnAbout;
+constexpr int kRestore = DLform::kMnRestore;
+constexpr int kBoxes[3] = {kDuskColors, kDesktop, kTaskbar}; // left to right
 
 struct Program {
     PROCESS_INFORMATION process;
     HWND window;
+    LONGLONG started, shown; // Ticks() at the start and once the window showed
 };
+LONGLONG Ticks(); // the performance counter
 
-// Starts the program and waits until its main window is shown.
-bool Launch(Program& program);
+// The top-level window of `windowClass` that belongs to the process.
+HWND MainWindowOf(DWORD processId, const char* windowClass = DLform::kClassName);
+// Starts PATH (the program under test unless given) and waits until its
+// main window, of `windowClass`, is shown, looking every `poll` ms.
+bool Launch(Program& program, const char* path = nullptr,
+            const char* windowClass = DLform::kClassName, DWORD poll = 20);
 HWND Box(const Program& program, int id);
 bool Click(const Program& program, int id);
 int Checked(const Program& program, int id); // BST_CHECKED, BST_UNCHECKED, or -1
@@ -140,32 +167,31 @@ void MessageBoxTexts(HWND box, char* caption, char* text, int size);
 bool Answer(const Program& program, HWND box, int button);
 // Waits for the process to end after the window was told to go.
 bool WaitExit(Program& program);
+// Tells the window to close, as its close button does, and waits.
+bool Close(Program& program);
 
-// Input as a user gives it, through SendInput: Wine and Windows handle it as
-// the mouse's and the keyboard's own, activation and focus drawing
-// included, unlike messages sent to the program.
 // The part of a box that no other box covers and the client area holds,
 // in screen coordinates.
 RECT VisiblePart(const Program& program, int id);
-// Clicks the visible part of the box, and waits until the box has toggled.
+// Input as a user gives it, through SendInput: Wine and Windows handle it as
+// the mouse's and the keyboard's own, activation and focus drawing
+// included, unlike messages sent to the program. A click lands on the
+// visible part of the box and waits until the box has toggled; keys go to
+// the window in the foreground and arrive later, as typed keys do.
 bool MouseClick(const Program& program, int id);
-// Presses and releases `key`, with Shift held when `shift`, for the window
-// in the foreground. The keys arrive later, as typed keys do.
 bool PressKey(WORD key, bool shift = false);
 // The program's keyboard focus, or 0.
 HWND FocusOf(const Program& program);
 // Ends every program launched in this scenario that is still running.
 void EndLeftoverPrograms();
 
-// --- Checks --------------------------------------------------------------------
-
-// Records a failed check of the running scenario and prints what was
-// expected and what was seen.
 // Waits until the runner acknowledges the request `name` (a file
 // ACK-FOLDER\name.ack, removed again); false after `patience` ms. The
 // runner's answer, when `answer` asks for it, is what the file holds.
 bool AwaitRunner(const char* name, DWORD patience, char* answer = nullptr, DWORD size = 0);
 
+// Records a failed check of the running scenario and prints what was
+// expected and what was seen.
 extern int failures; // of the running scenario; the driver resets it
 void Fail(const char* format, ...);
 bool Expect(bool ok, const char* format, ...);
@@ -185,18 +211,24 @@ struct Look {
     Visibility taskbar;
     Visibility icons;
     EffectSeen effect = kFoundEffect;
+    // Another program's wallpaper, stored in place of the user's; else the
+    // user's stored settings are those at the session's start.
+    const char* stored = nullptr;
 };
-// Compares the desktop with `look`; `when` says at which step, for messages.
+constexpr Look kStartLook = {&kStartPalette, kWallpaper, kVisible, kVisible};
+// Compares the desktop and the user's stored settings with `look`; `when`
+// says at which step, for messages.
 bool ExpectDesktop(const char* when, const Look& look);
-void ExpectBoxes(const Program& program, const char* when, int dusk, int desktop, int taskbar);
+bool ExpectStoredSettingsUnchanged(const char* when);
 
-// --- The stand-in magnifier (winehost/magnifier.h) -----------------------------
-
-// Whether the session has it in the system directory (winehost/layouts.h).
+// Whether the session has the stand-in magnifier (winehost/magnifier.h) in
+// the system directory, where the program looks for it.
 bool MagnifierSession();
+void SystemMagnifier(char* path);
 // Puts `inForce` in force as the effect found at the scenario's start, has
 // MagInitialize fail or not, and clears the record of calls.
 void SetMagnifier(const ColorEffect& inForce, bool initializeFails);
+extern ColorEffect foundEffect;
 void ReadMagnifier(MagnifierState& state);
 // How many calls of `call` the record holds from `process`.
 int CountCalls(const MagnifierState& state, DWORD process, MagnifierCall call);
@@ -205,21 +237,5 @@ int CountCalls(const MagnifierState& state, DWORD process, MagnifierCall call);
 // at most one MagInitialize per process and, after one that succeeded, one
 // MagUninitialize as its last call.
 void ExpectMagnifierRecord();
-
-// Asks the runner for a screenshot of the program's client area, which
-// must show box captions in `text` on `back`, and waits for it.
-bool Screenshot(const Program& program, const char* name, COLORREF text, COLORREF back);
-
-// Pixels that are neither black, a pure red (no green, no blue) nor grey
-// 0x808080: the night scheme shows nothing else. The runner counts them in
-// a screenshot, which it saves as `name`.
-struct OffNightPixels {
-    long count;
-    char commonest[200]; // "#RRGGBB:N" for the commonest few
-};
-bool CountOffNightPixels(const char* name, const RECT* areas, int count, OffNightPixels* found);
-// The part of the program's window that the night scheme colours: all of
-// it, but for a flat menu bar, which is drawn in an element it leaves alone.
-RECT NightArea(const Program& program);
 
 } // namespace e2e

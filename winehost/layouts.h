@@ -2,6 +2,8 @@
 // windows: the stand-in shell makes them, the driver checks every one.
 #pragma once
 
+#include "winehost/support.h"
+
 namespace e2e {
 
 // Where the icon view ("SHELLDLL_DefView") lives.
@@ -25,7 +27,26 @@ struct Layout {
     bool magnifier;
 };
 
+inline constexpr Layout kLayouts[] = {
+    {"win95", "as 95: Wine's taskbar, the icons in Progman", false, false, 0, IconPlace::kInProgman,
+     false},
+    {"win98", "as 98: Wine's taskbar, the icons in Progman", false, false, 0, IconPlace::kInProgman,
+     false},
+    {"win7",
+     "as 7: the shell's taskbar with its Start button, the icons in a WorkerW as after a "
+     "slideshow",
+     true, true, 0, IconPlace::kInWorkerW, false},
+    {"win10",
+     "as 10: the shell's taskbar and two more as with three displays, the icons in Progman "
+     "beside a WorkerW as on 11 24H2",
+     true, false, 2, IconPlace::kInProgmanBesideWorkerW, true},
+};
+
 // The layout of `windows`; the first one (95's) for any other name.
-const Layout& LayoutOf(const char* windows);
+inline const Layout& LayoutOf(const char* windows) {
+    for (const Layout& layout : kLayouts)
+        if (Same(layout.windows, windows)) return layout;
+    return kLayouts[0];
+}
 
 } // namespace e2e

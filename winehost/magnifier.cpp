@@ -20,8 +20,7 @@ using e2e::Misuse;
 HMODULE self;
 bool initialized, uninitialized, broken;
 
-void Add(MagnifierState& state, MagnifierCall call, BOOL result, Misuse misuse,
-         const ColorEffect* effect) {
+void Add(MagnifierState& state, MagnifierCall call, BOOL result, Misuse misuse) {
     if (state.count >= 0 && state.count < e2e::kMagnifierEntries) {
         e2e::MagnifierEntry& entry = state.entries[state.count];
         entry = {};
@@ -29,7 +28,6 @@ void Add(MagnifierState& state, MagnifierCall call, BOOL result, Misuse misuse,
         entry.call = call;
         entry.result = result;
         entry.misuse = misuse;
-        if (effect != nullptr) entry.effect = *effect;
         if (call == MagnifierCall::kLoad) GetModuleFileNameA(self, entry.path, MAX_PATH);
     }
     ++state.count;
@@ -42,8 +40,7 @@ Misuse Refused() {
     return Misuse::kNone;
 }
 
-// Sets the effect in force from `effect`, or answers it there; recorded
-// with the effect asked to set or the one answered.
+// Sets the effect in force from `effect`, or answers it there.
 BOOL EffectCall(MagnifierCall call, ColorEffect* effect) {
     Misuse misuse = Refused();
     if (misuse == Misuse::kNone && effect == nullptr) misuse = Misuse::kNullEffect;
@@ -55,8 +52,7 @@ BOOL EffectCall(MagnifierCall call, ColorEffect* effect) {
             else
                 *effect = state.inForce;
         }
-        Add(state, call, misuse == Misuse::kNone, misuse,
-            set || misuse == Misuse::kNone ? effect : nullptr);
+        Add(state, call, misuse == Misuse::kNone, misuse);
     });
     return misuse == Misuse::kNone;
 }
@@ -76,7 +72,7 @@ __declspec(dllexport) BOOL WINAPI MagInitialize() {
             if (broken) misuse = Misuse::kAfterSecondInitialize;
             initialized = true;
         }
-        Add(state, MagnifierCall::kInitialize, result, misuse, nullptr);
+        Add(state, MagnifierCall::kInitialize, result, misuse);
     });
     return result;
 }
@@ -86,7 +82,7 @@ __declspec(dllexport) BOOL WINAPI MagUninitialize() {
     if (initialized) uninitialized = true;
     initialized = false;
     e2e::UpdateMagnifier([&](MagnifierState& state) {
-        Add(state, MagnifierCall::kUninitialize, misuse == Misuse::kNone, misuse, nullptr);
+        Add(state, MagnifierCall::kUninitialize, misuse == Misuse::kNone, misuse);
     });
     return misuse == Misuse::kNone;
 }
@@ -102,9 +98,8 @@ __declspec(dllexport) BOOL WINAPI MagGetFullscreenColorEffect(ColorEffect* effec
 BOOL WINAPI MagnifierEntry(HINSTANCE instance, DWORD reason, void*) {
     if (reason == DLL_PROCESS_ATTACH) {
         self = instance;
-        e2e::UpdateMagnifier([](MagnifierState& state) {
-            Add(state, MagnifierCall::kLoad, TRUE, Misuse::kNone, nullptr);
-        });
+        e2e::UpdateMagnifier(
+            [](MagnifierState& state) { Add(state, MagnifierCall::kLoad, TRUE, Misuse::kNone); });
     }
     return TRUE;
 }

@@ -6,16 +6,14 @@
 
 #include <windows.h>
 
+#include "tests/unit/documented.h"
+#include "winehost/support.h"
+
 namespace e2e {
 
 // MAGCOLOREFFECT: the output colour is the row [r g b a 1] times the matrix,
 // so rows are inputs and columns outputs.
-struct ColorEffect {
-    float transform[5][5];
-};
-
-constexpr ColorEffect kIdentityEffect = {
-    {{1, 0, 0, 0, 0}, {0, 1, 0, 0, 0}, {0, 0, 1, 0, 0}, {0, 0, 0, 1, 0}, {0, 0, 0, 0, 1}}};
+using ColorEffect = platform::MagColorEffect;
 
 enum class MagnifierCall : LONG { kLoad, kInitialize, kUninitialize, kSetEffect, kGetEffect };
 
@@ -34,7 +32,6 @@ struct MagnifierEntry {
     MagnifierCall call;
     BOOL result;
     Misuse misuse;
-    ColorEffect effect;  // the one asked to set, or the one answered
     char path[MAX_PATH]; // where the library was loaded from
 };
 
@@ -49,11 +46,37 @@ struct MagnifierState {
 
 // The state file is C:\windows\dusklens-e2e-magnifier.bin. Without one, the
 // identity is in force and nothing is recorded.
-void MagnifierStatePath(char* path);
-HANDLE LockMagnifier();
-void UnlockMagnifier(HANDLE lock);
-void LoadMagnifierState(MagnifierState& state);
-bool SaveMagnifierState(const MagnifierState& state);
+inline void MagnifierStatePath(char* path) {
+    GetWindowsDirectoryA(path, MAX_PATH);
+    Append(path, "\\dusklens-e2e-magnifier.bin", MAX_PATH);
+}
+
+inline HANDLE LockMagnifier() {
+    const HANDLE lock = CreateMutexA(nullptr, FALSE, "dusklens-e2e-magnifier");
+    // Abandoned by a process that was ended while holding it: still ours.
+    if (lock != nullptr) WaitForSingleObject(lock, 10000);
+    return lock;
+}
+
+inline void UnlockMagnifier(HANDLE lock) {
+    if (lock == nullptr) return;
+    ReleaseMutex(lock);
+    CloseHandle(lock);
+}
+
+inline void LoadMagnifierState(MagnifierState& state) {
+    char path[MAX_PATH];
+    MagnifierStatePath(path);
+    if (ReadWhole(path, &state, sizeof state) == sizeof state) return;
+    state = {};
+    state.inForce = documented::kIdentity;
+}
+
+inline bool SaveMagnifierState(const MagnifierState& state) {
+    char path[MAX_PATH];
+    MagnifierStatePath(path);
+    return WriteWhole(path, &state, sizeof state);
+}
 
 // Reads the state, lets `change` alter it and writes it back, under the lock.
 template <typename Change> bool UpdateMagnifier(Change change) {

@@ -11,22 +11,37 @@ int launchedCount;
 
 constexpr DWORD kPatience = 10000; // ms
 
-HWND MainWindowOf(DWORD processId) {
-    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, "DLform", nullptr));) {
+// Makes sure the program has handled everything sent before this call and
+// is back in a message loop of its own: a sent message is answered also
+// while the program waits inside a call of its own that sends messages
+// (SetSysColors tells every window), a posted one only from its loops.
+void Sync(const Program& program) {
+    HWND box = Box(program, kDuskColors);
+    DWORD_PTR state = 0;
+    PostMessageA(box, BM_SETSTATE, TRUE, 0);
+    WaitUntil(kPatience, [&] {
+        return !SendMessageTimeoutA(box, BM_GETSTATE, 0, 0, SMTO_NORMAL, kPatience, &state) ||
+               (state & BST_PUSHED) != 0;
+    });
+    SendMessageTimeoutA(box, BM_SETSTATE, FALSE, 0, SMTO_NORMAL, kPatience, &state);
+}
+
+} // namespace
+
+LONGLONG Ticks() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+HWND MainWindowOf(DWORD processId, const char* windowClass) {
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, windowClass, nullptr));) {
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
         if (owner == processId) return window;
     }
     return nullptr;
 }
-
-// Makes sure the program has handled everything sent before this call.
-void Sync(const Program& program) {
-    DWORD_PTR result = 0;
-    SendMessageTimeoutA(program.window, WM_NULL, 0, 0, SMTO_NORMAL, kPatience, &result);
-}
-
-} // namespace
 
 bool StartProcess(const char* path, const char* arguments, PROCESS_INFORMATION& process) {
     char commandLine[3 * MAX_PATH];
@@ -45,34 +60,39 @@ bool StartProcess(const char* path, const char* arguments, PROCESS_INFORMATION& 
     }
 }
 
-bool Launch(Program& program) {
+bool Launch(Program& program, const char* path, const char* windowClass, DWORD poll) {
     program = {};
-    if (!StartProcess(session.program, "", program.process)) {
-        Fail("could not start %s (error %lu)", session.program, GetLastError());
+    if (path == nullptr) path = session.program;
+    program.started = Ticks();
+    if (!StartProcess(path, "", program.process)) {
+        Fail("could not start %s (error %lu)", path, GetLastError());
         return false;
     }
     CloseHandle(program.process.hThread);
     if (launchedCount < 8) launched[launchedCount++] = program.process.hProcess;
     const DWORD id = program.process.dwProcessId;
     bool ended = false;
-    if (!WaitUntil(kPatience,
-                   [&] {
-                       program.window = MainWindowOf(id);
-                       ended = WaitForSingleObject(program.process.hProcess, 0) == WAIT_OBJECT_0;
-                       return ended || IsWindowVisible(program.window) != 0;
-                   }) ||
+    if (!WaitUntil(
+            kPatience,
+            [&] {
+                program.window = MainWindowOf(id, windowClass);
+                ended = WaitForSingleObject(program.process.hProcess, 0) == WAIT_OBJECT_0;
+                return ended || IsWindowVisible(program.window) != 0;
+            },
+            poll) ||
         ended) {
         DWORD code = 0;
         if (ended && GetExitCodeProcess(program.process.hProcess, &code)) {
-            Fail("expected the program's window (class DLform) shown, seen the process end with "
-                 "exit code %lu",
-                 code);
+            Fail("expected the window of %s (class %s) shown, seen the process end with exit "
+                 "code %lu",
+                 path, windowClass, code);
         } else {
-            Fail("expected the program's window (class DLform) shown within 10 s, seen %s",
-                 program.window ? "it hidden" : "no window");
+            Fail("expected the window of %s (class %s) shown within 10 s, seen %s", path,
+                 windowClass, program.window ? "it hidden" : "no window");
         }
         return false;
     }
+    program.shown = Ticks();
     Sync(program);
     return true;
 }
@@ -142,6 +162,11 @@ bool WaitExit(Program& program) {
                   "expected the program to end within 10 s, seen it still running");
 }
 
+bool Close(Program& program) {
+    PostMessageA(program.window, WM_CLOSE, 0, 0);
+    return WaitExit(program);
+}
+
 RECT VisiblePart(const Program& program, int id) {
     RECT part, client;
     GetWindowRect(Box(program, id), &part);
@@ -149,7 +174,7 @@ RECT VisiblePart(const Program& program, int id) {
     MapWindowPoints(program.window, nullptr, reinterpret_cast<POINT*>(&client), 2);
     if (client.right < part.right) part.right = client.right;
     // A box further right that starts inside this one covers its right end.
-    for (int other = kDuskColors; other <= kTaskbar; ++other) {
+    for (int other : kBoxes) {
         RECT rect;
         if (other != id && GetWindowRect(Box(program, other), &rect) && rect.left > part.left &&
             rect.left < part.right)
@@ -176,9 +201,11 @@ bool MouseClick(const Program& program, int id) {
         inputs[i].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags[i];
     }
     POINT at = {};
-    if (!Expect(SendInput(1, inputs, sizeof inputs[0]) == 1 &&
-                    WaitUntil(kPatience, [&] { return GetCursorPos(&at) && PtInRect(&box, at); }) &&
-                    SendInput(2, inputs + 1, sizeof inputs[0]) == 2,
+    const bool clicked =
+        SendInput(1, inputs, sizeof inputs[0]) == 1 &&
+        WaitUntil(kPatience, [&] { return GetCursorPos(&at) && PtInRect(&box, at); }) &&
+        SendInput(2, inputs + 1, sizeof inputs[0]) == 2;
+    if (!Expect(clicked,
                 "expected a mouse click at (%ld, %ld) on box %d, seen the pointer at (%ld, %ld) "
                 "(error %lu)",
                 target.x, target.y, id, at.x, at.y, GetLastError()))
@@ -204,9 +231,9 @@ bool PressKey(WORD key, bool shift) {
     add(key, 0);
     add(key, KEYEVENTF_KEYUP);
     if (shift) add(VK_SHIFT, KEYEVENTF_KEYUP);
-    return Expect(SendInput(count, inputs, sizeof inputs[0]) == static_cast<UINT>(count),
-                  "expected key 0x%02X to be taken, seen SendInput refuse it (error %lu)", key,
-                  GetLastError());
+    const bool taken = SendInput(count, inputs, sizeof inputs[0]) == static_cast<UINT>(count);
+    return Expect(taken, "expected key 0x%02X to be taken, seen SendInput refuse it (error %lu)",
+                  key, GetLastError());
 }
 
 HWND FocusOf(const Program& program) {

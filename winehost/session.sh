@@ -1,22 +1,17 @@
 # shellcheck shell=bash
 # Wine session machinery shared by tests/e2e/run, bench/run and scripts/run:
-# which build this machine can run, a private prefix per build, a private X
-# display, a virtual desktop running one Windows program whose output is
-# followed line by line, and cleanup of everything started, by pid. Source
-# it; it is safe under `set -eu`.
-#
-#   wine_session_init WORK    logs and prefixes under WORK
-#   wine_session_traps        cleanup on exit; Ctrl+C and TERM exit with 130
-#   wine_session_build BUILD  win32 or win64: its loader, prefix and logs
-#   wine_session_twice STEP COMMAND...  a set-up step, tried once more
-#                             when it fails (wine_session_tries says why)
-#
-# Builds: win32 is the shipped 32-bit program, in a 32-bit prefix; win64 is
-# its 64-bit twin, in a 64-bit prefix, for machines that run no 32-bit
-# programs. The loaders can be named with DUSKLENS_WINE32 and DUSKLENS_WINE64.
+# which build this machine can run, the tools, builds and copies of the
+# programs a run needs, a private prefix per build, a private X display, a
+# virtual desktop running a driver whose output is followed line by line,
+# and cleanup of everything started, by pid. Source it; it is safe under
+# `set -eu`. Builds: win32 is the shipped 32-bit program, in a 32-bit
+# prefix; win64 is its 64-bit twin, in a 64-bit prefix, for machines that
+# run no 32-bit programs. DUSKLENS_WINE32 and DUSKLENS_WINE64 name loaders.
 
-wine_session_init() { # work
+# Logs and prefixes go under WORK; NAME speaks in wine_session_die's messages.
+wine_session_init() { # work [name]
     wine_session_work=$1
+    wine_session_name=${2:-${0##*/}}
     export WINEDEBUG=-all
     # No Mono or Gecko installer dialogs in a fresh prefix.
     export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -32,6 +27,8 @@ wine_session_init() { # work
     wine_session_why=
     wine_session_note=
     wine_session_tries=()
+    wine_session_label=
+    wine_session_passed=0 wine_session_failed=0 wine_session_skipped=0
     mkdir -p "$1"
     # The work tree that WORK (build/NAME) is in, to name logs from there.
     wine_session_root=$(cd "$1/../.." && pwd)
@@ -41,26 +38,17 @@ wine_session_init() { # work
 # loader whenever it is installed, even where the kernel cannot run it, so
 # the 64-bit prefix is always given the 64-bit loader by name.
 wine_session_loader() { # build
-    local named candidate
-    if [[ $1 == win32 ]]; then
-        named=${DUSKLENS_WINE32:-}
-        set -- /usr/lib/wine/wine wine
-    else
-        named=${DUSKLENS_WINE64:-}
-        set -- /usr/lib/wine/wine64 wine64 wine
-    fi
-    if [[ -n $named ]]; then
-        echo "$named"
-        return
-    fi
-    for candidate in "$@"; do
+    local named=${DUSKLENS_WINE32:-} candidates=(/usr/lib/wine/wine wine) candidate
+    [[ $1 == win32 ]] || named=${DUSKLENS_WINE64:-} candidates=(/usr/lib/wine/wine64 wine64 wine)
+    [[ -z $named ]] || candidates=("$named")
+    for candidate in "${candidates[@]}"; do
         if [[ $candidate == /* ]]; then
             [[ -e $candidate ]] && echo "$candidate" && return
         else
             command -v "$candidate" && return
         fi
     done
-    echo "$1"
+    echo "${candidates[0]}"
 }
 
 # Whether this machine runs 32-bit Wine, found by running its loader rather
@@ -88,39 +76,29 @@ wine_session_can_run_win32() {
         return 1
     fi
     wine_session_why="32-bit Wine runs here ($output)"
-    return 0
 }
 
-# The build a single run should use: the shipped 32-bit program where the
-# machine runs it, otherwise the twin. Sets wine_session_choice and
-# wine_session_why.
+# The build a single run uses (wine_session_choice): the shipped 32-bit
+# program where the machine runs it, otherwise the twin.
 wine_session_choose() {
-    if wine_session_can_run_win32; then
-        wine_session_choice=win32
-    else
-        wine_session_choice=win64
-    fi
+    wine_session_choice=win64
+    if wine_session_can_run_win32; then wine_session_choice=win32; fi
 }
 
-# Selects BUILD: its loader, its own prefix in WORK/BUILD/prefix and its
-# logs in WORK/BUILD (wine_session_dir). Ends what the previous build's
-# prefix still runs.
+# Selects BUILD: its loader, its prefix in WORK/BUILD/prefix and its logs
+# in WORK/BUILD (wine_session_dir), after ending the previous build's.
 wine_session_build() { # build
     [[ -n $wine_session_wine ]] && wine_session_end
     wine_session_build=$1
     wine_session_dir=$wine_session_work/$1
     wine_session_wine=$(wine_session_loader "$1")
-    export WINEPREFIX=$wine_session_dir/prefix WINELOADER=$wine_session_wine
-    if [[ $1 == win32 ]]; then export WINEARCH=win32; else export WINEARCH=win64; fi
+    export WINEPREFIX=$wine_session_dir/prefix WINELOADER=$wine_session_wine WINEARCH=$1
     mkdir -p "$wine_session_dir"
 }
 
-# Ends everything this session started; nothing here may stop it half-way
-# under `set -e`.
+# On exit (wine_session_traps): everything this session started, Xvfb too.
 wine_session_cleanup() {
-    local pid
-    for pid in "${wine_session_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    if [[ -d ${WINEPREFIX:-} ]]; then wineserver -k 2>/dev/null || true; fi
+    wine_session_end
     if [[ -n $wine_session_xvfb_pid ]]; then kill "$wine_session_xvfb_pid" 2>/dev/null || true; fi
     wait 2>/dev/null || true
 }
@@ -132,13 +110,11 @@ wine_session_traps() {
 
 wine_session_winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
-# The selected build's loader, quietly: output goes to WORK/BUILD/wine.log,
-# and it never reads from the terminal.
+# The selected build's loader, output to WORK/BUILD/wine.log, no input.
 wine_session_quietly() { "$wine_session_wine" "$@" </dev/null >>"$wine_session_dir/wine.log" 2>&1; }
 
-# A display of our own: -displayfd picks a free number and writes it when
-# ready. Exports DISPLAY; fails, saying why in wine_session_why, when Xvfb
-# does not come up (WORK/xvfb.log).
+# A display of our own, exported as DISPLAY: -displayfd picks a free number
+# and writes it when ready.
 wine_session_xvfb() {
     local ready=$wine_session_work/display log=$wine_session_work/xvfb.log
     : >"$ready"
@@ -150,11 +126,9 @@ wine_session_xvfb() {
         sleep 0.1
     done
     if [[ ! -s $ready ]]; then
-        if kill -0 "$wine_session_xvfb_pid" 2>/dev/null; then
+        wine_session_why="Xvfb ended without a display"
+        if kill "$wine_session_xvfb_pid" 2>/dev/null; then
             wine_session_why="Xvfb gave no display number within 10 s"
-            kill "$wine_session_xvfb_pid" 2>/dev/null || true
-        else
-            wine_session_why="Xvfb ended without a display"
         fi
         wait "$wine_session_xvfb_pid" 2>/dev/null || true
         wine_session_xvfb_pid=
@@ -180,9 +154,9 @@ wine_session_reason() { # log from
 }
 wine_session_errors='err|fail|cannot|can.t|could not|unable|not found|no such|denied|refused|invalid|abort|crash|exception|fatal|killed|timed? ?out'
 
-# A log's path as the user will look for it: from the work tree's root.
-wine_session_where() { # path
-    echo "${1#"$wine_session_root"/}"
+# A log's path from the work tree's root, and what it says from line FROM on.
+wine_session_where() { # path [from]
+    echo "${1#"$wine_session_root"/}${2:+: $(wine_session_reason "$1" "$2")}"
 }
 
 # The number of the next line a step will add to LOG.
@@ -195,50 +169,102 @@ wine_session_next() { # log
 # Runs STEP, a set-up command, and once more when it fails: set-up fails
 # for reasons outside the program, such as Wine's own start-up or the
 # display, which a second try seldom meets again. Each failed try adds
-# "STEP, try N of 2: REASON" to wine_session_tries, the reason being what
-# the command left in wine_session_why. Answers 0 when a try succeeded.
+# "STEP, try N of 2: REASON" (its wine_session_why) to wine_session_tries;
+# a second try that succeeds says on an INFO line why the first failed.
 wine_session_twice() { # step command [argument...]
     local step=$1 try
     shift
     wine_session_tries=()
     for try in 1 2; do
         wine_session_why=
-        "$@" && return 0
+        if "$@"; then
+            ((try == 1)) ||
+                echo "INFO $wine_session_label${wine_session_tries[0]}; the second try succeeded"
+            return 0
+        fi
         wine_session_tries+=("$step, try $try of 2: ${wine_session_why:-no reason given}")
     done
     return 1
 }
 
+wine_session_die() { # message...
+    echo "$wine_session_name: $*" >&2
+    exit 1
+}
+
+# A set-up step without which the run cannot go on.
+wine_session_must() { # step command [argument...]
+    local try
+    wine_session_twice "$@" && return 0
+    for try in "${wine_session_tries[@]}"; do echo "$wine_session_name: $try" >&2; done
+    wine_session_die "the set-up step $1 failed twice"
+}
+
+wine_session_tools() { # tool...
+    local tool
+    for tool; do
+        command -v "$tool" >/dev/null && continue
+        wine_session_why="expected $tool installed (scripts/install-deps installs it), seen none"
+        return 1
+    done
+}
+
+# Builds PRESET (only TARGETs where given), output added to LOG; a failure
+# is told by the first lines naming an error, which say more than the last.
+wine_session_make() { # preset log [target...]
+    local preset=$1 log=$2 lines targets=()
+    shift 2
+    (($#)) && targets=(--target "$@")
+    (cd "$wine_session_root" && cmake --preset "$preset" &&
+        cmake --build --preset "$preset" "${targets[@]}") >>"$log" 2>&1 && return 0
+    lines=$(grep -m 3 -E 'error:|CMake Error' "$log" | tr -d '\r') || true
+    lines=${lines//$'\n'/ / }
+    wine_session_why="expected the $preset preset to build, seen errors ($(wine_session_where "$log"):"
+    wine_session_why+=" ${lines:-$(wine_session_reason "$log" 1)})"
+    return 1
+}
+
+# The programs a run starts, copied to WORK/BUILD/programs at their paths
+# under BIN (one given by its full path at the top): a build during the run
+# rewrites the executables in place, and a probe started meanwhile would
+# fail to start (error 193) or hang.
+wine_session_copy() { # bin path...
+    local bin=$1 path from to
+    shift
+    wine_session_programs=$wine_session_dir/programs
+    rm -rf "$wine_session_programs"
+    for path; do
+        from=$bin/$path to=$wine_session_programs/$path
+        [[ $path == /* ]] && from=$path to=$wine_session_programs/${path##*/}
+        mkdir -p "${to%/*}" && cp "$from" "$to" && continue
+        wine_session_why="expected copies of the programs in $(wine_session_where "$wine_session_programs"), seen cp fail"
+        return 1
+    done
+}
+
 # Whether the selected build's prefix serves: made for the build's
-# architecture, and running a program with the build's loader as that
-# build (x86 or AMD64). Says why in wine_session_why when it does not.
+# architecture, and running a program with its loader as that build.
 wine_session_serves() {
-    local answer expected=AMD64
+    local answer expected=AMD64 made
     [[ $WINEARCH == win32 ]] && expected=x86
     if ! grep -qx "#arch=$WINEARCH" "$WINEPREFIX/system.reg" 2>/dev/null; then
-        wine_session_why="expected a $WINEARCH prefix, seen ${WINEPREFIX##*/}/system.reg"
-        if [[ -f $WINEPREFIX/system.reg ]]; then
-            wine_session_why+=" made for $(sed -n 's/^#arch=//p' "$WINEPREFIX/system.reg" | head -n 1)"
-        else
-            wine_session_why+=" missing"
-        fi
+        made=$(sed -n 's/^#arch=/made for /p' "$WINEPREFIX/system.reg" 2>/dev/null | head -n 1)
+        wine_session_why="expected a $WINEARCH prefix, seen ${WINEPREFIX##*/}/system.reg ${made:-missing}"
         return 1
     fi
     answer=$("$wine_session_wine" cmd /c echo %PROCESSOR_ARCHITECTURE% </dev/null \
         2>>"$wine_session_dir/wine.log" | tr -d '\r') || true
-    if [[ $answer != "$expected" ]]; then
-        wine_session_why="expected cmd.exe to answer $expected in the prefix, seen ${answer:-no answer}"
-        return 1
-    fi
+    [[ $answer == "$expected" ]] && return 0
+    wine_session_why="expected cmd.exe to answer $expected in the prefix, seen ${answer:-no answer}"
+    return 1
 }
 
 # Makes the selected build's prefix where it has none that serves, and
-# waits until Wine has finished with it. wineboot's exit status is not the
+# waits until Wine has finished with it; what is worth knowing about one
+# that serves goes to wine_session_note. wineboot's exit status is not the
 # judge: a 64-bit prefix on a machine that runs no 32-bit programs cannot
 # set up its 32-bit half, and wineboot reports that as a failure in some
-# runs and not in others, while the prefix serves the 64-bit build. Says
-# why in wine_session_why when it fails, and what is worth knowing about a
-# prefix that serves in wine_session_note.
+# runs and not in others, while the prefix serves the 64-bit build.
 wine_session_prefix() {
     local log=$wine_session_dir/wine.log from status=0 reason
     wine_session_note=
@@ -252,13 +278,11 @@ wine_session_prefix() {
     from=$(wine_session_next "$log")
     wine_session_quietly wineboot -i || status=$?
     wineserver -w 2>/dev/null || true
+    reason="wineboot exited with $status; $(wine_session_where "$log" "$from")"
     if ! wine_session_serves; then
-        wine_session_why="wineboot exited with $status; $wine_session_why"
-        wine_session_why+=" ($(wine_session_where "$log"): $(wine_session_reason "$log" "$from"))"
+        wine_session_why="wineboot exited with $status; $wine_session_why ($(wine_session_where "$log" "$from"))"
         return 1
     fi
-    reason="wineboot exited with $status; $(wine_session_where "$log"):"
-    reason+=" $(wine_session_reason "$log" "$from")"
     if [[ $WINEARCH == win64 && $(tail -n +"$from" "$log") == *syswow64* ]] &&
         ! (wine_session_can_run_win32); then
         wine_session_note="its 32-bit half could not be set up, as expected where 32-bit programs"
@@ -269,24 +293,21 @@ wine_session_prefix() {
     return 0
 }
 
-# Runs COMMAND with the selected build's loader, quietly; says why in
-# wine_session_why when it fails, from the lines it added to the log.
+# Runs COMMAND with the selected build's loader, quietly.
 wine_session_logged() { # what command [argument...]
     local log=$wine_session_dir/wine.log what=$1 from status=0
     shift
     from=$(wine_session_next "$log")
     wine_session_quietly "$@" || status=$?
     ((status == 0)) && return 0
-    wine_session_why="$what exited with $status"
-    wine_session_why+=" ($(wine_session_where "$log"): $(wine_session_reason "$log" "$from"))"
+    wine_session_why="$what exited with $status ($(wine_session_where "$log" "$from"))"
     return 1
 }
 
 # Sets the Windows version the prefix reports: win95, win98, win7, win10, ...
 wine_session_version() { wine_session_logged "winecfg -v $1" winecfg -v "$1"; }
 
-# Settings of the prefix's user, stored as a user would store them, for the
-# programs started afterwards.
+# A setting of the prefix's user, for the programs started afterwards.
 wine_session_desktop_setting() { # name type data
     wine_session_logged "reg add $1" reg add 'HKCU\Control Panel\Desktop' /v "$1" /t "$2" /d "$3" /f
 }
@@ -329,10 +350,9 @@ wine_session_picture() { # name
     [[ -f $picture ]] || convert -size 64x48 gradient:navy-black "BMP3:$picture"
 }
 
-# Starts a virtual desktop running a Windows program (its path and
-# arguments as Windows sees them), output to LOG and errors to ERR. Wine
-# programs run in a session of their own: Ctrl+C in the terminal would end
-# them at once, without their shut-down; cleanup ends them instead.
+# Starts a virtual desktop running a Windows program, output to LOG and
+# errors to ERR, in a session of its own: Ctrl+C in the terminal would end
+# it at once, without its shut-down; cleanup ends it instead.
 wine_session_desktop() { # log err program [argument...]
     local log=$1 err=$2
     shift 2
@@ -355,7 +375,6 @@ wine_session_next_line() { # started limit
     local line
     while :; do
         if IFS= read -r -t 1 -u "$wine_session_out" line; then
-            # shellcheck disable=SC2034 # read by the sourcing script
             wine_session_line=$wine_session_partial$line
             wine_session_partial=
             return 0
@@ -365,6 +384,82 @@ wine_session_next_line() { # started limit
         wine_session_partial+=$line
         if ((SECONDS - $1 > $2)); then return 2; fi
     done
+}
+
+# Starts the virtual desktop running a driver and follows its output once
+# it has said something, timed from now. Fails when the desktop ends first:
+# Wine's own start-up failed, before the driver ran.
+wine_session_start() { # log err program [argument...]
+    wine_session_log=$1 wine_session_err=$2 wine_session_started=$SECONDS
+    : >"$1"
+    wine_session_desktop "$@"
+    while [[ ! -s $1 ]] && kill -0 "$wine_session_desktop_pid" 2>/dev/null &&
+        ((SECONDS - wine_session_started <= 60)); do
+        sleep 0.1
+    done
+    if [[ ! -s $1 ]] && ! kill -0 "$wine_session_desktop_pid" 2>/dev/null; then
+        wine_session_why="the desktop ended before the driver said anything ($(wine_session_where "$2" 1))"
+        wine_session_end
+        return 1
+    fi
+    wine_session_follow "$1"
+}
+
+# Follows the started driver's output until END, the desktop's end or LIMIT
+# seconds, then ends the desktop. Each line goes first to the runner's
+# VERBS, which answers 0 for a line it took and may change
+# wine_session_line; the rest are the drivers' common words, printed with
+# LABEL after the word and counted in wine_session_passed, _failed and
+# _skipped: indented details go below the next PASS or FAIL, and what Wine
+# said meanwhile below a FAIL. A driver that stops before END fails.
+wine_session_drive() { # label limit verbs
+    local heading=$1 limit=$2 line said=1 ended= details=()
+    while :; do
+        wine_session_next_line "$wine_session_started" "$limit"
+        case $? in
+        1) break ;;
+        2)
+            details+=("     expected the ${heading}session to finish within $limit s, seen it still running")
+            break
+            ;;
+        esac
+        "$3" && continue
+        line=$wine_session_line
+        case $line in
+        "  "*) details+=("   $line") ;;
+        PASS\ * | FAIL\ *)
+            echo "${line%% *} $heading${line#* }"
+            ((${#details[@]})) && printf '%s\n' "${details[@]}"
+            details=()
+            if [[ $line == PASS* ]]; then
+                wine_session_passed=$((wine_session_passed + 1))
+            else
+                wine_session_failed=$((wine_session_failed + 1))
+                [[ $(wine_session_reason "$wine_session_err" "$said") == nothing ]] ||
+                    echo "     $(wine_session_where "$wine_session_err" "$said")"
+            fi
+            said=$(wine_session_next "$wine_session_err")
+            ;;
+        INFO\ *) echo "INFO $heading${line#INFO }" ;;
+        SKIP\ *)
+            echo "SKIP $heading${line#SKIP }"
+            wine_session_skipped=$((wine_session_skipped + 1))
+            ;;
+        END\ *)
+            ended=1
+            break
+            ;;
+        *) echo "     $line" ;;
+        esac
+    done
+    if [[ -z $ended ]]; then
+        echo "FAIL ${heading}session"
+        ((${#details[@]})) && printf '%s\n' "${details[@]}"
+        echo "     expected the driver to finish with END, seen it stop early" \
+            "($(wine_session_where "$wine_session_log"); $(wine_session_where "$wine_session_err" "$said"))"
+        wine_session_failed=$((wine_session_failed + 1))
+    fi
+    wine_session_end
 }
 
 # Ends the desktop and everything in the prefix, and stops following.
@@ -382,8 +477,7 @@ wine_session_end() {
     wine_session_pids=()
 }
 
-# The Linux pid of the Wine process running NAME (e.g. dusklens.exe) in this
-# prefix, found by its command line; empty when there is none.
+# The Linux pid of the process running NAME (dusklens.exe) in this prefix.
 wine_session_pid_of() { # name
     local dir program
     for dir in /proc/[0-9]*; do

@@ -4,24 +4,88 @@
 
 #include <windows.h>
 
+#include <cstdarg>
+
 namespace e2e {
 
-// Writes one formatted line (wsprintfA syntax) to standard output.
-void Line(const char* format, ...);
+// Writes PREFIX and one formatted line (wsprintfA syntax) to standard output.
+inline void WriteLine(const char* prefix, const char* format, va_list arguments) {
+    char text[1100];
+    int length = wsprintfA(text, "%s", prefix);
+    length += wvsprintfA(text + length, format, arguments);
+    text[length++] = '\n';
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text, static_cast<DWORD>(length), &written, nullptr);
+}
 
-bool Same(const char* a, const char* b);
-void Copy(char* to, const char* from, int size);
-void Append(char* to, const char* from, int size);
+inline void Line(const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    WriteLine("", format, arguments);
+    va_end(arguments);
+}
+
+inline bool Same(const char* a, const char* b) { return lstrcmpA(a, b) == 0; }
+
+inline void Copy(char* to, const char* from, int size) { lstrcpynA(to, from, size); }
+
+inline void Append(char* to, const char* from, int size) {
+    const int used = lstrlenA(to);
+    if (used < size) lstrcpynA(to + used, from, size - used);
+}
 
 // The command line's argument number `index` (0 is the program), unquoted.
-bool Argument(int index, char* out, int size);
+inline bool Argument(int index, char* out, int size) {
+    const char* p = GetCommandLineA();
+    for (int i = 0;; ++i) {
+        while (*p == ' ' || *p == '\t')
+            ++p;
+        if (*p == '\0') return false;
+        int length = 0;
+        bool quoted = false;
+        for (; *p != '\0' && (quoted || (*p != ' ' && *p != '\t')); ++p) {
+            if (*p == '"') {
+                quoted = !quoted;
+            } else if (i == index && length < size - 1) {
+                out[length++] = *p;
+            }
+        }
+        if (i == index) {
+            out[length] = '\0';
+            return true;
+        }
+    }
+}
 
-// Calls `done` every 20 ms until it answers true or `milliseconds` pass.
-template <typename Condition> bool WaitUntil(DWORD milliseconds, Condition done) {
+// Replaces PATH with SIZE bytes of DATA; false, GetLastError saying why,
+// when not all were written.
+inline bool WriteWhole(const char* path, const void* data, DWORD size) {
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool whole = WriteFile(file, data, size, &written, nullptr) && written == size;
+    if (!whole && GetLastError() == ERROR_SUCCESS) SetLastError(ERROR_HANDLE_DISK_FULL);
+    CloseHandle(file);
+    return whole;
+}
+
+// Reads up to SIZE bytes of PATH into DATA; answers how many.
+inline DWORD ReadWhole(const char* path, void* data, DWORD size) {
+    HANDLE file =
+        CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    DWORD read = 0;
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    if (!ReadFile(file, data, size, &read, nullptr)) read = 0;
+    CloseHandle(file);
+    return read;
+}
+
+// Calls `done` every `poll` ms until it answers true or `milliseconds` pass.
+template <typename Condition> bool WaitUntil(DWORD milliseconds, Condition done, DWORD poll = 20) {
     const DWORD start = GetTickCount();
     while (!done()) {
         if (GetTickCount() - start > milliseconds) return false;
-        Sleep(20);
+        Sleep(poll);
     }
     return true;
 }

@@ -2,6 +2,7 @@
 // directory only, with its full-screen colour effect; and user32, for the
 // function that not every Windows has.
 #include "platform/sim/state.h"
+#include "tests/unit/documented.h"
 
 #include <cmath>
 #include <cstring>
@@ -54,12 +55,7 @@ int PLATFORM_WINAPI MagSetFullscreenColorEffect(const Effect* effect) {
 
 } // namespace
 
-Effect Identity() {
-    Effect identity{};
-    for (int i = 0; i < 5; ++i)
-        identity.transform[i][i] = 1;
-    return identity;
-}
+Effect Identity() { return documented::kIdentity; }
 
 std::vector<std::int64_t> Thousandths(const Effect& effect) {
     std::vector<std::int64_t> list;

@@ -22,8 +22,6 @@ struct CaptionMeasures {
     CaptionMeasure box[3]; // Dusk Colors, Desktop, Taskbar
 };
 
-constexpr int kCaptionIds[3] = {kDuskColors, kDesktop, kTaskbar};
-
 // Loads captions.dll into the program and reads what it measured.
 bool MeasureCaptions(const Program& program, CaptionMeasures& measures);
 

@@ -9,15 +9,6 @@ namespace {
 
 HMODULE self;
 
-HWND ProgramWindow() {
-    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, "DLform", nullptr));) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == GetCurrentProcessId()) return window;
-    }
-    return nullptr;
-}
-
 void Measure(HWND box, e2e::CaptionMeasure& measure) {
     GetWindowTextA(box, measure.text, sizeof measure.text);
     const HFONT font = reinterpret_cast<HFONT>(SendMessageA(box, WM_GETFONT, 0, 0));
@@ -40,9 +31,9 @@ void Measure(HWND box, e2e::CaptionMeasure& measure) {
 
 DWORD WINAPI MeasureAll(void*) {
     e2e::CaptionMeasures measures = {};
-    const HWND window = ProgramWindow();
+    const HWND window = e2e::MainWindowOf(GetCurrentProcessId());
     for (int i = 0; i < 3; ++i)
-        Measure(GetDlgItem(window, e2e::kCaptionIds[i]), measures.box[i]);
+        Measure(GetDlgItem(window, e2e::kBoxes[i]), measures.box[i]);
     HDC screen = GetDC(nullptr);
     measures.dpi = GetDeviceCaps(screen, LOGPIXELSX);
     ReleaseDC(nullptr, screen);
@@ -54,12 +45,7 @@ DWORD WINAPI MeasureAll(void*) {
     e2e::Append(path, ".txt", MAX_PATH);
     e2e::Copy(partial, path, MAX_PATH);
     e2e::Append(partial, ".part", MAX_PATH);
-    HANDLE file = CreateFileA(partial, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    const bool ok = WriteFile(file, &measures, sizeof measures, &written, nullptr) != 0 &&
-                    written == sizeof measures;
-    CloseHandle(file);
-    if (ok) MoveFileA(partial, path);
+    if (e2e::WriteWhole(partial, &measures, sizeof measures)) MoveFileA(partial, path);
     return 0;
 }
 

@@ -3,22 +3,153 @@
 // driver to check that the user's stored settings were not touched.
 #include "tests/e2e/scenarios.h"
 #include "tests/e2e/captions.h"
-#include "winehost/harness.h"
 #include "winehost/layouts.h"
 
 namespace e2e {
 
 namespace {
 
-constexpr Look kStartLook = {&kStartPalette, kWallpaper, kVisible, kVisible};
-
-constexpr const char* kAboutText =
-    "A utility that switches to low level red and gray colors to reduce the light level in an "
-    "observatory.  Additional functions hide the destop icons and the taskbar.  Use \"AltTab\" "
-    "to find Dusklens if is has has been covered by other windows.\n\n"
-    "Copyright (C) 2026 The Dusklens developers";
-
 Visibility Seen(bool visible) { return visible ? kVisible : kHidden; }
+
+const char* BoxState(int state) {
+    return state == BST_CHECKED ? "checked" : state == BST_UNCHECKED ? "unchecked" : "no answer";
+}
+
+// Asks the runner for the colours in each area of the screen, the first
+// saved as the picture `name`, and hands `each` every colour seen in each:
+// the area's index, "RRGGBB" and its number of pixels, commonest first.
+template <typename Each>
+bool ReadPixels(const char* name, const RECT* areas, int count, Each each) {
+    char request[400];
+    wsprintfA(request, "PIXELS %s", name);
+    for (int i = 0; i < count; ++i) {
+        char numbers[64];
+        wsprintfA(numbers, " %ld %ld %ld %ld", areas[i].left, areas[i].top,
+                  areas[i].right - areas[i].left, areas[i].bottom - areas[i].top);
+        Append(request, numbers, sizeof request);
+    }
+    Line("%s", request);
+    static char answer[1 << 16];
+    if (!Expect(AwaitRunner(name, 60000, answer, sizeof answer),
+                "expected the runner to count the pixels of %s, seen no answer in 60 s", name))
+        return false;
+    // One line per area, of "RRGGBB:N" words.
+    int area = 0;
+    for (const char* p = answer; *p != '\0' && area < count && (*p < ' ' || lstrlenA(p) > 7);) {
+        if (*p == '\n' || *p == ' ') {
+            area += *p++ == '\n';
+            continue;
+        }
+        char colour[8];
+        Copy(colour, p, 7);
+        long pixels = 0;
+        for (p += 7; *p >= '0' && *p <= '9'; ++p)
+            pixels = pixels * 10 + (*p - '0');
+        each(area, colour, pixels);
+    }
+    return true;
+}
+
+void ExpectBoxes(const Program& program, const char* when, int dusk, int desktop, int taskbar) {
+    const struct {
+        int id;
+        const char* caption;
+        int expected;
+    } boxes[] = {{kDuskColors, "Dusk Colors", dusk},
+                 {kDesktop, "Desktop", desktop},
+                 {kTaskbar, "Taskbar", taskbar}};
+    for (const auto& box : boxes) {
+        const int seen = Checked(program, box.id);
+        Expect(seen == box.expected, "%s: expected %s %s, seen %s", when, box.caption,
+               BoxState(box.expected), BoxState(seen));
+    }
+}
+
+// A screenshot of the program's client area, a check of its own, apart
+// from the scenario's: each caption in `text` on `back`.
+bool Screenshot(const Program& program, const char* name, COLORREF text, COLORREF back) {
+    RedrawWindow(program.window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Sleep(300); // lets the X server catch up with the repaint
+    // The window, to be saved, and then each box's caption: from past its
+    // check mark to where the next box covers it.
+    RECT areas[4];
+    GetWindowRect(program.window, &areas[0]);
+    for (int i = 0; i < 3; ++i) {
+        areas[i + 1] = VisiblePart(program, kBoxes[i]);
+        areas[i + 1].left += 12 * session.dpi / 96 + 6; // the check mark and the gap after it
+    }
+    char textColour[8], backColour[8], problem[300] = "";
+    wsprintfA(textColour, "%02X%02X%02X", GetRValue(text), GetGValue(text), GetBValue(text));
+    wsprintfA(backColour, "%02X%02X%02X", GetRValue(back), GetGValue(back), GetBValue(back));
+    struct {
+        char top[8];
+        long text, red;
+    } seen[4] = {};
+    if (!ReadPixels(name, areas, 4, [&](int area, const char* colour, long pixels) {
+            if (seen[area].top[0] == '\0') Copy(seen[area].top, colour, sizeof seen[area].top);
+            if (Same(colour, textColour)) seen[area].text += pixels;
+            if (Same(colour, "FF0000")) seen[area].red += pixels;
+        }))
+        return false;
+    if (Same(name, "night") && (text != RGB(255, 0, 0) || back != RGB(128, 0, 0)))
+        wsprintfA(problem, "expected night captions asked as FF0000 on 800000, seen %s on %s",
+                  textColour, backColour);
+    for (int i = 1; i < 4 && problem[0] == '\0'; ++i) {
+        if (!Same(seen[i].top, backColour) || seen[i].text < 10)
+            wsprintfA(problem,
+                      "caption %d: expected #%s on #%s, seen mostly #%s with %ld pixels of #%s", i,
+                      textColour, backColour, seen[i].top, seen[i].text, textColour);
+        else if (!Same(name, "night") && Same(seen[i].top, "800000") && seen[i].red > 0)
+            wsprintfA(problem, "caption %d: expected no red-on-dark-red, seen it", i);
+    }
+    if (problem[0] != '\0') Line("  %s (picture %s)", problem, name);
+    Line("%s screenshot-%s", problem[0] == '\0' ? "PASS" : "FAIL", name);
+    return true;
+}
+
+// The part of the program's window that the night scheme colours: all of
+// it, but for a flat menu bar, which is drawn in an element it leaves alone.
+RECT NightArea(const Program& program) {
+    RECT area;
+    GetWindowRect(program.window, &area);
+    if (session.flatMenus) {
+        POINT clientTop = {0, 0};
+        ClientToScreen(program.window, &clientTop);
+        area.top = clientTop.y;
+    }
+    return area;
+}
+
+// Pixels that are neither black, a pure red (no green, no blue) nor grey
+// 0x808080: the night scheme shows nothing else.
+struct OffNightPixels {
+    long count;
+    char commonest[200]; // "#RRGGBB:N" for the commonest few
+};
+
+bool CountOffNightPixels(const char* name, const RECT* areas, int count, OffNightPixels* found) {
+    int listed[8] = {};
+    long all[8] = {};
+    for (int i = 0; i < count; ++i)
+        found[i] = {};
+    if (!ReadPixels(name, areas, count, [&](int area, const char* colour, long pixels) {
+            all[area % 8] += pixels;
+            // All that the night scheme shows: black, grey and pure reds.
+            if (Same(colour, "000000") || Same(colour, "808080") || Same(colour + 2, "0000"))
+                return;
+            found[area].count += pixels;
+            if (listed[area % 8]++ >= 4) return;
+            char entry[32];
+            wsprintfA(entry, "%s#%s:%ld", listed[area % 8] > 1 ? " " : "", colour, pixels);
+            Append(found[area].commonest, entry, sizeof found[area].commonest);
+        }))
+        return false;
+    for (int i = 0; i < count && i < 8; ++i)
+        if (!Expect(all[i] > 0, "expected the pixels of area %d of %s counted, seen none", i, name))
+            return false;
+    return true;
+}
 
 // Message boxes may keep the buttons of other styles as hidden controls.
 bool HasButton(HWND box, int id) { return IsWindowVisible(GetDlgItem(box, id)) != 0; }
@@ -28,20 +159,31 @@ bool Exit(Program& program) {
     return WaitExit(program);
 }
 
+// Opens the message box of menu command `id` and checks its caption, text
+// and buttons: Yes and No for a question, else OK alone. Answers the box,
+// or 0 when none opened.
+HWND OpenMessageBox(const Program& program, int id, const char* caption, const char* text,
+                    bool question) {
+    Command(program, id);
+    HWND box = WaitMessageBox(program);
+    if (box == nullptr) return nullptr;
+    char seenCaption[128], seenText[1024];
+    MessageBoxTexts(box, seenCaption, seenText, sizeof seenText);
+    Expect(Same(seenCaption, caption), "expected the message box titled \"%s\", seen \"%s\"",
+           caption, seenCaption);
+    Expect(Same(seenText, text), "expected the text \"%s\", seen \"%s\"", text, seenText);
+    Expect(HasButton(box, IDYES) == question && HasButton(box, IDNO) == question &&
+               HasButton(box, IDOK) != question,
+           "expected %s in the message box, seen others",
+           question ? "Yes and No buttons" : "only an OK button");
+    return box;
+}
+
 // Opens "Restore Default Colors", checks the question and answers it.
 bool RestoreDefaults(const Program& program, int answer) {
-    Command(program, kRestore);
-    HWND box = WaitMessageBox(program);
-    if (box == nullptr) return false;
-    char caption[128], text[256];
-    MessageBoxTexts(box, caption, text, sizeof text);
-    Expect(Same(caption, "Default Colors"),
-           "expected the question titled \"Default Colors\", seen \"%s\"", caption);
-    Expect(Same(text, "Reset to Windows default colors?"),
-           "expected the question \"Reset to Windows default colors?\", seen \"%s\"", text);
-    Expect(HasButton(box, IDYES) && HasButton(box, IDNO) && !HasButton(box, IDOK),
-           "expected Yes and No buttons in the question, seen others");
-    return Answer(program, box, answer);
+    HWND box = OpenMessageBox(program, kRestore, "Default Colors",
+                              "Reset to Windows default colors?", true);
+    return box != nullptr && Answer(program, box, answer);
 }
 
 // What the program is told by GetVersionEx under each Windows version the
@@ -58,9 +200,7 @@ constexpr ReportedWindows kReportedWindows[] = {
 };
 
 void ReportedVersion() {
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-    GetVersionExA(&version);
+    const OSVERSIONINFOA& version = session.version;
     for (const ReportedWindows& expected : kReportedWindows) {
         if (!Same(session.windows, expected.name)) continue;
         Expect(version.dwPlatformId == expected.platform &&
@@ -199,12 +339,13 @@ void DesktopBox() {
     ExpectBoxes(program, "after unticking Desktop", BST_UNCHECKED, BST_UNCHECKED, BST_CHECKED);
     ExpectDesktop("after unticking Desktop", {&kStartPalette, "", kVisible, kHidden});
     // The wallpaper the program brings back is the one stored at its start,
-    // whatever was chosen or stored since.
-    SetWallpaper(kOtherWallpaper);
-    StoreWallpaperSetting(kOtherWallpaper);
-    const bool clicked = Click(program, kDesktop);
-    StoreWallpaperSetting(kWallpaper);
-    if (!clicked) return;
+    // whatever another program chose and stored since.
+    const bool clicked = SetWallpaper(kOtherWallpaper) && StoreWallpaperSetting(kOtherWallpaper) &&
+                         ExpectDesktop("after another program chose a wallpaper",
+                                       {&kStartPalette, kOtherWallpaper, kVisible, kHidden,
+                                        kFoundEffect, kOtherWallpaper}) &&
+                         Click(program, kDesktop);
+    if (!StoreWallpaperSetting(kWallpaper) || !clicked) return;
     ExpectBoxes(program, "after ticking Desktop", BST_UNCHECKED, BST_CHECKED, BST_CHECKED);
     ExpectDesktop("after ticking Desktop with another wallpaper chosen meanwhile", kStartLook);
     Exit(program);
@@ -246,16 +387,10 @@ void DefaultsNightExit() {
 void About() {
     Program program;
     if (!Launch(program)) return;
-    Command(program, kAbout);
-    HWND box = WaitMessageBox(program);
+    char text[1024];
+    wsprintfA(text, "%sThe Dusklens developers", documented::kAboutText);
+    HWND box = OpenMessageBox(program, kAbout, documented::kAboutTitle, text, false);
     if (box == nullptr) return;
-    char caption[128], text[1024];
-    MessageBoxTexts(box, caption, text, sizeof text);
-    Expect(Same(caption, "Dusklens Version 1.5.0"),
-           "expected the About box titled \"Dusklens Version 1.5.0\", seen \"%s\"", caption);
-    Expect(Same(text, kAboutText), "expected the About text \"%s\", seen \"%s\"", kAboutText, text);
-    Expect(HasButton(box, IDOK) && !HasButton(box, IDYES) && !HasButton(box, IDNO),
-           "expected only an OK button in the About box, seen others");
     Expect(!IsWindowEnabled(program.window),
            "expected the main window disabled while the About box is open, seen it enabled");
     if (!Answer(program, box, IDOK)) return;
@@ -335,11 +470,12 @@ void ExitUntouched() {
     Program program;
     if (!Launch(program)) return;
     // Another program changes the desktop; exit re-applies the recorded state anyway.
-    SetColors(kDefaultScheme);
-    ShowTaskbar(false);
-    ShowIcons(false);
-    SetWallpaper(kOtherWallpaper);
-    if (!Exit(program)) return;
+    if (!SetColors(kDefaultScheme) || !ShowTaskbar(false) || !ShowIcons(false) ||
+        !SetWallpaper(kOtherWallpaper) ||
+        !ExpectDesktop("after another program changed the desktop",
+                       {&kDefaultScheme, kOtherWallpaper, kHidden, kHidden}) ||
+        !Exit(program))
+        return;
     ExpectDesktop("after Exit with nothing clicked", kStartLook);
 }
 
@@ -374,20 +510,13 @@ void StartedNight() {
                   {&kDefaultScheme, kWallpaper, kVisible, kVisible});
 }
 
-// A sepia effect of the user's own, set before start-up.
-constexpr ColorEffect kSepiaEffect = {{{0.393f, 0.349f, 0.272f, 0, 0},
-                                       {0.769f, 0.686f, 0.534f, 0, 0},
-                                       {0.189f, 0.168f, 0.131f, 0, 0},
-                                       {0, 0, 0, 1, 0},
-                                       {0, 0, 0, 0, 1}}};
-
 constexpr const char* kNoMagnifier = "did not apply: no Magnification.dll in this session";
 
 // The user's own colour effect comes back wherever the night filter goes:
 // on unticking, on Yes to Restore Default Colors and at exit.
 void MagnifierUserEffect() {
     if (!MagnifierSession()) return Skip(kNoMagnifier);
-    SetMagnifier(kSepiaEffect, false);
+    SetMagnifier(documented::kUserEffect, false);
     const Look night = {&kNightScheme, kWallpaper, kVisible, kVisible, kRedEffect};
     Program program;
     if (!Launch(program)) return;
@@ -426,10 +555,11 @@ void MagnifierPlantedCopy() {
     Append(folder, "dusklens-planted", MAX_PATH);
     wsprintfA(copy, "%s\\dusklens.exe", folder);
     wsprintfA(planted, "%s\\Magnification.dll", folder);
-    GetSystemDirectoryA(system, MAX_PATH);
-    Append(system, "\\Magnification.dll", MAX_PATH);
+    SystemMagnifier(system);
     CreateDirectoryA(folder, nullptr);
-    if (Expect(CopyFileA(session.program, copy, FALSE) && CopyFileA(system, planted, FALSE),
+    const bool copied =
+        CopyFileA(session.program, copy, FALSE) && CopyFileA(system, planted, FALSE);
+    if (Expect(copied,
                "expected the program and the stand-in magnifier copied to %s, seen error %lu",
                folder, GetLastError())) {
         char original[MAX_PATH];
@@ -457,7 +587,7 @@ void MagnifierPlantedCopy() {
 // magnifier alone for the rest of the run.
 void MagnifierInitializeFails() {
     if (!MagnifierSession()) return Skip(kNoMagnifier);
-    SetMagnifier(kIdentityEffect, true);
+    SetMagnifier(documented::kIdentity, true);
     Program program;
     if (!Launch(program) || !Click(program, kDuskColors)) return;
     ExpectDesktop("with MagInitialize failing, after ticking Dusk Colors",
@@ -487,20 +617,14 @@ void ShellRestarted() {
     HWND before = IconView();
     // Another wallpaper chosen and stored since start-up, which the new shell
     // applies: the start-up one must not come back over it.
-    SetWallpaper(kOtherWallpaper);
-    const bool stored = StoreWallpaperSetting(kOtherWallpaper);
+    if (!SetWallpaper(kOtherWallpaper) || !StoreWallpaperSetting(kOtherWallpaper)) return;
     const bool restarted = StartShell(true);
-    StoreWallpaperSetting(kWallpaper);
-    if (!Expect(stored && restarted,
-                "expected the stand-in shell to restart with %s stored, seen %s", kOtherWallpaper,
-                stored ? "it fail" : "the setting not stored"))
-        return;
+    if (!StoreWallpaperSetting(kWallpaper) || !restarted) return;
     Expect(IconView() != before,
            "expected a new icon window after the restart, seen the old handle");
     ExpectDesktop("after the shell restarted, both boxes ticked",
                   {&kStartPalette, kOtherWallpaper, kVisible, kVisible});
-    if (!Click(program, kDesktop) || !Click(program, kTaskbar)) return;
-    if (!Expect(StartShell(true), "expected the stand-in shell to restart, seen it fail")) return;
+    if (!Click(program, kDesktop) || !Click(program, kTaskbar) || !StartShell(true)) return;
     ExpectBoxes(program, "after the shell restarted, Desktop and Taskbar unticked", BST_UNCHECKED,
                 BST_UNCHECKED, BST_UNCHECKED);
     ExpectDesktop("after the shell restarted, Desktop and Taskbar unticked",
@@ -510,16 +634,13 @@ void ShellRestarted() {
     if (!Click(program, kDesktop)) return;
     ExpectDesktop("after the shell restarted, Desktop unticked",
                   {&kStartPalette, "", kVisible, kHidden});
-    if (!Expect(StartShell(false), "expected the stand-in shell to restart, seen it fail")) return;
-    if (!Exit(program)) return;
+    if (!StartShell(false) || !Exit(program)) return;
     ExpectDesktop("after another restart and Exit", kStartLook);
 
     // Started with the icons hidden: the new icon window is hidden at exit.
-    if (!Expect(StartShell(false), "expected the stand-in shell to restart, seen it fail")) return;
-    SetWallpaper("");
-    if (!Launch(program)) return;
-    if (!Expect(StartShell(true), "expected the stand-in shell to restart, seen it fail")) return;
-    if (!Exit(program)) return;
+    if (!StartShell(false) || !SetWallpaper("") || !Launch(program) || !StartShell(true) ||
+        !Exit(program))
+        return;
     ExpectDesktop("started with icons hidden, shell restarted, after Exit",
                   {&kStartPalette, "", kVisible, kHidden});
 }
@@ -648,7 +769,7 @@ void Captions() {
     const LONG glyph = 12 * measures.dpi / 96 + 1;
     for (int i = 0; i < 3; ++i) {
         const CaptionMeasure& caption = measures.box[i];
-        RECT box = VisiblePart(program, kCaptionIds[i]);
+        RECT box = VisiblePart(program, kBoxes[i]);
         MapWindowPoints(nullptr, program.window, reinterpret_cast<POINT*>(&box), 2);
         Expect(caption.fontSet, "expected \"%s\" in a font set by the program, seen none",
                caption.text);

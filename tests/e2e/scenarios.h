@@ -1,12 +1,10 @@
 // The end-to-end scenarios, each run on a freshly prepared desktop.
 #pragma once
 
+#include "winehost/harness.h"
+
 namespace e2e {
 
-struct Scenario {
-    const char* name;
-    void (*run)();
-};
 extern const Scenario kScenarios[];
 extern const int kScenarioCount;
 

@@ -488,13 +488,9 @@ TEST_F(DesktopTest, AboutShowsTheDescriptionVersionAndCompany) {
     sim::Config().companyName = "Dark Sky Works";
     DLmodule::Main();
     sim::ChooseMenu(DLform::Window(), DLform::kMnAbout);
-    const std::string body =
-        "A utility that switches to low level red and gray colors to reduce the light level in an "
-        "observatory.  Additional functions hide the destop icons and the taskbar.  Use "
-        "\"AltTab\" to find Dusklens if is has has been covered by other windows.\n\n"
-        "Copyright (C) 2026 Dark Sky Works";
+    const std::string body = documented::kAboutText + std::string("Dark Sky Works");
     EXPECT_EQ(sim::Log("MessageBoxA"), Lines{"MessageBoxA(" + N(DLform::Window()) + ", \"" + body +
-                                             "\", \"Dusklens Version 1.5.0\", 64)"});
+                                             "\", \"" + documented::kAboutTitle + "\", 64)"});
 
     const std::uint16_t version[] = {2, 10, 0, 3};
     std::copy(version, version + 4, sim::Config().version);

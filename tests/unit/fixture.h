@@ -14,6 +14,7 @@
 #include "desktop/screenfilter.h"
 #include "desktop/shell.h"
 #include "platform/sim/sim.h"
+#include "tests/unit/documented.h"
 #include "ui/DLform.h"
 
 using Lines = std::vector<std::string>;
@@ -22,18 +23,9 @@ using platform::Handle;
 constexpr char kDesktopKey[] = "Control Panel\\Desktop";
 constexpr char kWallpaper[] = "C:\\WINDOWS\\Clouds.bmp";
 
-// The two constant schemes, written out once more so that a swapped or
-// mistyped entry in the program's tables shows.
-constexpr sim::Colors kNight = {0x000040, 0x000000, 0x000040, 0x000000, 0x000080, 0x000080,
-                                0x000000, 0x0000FF, 0x0000FF, 0x0000FF, 0x000080, 0x000040,
-                                0x000000, 0x000080, 0x0000C0, 0x000080, 0x000000, 0x808080,
-                                0x000000, 0x000080, 0x0000FF, 0x000000, 0x000000, 0x0000FF,
-                                0x000080, 0x000080, 0x000080, 0x000040, 0x000000};
-constexpr sim::Colors kStandard = {0xC0C0C0, 0x808000, 0x800000, 0x808080, 0xC0C0C0, 0xFFFFFF,
-                                   0x000000, 0x000000, 0x000000, 0xFFFFFF, 0xC0C0C0, 0xC0C0C0,
-                                   0x808080, 0x800000, 0xFFFFFF, 0xC0C0C0, 0x808080, 0x808080,
-                                   0x000000, 0xC0C0C0, 0xFFFFFF, 0x000000, 0xDFDFDF, 0x000000,
-                                   0xE1FFFF, 0xB5B5B5, 0xFF0000, 0x800000, 0x808080};
+// The documented values, written out apart from the program's tables.
+using documented::kNight;
+using documented::kStandard;
 
 inline std::string N(std::uint64_t number) { return std::to_string(number); }
 inline std::string Show(Handle window, int command) {
@@ -58,13 +50,7 @@ inline void ResetProgram() {
 }
 
 // A user's own full-screen effect (sepia), in force before the program starts.
-inline sim::Effect UserEffect() {
-    return {{{0.393f, 0.349f, 0.272f, 0, 0},
-             {0.769f, 0.686f, 0.534f, 0, 0},
-             {0.189f, 0.168f, 0.131f, 0, 0},
-             {0, 0, 0, 1, 0},
-             {0, 0, 0, 0, 1}}};
-}
+inline sim::Effect UserEffect() { return documented::kUserEffect; }
 
 using sim::Thousandths;
 
