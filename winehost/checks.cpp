@@ -13,12 +13,13 @@ const char* skipReason;
 
 void Skip(const char* reason) { skipReason = reason; }
 
-void Fail(const char* format, ...) {
+bool Fail(const char* format, ...) {
     va_list arguments;
     va_start(arguments, format);
     WriteLine("  ", format, arguments);
     va_end(arguments);
     ++failures;
+    return false;
 }
 
 bool AwaitRunner(const char* name, DWORD patience, char* answer, DWORD size) {
@@ -29,16 +30,6 @@ bool AwaitRunner(const char* name, DWORD patience, char* answer, DWORD size) {
     if (answered && answer != nullptr) answer[ReadWhole(ack, answer, size - 1)] = '\0';
     DeleteFileA(ack);
     return answered;
-}
-
-bool Expect(bool ok, const char* format, ...) {
-    if (ok) return true;
-    va_list arguments;
-    va_start(arguments, format);
-    WriteLine("  ", format, arguments);
-    va_end(arguments);
-    ++failures;
-    return false;
 }
 
 namespace {
@@ -144,10 +135,8 @@ bool ExpectStoredSettingsUnchanged(const char* when) {
 
 bool ExpectDesktop(const char* when, const Look& look) {
     DesktopState seen;
-    if (!ReadDesktop(seen)) {
-        Fail("%s: expected the probe to read colours and wallpaper, seen it fail", when);
-        return false;
-    }
+    if (!ReadDesktop(seen))
+        return Fail("%s: expected the probe to read colours and wallpaper, seen it fail", when);
     const int before = failures;
     const Scheme* known = KnownScheme(seen.color);
     if (known != nullptr && known != look.colors) {

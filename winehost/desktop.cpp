@@ -149,16 +149,6 @@ DWORD WINAPI DecoyThread(void* ready) {
     return 0;
 }
 
-// Prints why the probe failed above the failed check of the caller, which
-// knows when it looked.
-bool ProbeFailed(const char* format, ...) {
-    va_list arguments;
-    va_start(arguments, format);
-    WriteLine("  probe: ", format, arguments);
-    va_end(arguments);
-    return false;
-}
-
 } // namespace
 
 HWND Taskbar() {
@@ -202,7 +192,7 @@ bool ReadDesktop(DesktopState& state) {
     wsprintfA(arguments, "probe \"%s\"", session.probe);
     PROCESS_INFORMATION probe;
     if (!StartProcess(session.driver, arguments, probe))
-        return ProbeFailed("expected %s to start, seen error %lu", session.driver, GetLastError());
+        return Fail("probe: expected %s to start, seen error %lu", session.driver, GetLastError());
     // A probe ends within a tenth of a second, on a busy machine too; the
     // limit only keeps a hung one from holding up the run.
     const bool ended = WaitForSingleObject(probe.hProcess, 15000) == WAIT_OBJECT_0;
@@ -216,10 +206,10 @@ bool ReadDesktop(DesktopState& state) {
     ProbeResult result;
     const DWORD read = ended && code == 0 ? ReadWhole(session.probe, &result, sizeof result) : 0;
     if (read != sizeof result)
-        return ProbeFailed("expected it to end within 15 s with exit code 0 and %u bytes in %s, "
-                           "seen it %s with exit code 0x%lX and %lu bytes",
-                           static_cast<unsigned>(sizeof result), session.probe,
-                           ended ? "end" : "still running", code, read);
+        return Fail("probe: expected it to end within 15 s with exit code 0 and %u bytes in %s, "
+                    "seen it %s with exit code 0x%lX and %lu bytes",
+                    static_cast<unsigned>(sizeof result), session.probe,
+                    ended ? "end" : "still running", code, read);
     for (int i = 0; i < kElements; ++i)
         state.color[i] = result.color[i];
     Copy(state.wallpaper, result.wallpaper, MAX_PATH);

@@ -191,10 +191,13 @@ void EndLeftoverPrograms();
 bool AwaitRunner(const char* name, DWORD patience, char* answer = nullptr, DWORD size = 0);
 
 // Records a failed check of the running scenario and prints what was
-// expected and what was seen.
+// expected and what was seen; answers false. Expect does so when `ok` is
+// false, and answers `ok`.
 extern int failures; // of the running scenario; the driver resets it
-void Fail(const char* format, ...);
-bool Expect(bool ok, const char* format, ...);
+bool Fail(const char* format, ...);
+template <typename... Arguments> bool Expect(bool ok, const char* format, Arguments... arguments) {
+    return ok || Fail(format, arguments...);
+}
 // Marks the running scenario as not applying to this session, saying why;
 // the driver reports it as skipped rather than passed.
 extern const char* skipReason;

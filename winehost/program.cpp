@@ -64,10 +64,8 @@ bool Launch(Program& program, const char* path, const char* windowClass, DWORD p
     program = {};
     if (path == nullptr) path = session.program;
     program.started = Ticks();
-    if (!StartProcess(path, "", program.process)) {
-        Fail("could not start %s (error %lu)", path, GetLastError());
-        return false;
-    }
+    if (!StartProcess(path, "", program.process))
+        return Fail("could not start %s (error %lu)", path, GetLastError());
     CloseHandle(program.process.hThread);
     if (launchedCount < 8) launched[launchedCount++] = program.process.hProcess;
     const DWORD id = program.process.dwProcessId;

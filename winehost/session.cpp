@@ -154,9 +154,7 @@ void SetMagnifier(const ColorEffect& inForce, bool initializeFails) {
 }
 
 void ReadMagnifier(MagnifierState& state) {
-    const HANDLE lock = LockMagnifier();
-    LoadMagnifierState(state);
-    UnlockMagnifier(lock);
+    UpdateMagnifier([&](const MagnifierState& now) { state = now; }, false);
 }
 
 int CountCalls(const MagnifierState& state, DWORD process, MagnifierCall call) {

@@ -62,17 +62,10 @@ std::string Call::str() const {
 
 const std::vector<Call>& Calls() { return S().calls; }
 
-std::vector<Call> CallsTo(const std::string& name) {
-    std::vector<Call> found;
-    for (const Call& call : S().calls)
-        if (call.name == name) found.push_back(call);
-    return found;
-}
-
 std::vector<std::string> Log(const std::string& name) {
     std::vector<std::string> lines;
-    for (const Call& call : CallsTo(name))
-        lines.push_back(call.str());
+    for (const Call& call : S().calls)
+        if (call.name == name) lines.push_back(call.str());
     return lines;
 }
 

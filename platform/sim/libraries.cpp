@@ -2,7 +2,6 @@
 // directory only, with its full-screen colour effect; and user32, for the
 // function that not every Windows has.
 #include "platform/sim/state.h"
-#include "tests/unit/documented.h"
 
 #include <cmath>
 #include <cstring>
@@ -55,8 +54,6 @@ int PLATFORM_WINAPI MagSetFullscreenColorEffect(const Effect* effect) {
 
 } // namespace
 
-Effect Identity() { return documented::kIdentity; }
-
 std::vector<std::int64_t> Thousandths(const Effect& effect) {
     std::vector<std::int64_t> list;
     for (const auto& row : effect.transform)
@@ -82,8 +79,8 @@ unsigned GetSystemDirectoryA(char* buffer, unsigned size) {
 Handle LoadLibraryA(const char* fileName) {
     Record("LoadLibraryA", {Str(fileName)});
     // Loaded in every program with a window; found by its bare name.
-    if (fileName != nullptr && (sim::Lower(fileName) == "user32" ||
-                                sim::Lower(fileName) == "user32.dll")) {
+    if (fileName != nullptr &&
+        (sim::Lower(fileName) == "user32" || sim::Lower(fileName) == "user32.dll")) {
         if (S().user32Library == 0) S().user32Library = sim::NewHandle();
         return S().user32Library;
     }

@@ -36,7 +36,7 @@ void Free(void* block) {
 bool ReadOwnVersion(OwnVersion* version) {
     Record("ReadOwnVersion", {Ptr(version)});
     const sim::Settings& settings = S().settings;
-    if (version == nullptr || !settings.versionReadable) return false;
+    if (version == nullptr) return false;
     version->major = settings.version[0];
     version->minor = settings.version[1];
     version->build = settings.version[2];

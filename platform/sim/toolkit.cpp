@@ -15,7 +15,6 @@ platform::LResult ButtonMessage(Window& box, unsigned message, platform::WParam 
     switch (message) {
     case platform::kBmSetCheck: box.check = static_cast<int>(wParam); return 0;
     case platform::kBmGetCheck: return box.check;
-    case platform::kWmSetFont: box.font = wParam; return 0;
     case platform::kWmSetFocus:
     case platform::kWmKillFocus: box.focusRectangle = !box.focusRectangle; return 0;
     default: return 0;
