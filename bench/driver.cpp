@@ -90,7 +90,7 @@ bool ExpectCaption(const Program& program, int id, const char* caption) {
 // confirms them, untimed (a running process keeps the colours it first read).
 void MeasureSwitches() {
     Program program;
-    if (!Launch(program) || !ExpectCaption(program, kDuskColors, "Dusk Colors")) return;
+    if (!Launch(program) || !ExpectCaption(program, kDuskColors, kCaptions[0])) return;
     for (int i = 0; i < 2 * settings.pairs && failures == 0; ++i) {
         const bool night = i % 2 == 0;
         const LONGLONG start = Ticks();

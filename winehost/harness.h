@@ -110,9 +110,12 @@ struct Session {
 extern Session session;
 
 // Reads the command line the drivers share, `run PROGRAM SHELL ACK-FOLDER
-// LAYOUT ...`, into `session`; `probe FILE` runs the probe and ends the
+// LAYOUT ...`, into `session`; `probe FILE`, `pictures` with the arguments
+// of `run` (winehost/pictures.cpp) and `bright` run their mode and end the
 // process. Prints `usage` and answers false for any other command line.
 bool ReadCommandLine(const char* usage);
+int MakePictures();
+int ShowBrightPage();
 
 // Starts PATH with ARGUMENTS. Under Wine a new process now and then dies
 // while Wine sets it up, before any of its own code runs, and
@@ -141,7 +144,8 @@ constexpr int kTaskbar = DLform::kTaskbarChk;
 constexpr int kExit = DLform::kMnExit;
 constexpr int kAbout = DLform::kMnAbout;
 constexpr int kRestore = DLform::kMnRestore;
-constexpr int kBoxes[3] = {kDuskColors, kDesktop, kTaskbar}; // left to right
+constexpr int kBoxes[3] = {kDuskColors, kDesktop, kTaskbar};                // left to right
+constexpr const char* kCaptions[3] = {"Dusk Colors", "Desktop", "Taskbar"}; // as kBoxes
 
 struct Program {
     PROCESS_INFORMATION process;

@@ -75,14 +75,17 @@ bool ReadCommandLine(const char* usage) {
     GetModuleFileNameA(nullptr, session.driver, MAX_PATH);
     if (Same(mode, "probe") && Argument(2, session.probe, MAX_PATH))
         ExitProcess(RunProbe(session.probe));
-    if (!Same(mode, "run") || !Argument(2, session.program, MAX_PATH) ||
+    if (Same(mode, "bright")) ExitProcess(ShowBrightPage());
+    if (!(Same(mode, "run") || Same(mode, "pictures")) || !Argument(2, session.program, MAX_PATH) ||
         !Argument(3, session.shell, MAX_PATH) || !Argument(4, session.acks, MAX_PATH) ||
         !Argument(5, session.windows, sizeof session.windows)) {
-        Line("usage: driver.exe run PROGRAM SHELL ACK-FOLDER LAYOUT %s | probe FILE", usage);
+        Line("usage: driver.exe run|pictures PROGRAM SHELL ACK-FOLDER LAYOUT %s | probe FILE",
+             usage);
         return false;
     }
     GetTempPathA(MAX_PATH, session.probe);
     Append(session.probe, "dusklens-probe.bin", MAX_PATH);
+    if (Same(mode, "pictures")) ExitProcess(MakePictures());
     return true;
 }
 

@@ -15,11 +15,23 @@ const char* BoxState(int state) {
     return state == BST_CHECKED ? "checked" : state == BST_UNCHECKED ? "unchecked" : "no answer";
 }
 
+// What the runner counted in one area of a screenshot.
+struct Pixels {
+    char top[8];    // the commonest colour, "RRGGBB"
+    long all;       // every pixel
+    long text, red; // of the colour asked for, and of pure red FF0000
+    // Neither black, a pure red (no green, no blue) nor grey 0x808080: what
+    // the night scheme never shows; "#RRGGBB:N" for the commonest few.
+    long off;
+    int listed;
+    char commonest[200];
+};
+
 // Asks the runner for the colours in each area of the screen, the first
-// saved as the picture `name`, and hands `each` every colour seen in each:
-// the area's index, "RRGGBB" and its number of pixels, commonest first.
-template <typename Each>
-bool ReadPixels(const char* name, const RECT* areas, int count, Each each) {
+// saved as the picture `name`, and counts them in `found`, those of `text`
+// ("RRGGBB") too. An area counted empty fails the scenario.
+bool ReadPixels(const char* name, const RECT* areas, int count, Pixels* found,
+                const char* text = "") {
     char request[400];
     wsprintfA(request, "PIXELS %s", name);
     for (int i = 0; i < count; ++i) {
@@ -27,13 +39,14 @@ bool ReadPixels(const char* name, const RECT* areas, int count, Each each) {
         wsprintfA(numbers, " %ld %ld %ld %ld", areas[i].left, areas[i].top,
                   areas[i].right - areas[i].left, areas[i].bottom - areas[i].top);
         Append(request, numbers, sizeof request);
+        found[i] = {};
     }
     Line("%s", request);
     static char answer[1 << 16];
     if (!Expect(AwaitRunner(name, 60000, answer, sizeof answer),
                 "expected the runner to count the pixels of %s, seen no answer in 60 s", name))
         return false;
-    // One line per area, of "RRGGBB:N" words.
+    // One line per area, of "RRGGBB:N" words, commonest first.
     int area = 0;
     for (const char* p = answer; *p != '\0' && area < count && (*p < ' ' || lstrlenA(p) > 7);) {
         if (*p == '\n' || *p == ' ') {
@@ -45,23 +58,31 @@ bool ReadPixels(const char* name, const RECT* areas, int count, Each each) {
         long pixels = 0;
         for (p += 7; *p >= '0' && *p <= '9'; ++p)
             pixels = pixels * 10 + (*p - '0');
-        each(area, colour, pixels);
+        Pixels& seen = found[area];
+        if (seen.all == 0) Copy(seen.top, colour, sizeof seen.top);
+        seen.all += pixels;
+        seen.text += Same(colour, text) ? pixels : 0;
+        seen.red += Same(colour, "FF0000") ? pixels : 0;
+        // All that the night scheme shows: black, grey and pure reds.
+        if (Same(colour, "000000") || Same(colour, "808080") || Same(colour + 2, "0000")) continue;
+        seen.off += pixels;
+        char entry[32];
+        wsprintfA(entry, "%s#%s:%ld", seen.listed > 0 ? " " : "", colour, pixels);
+        if (seen.listed++ < 4) Append(seen.commonest, entry, sizeof seen.commonest);
     }
+    for (int i = 0; i < count; ++i)
+        if (!Expect(found[i].all > 0, "expected the pixels of area %d of %s counted, seen none", i,
+                    name))
+            return false;
     return true;
 }
 
 void ExpectBoxes(const Program& program, const char* when, int dusk, int desktop, int taskbar) {
-    const struct {
-        int id;
-        const char* caption;
-        int expected;
-    } boxes[] = {{kDuskColors, "Dusk Colors", dusk},
-                 {kDesktop, "Desktop", desktop},
-                 {kTaskbar, "Taskbar", taskbar}};
-    for (const auto& box : boxes) {
-        const int seen = Checked(program, box.id);
-        Expect(seen == box.expected, "%s: expected %s %s, seen %s", when, box.caption,
-               BoxState(box.expected), BoxState(seen));
+    const int expected[3] = {dusk, desktop, taskbar};
+    for (int i = 0; i < 3; ++i) {
+        const int seen = Checked(program, kBoxes[i]);
+        Expect(seen == expected[i], "%s: expected %s %s, seen %s", when, kCaptions[i],
+               BoxState(expected[i]), BoxState(seen));
     }
 }
 
@@ -82,16 +103,8 @@ bool Screenshot(const Program& program, const char* name, COLORREF text, COLORRE
     char textColour[8], backColour[8], problem[300] = "";
     wsprintfA(textColour, "%02X%02X%02X", GetRValue(text), GetGValue(text), GetBValue(text));
     wsprintfA(backColour, "%02X%02X%02X", GetRValue(back), GetGValue(back), GetBValue(back));
-    struct {
-        char top[8];
-        long text, red;
-    } seen[4] = {};
-    if (!ReadPixels(name, areas, 4, [&](int area, const char* colour, long pixels) {
-            if (seen[area].top[0] == '\0') Copy(seen[area].top, colour, sizeof seen[area].top);
-            if (Same(colour, textColour)) seen[area].text += pixels;
-            if (Same(colour, "FF0000")) seen[area].red += pixels;
-        }))
-        return false;
+    Pixels seen[4];
+    if (!ReadPixels(name, areas, 4, seen, textColour)) return false;
     if (Same(name, "night") && (text != RGB(255, 0, 0) || back != RGB(128, 0, 0)))
         wsprintfA(problem, "expected night captions asked as FF0000 on 800000, seen %s on %s",
                   textColour, backColour);
@@ -119,36 +132,6 @@ RECT NightArea(const Program& program) {
         area.top = clientTop.y;
     }
     return area;
-}
-
-// Pixels that are neither black, a pure red (no green, no blue) nor grey
-// 0x808080: the night scheme shows nothing else.
-struct OffNightPixels {
-    long count;
-    char commonest[200]; // "#RRGGBB:N" for the commonest few
-};
-
-bool CountOffNightPixels(const char* name, const RECT* areas, int count, OffNightPixels* found) {
-    int listed[8] = {};
-    long all[8] = {};
-    for (int i = 0; i < count; ++i)
-        found[i] = {};
-    if (!ReadPixels(name, areas, count, [&](int area, const char* colour, long pixels) {
-            all[area % 8] += pixels;
-            // All that the night scheme shows: black, grey and pure reds.
-            if (Same(colour, "000000") || Same(colour, "808080") || Same(colour + 2, "0000"))
-                return;
-            found[area].count += pixels;
-            if (listed[area % 8]++ >= 4) return;
-            char entry[32];
-            wsprintfA(entry, "%s#%s:%ld", listed[area % 8] > 1 ? " " : "", colour, pixels);
-            Append(found[area].commonest, entry, sizeof found[area].commonest);
-        }))
-        return false;
-    for (int i = 0; i < count && i < 8; ++i)
-        if (!Expect(all[i] > 0, "expected the pixels of area %d of %s counted, seen none", i, name))
-            return false;
-    return true;
 }
 
 // Message boxes may keep the buttons of other styles as hidden controls.
@@ -186,33 +169,18 @@ bool RestoreDefaults(const Program& program, int answer) {
     return box != nullptr && Answer(program, box, answer);
 }
 
-// What the program is told by GetVersionEx under each Windows version the
-// prefix can report. Without a manifest, Windows 8 and later say 6.2.
-struct ReportedWindows {
-    const char* name;
-    DWORD platform, major, minor;
-};
-constexpr ReportedWindows kReportedWindows[] = {
-    {"win95", VER_PLATFORM_WIN32_WINDOWS, 4, 0},
-    {"win98", VER_PLATFORM_WIN32_WINDOWS, 4, 10},
-    {"win7", VER_PLATFORM_WIN32_NT, 6, 1},
-    {"win10", VER_PLATFORM_WIN32_NT, 6, 2},
-};
-
 void ReportedVersion() {
     const OSVERSIONINFOA& version = session.version;
-    for (const ReportedWindows& expected : kReportedWindows) {
-        if (!Same(session.windows, expected.name)) continue;
-        Expect(version.dwPlatformId == expected.platform &&
-                   version.dwMajorVersion == expected.major &&
-                   version.dwMinorVersion == expected.minor,
-               "expected %s as %lu.%lu on platform %lu, seen %lu.%lu on platform %lu",
-               expected.name, expected.major, expected.minor, expected.platform,
-               version.dwMajorVersion, version.dwMinorVersion, version.dwPlatformId);
+    const Layout& expected = LayoutOf(session.windows);
+    if (!Expect(Same(session.windows, expected.windows),
+                "expected win95, win98, win7 or win10 as the reported version, seen \"%s\"",
+                session.windows))
         return;
-    }
-    Fail("expected win95, win98, win7 or win10 as the reported version, seen \"%s\"",
-         session.windows);
+    Expect(version.dwPlatformId == expected.platform && version.dwMajorVersion == expected.major &&
+               version.dwMinorVersion == expected.minor,
+           "expected %s as %lu.%lu on platform %lu, seen %lu.%lu on platform %lu", expected.windows,
+           expected.major, expected.minor, expected.platform, version.dwMajorVersion,
+           version.dwMinorVersion, version.dwPlatformId);
 }
 
 void StartupBoxes() {
@@ -260,35 +228,29 @@ void Window() {
            "expected a client area of %d x %d pixels at %d dpi, seen %ld x %ld", px(3360), px(315),
            session.dpi, client.right, client.bottom);
 
-    const struct {
-        int id;
-        const char* caption;
-        int left;
-    } boxes[] = {{kDuskColors, "Dusk Colors", px(120)},
-                 {kDesktop, "Desktop", px(1200)},
-                 {kTaskbar, "Taskbar", px(2160)}};
-    for (const auto& box : boxes) {
-        HWND control = Box(program, box.id);
-        if (!Expect(control != nullptr, "expected check box %d (%s), seen none", box.id,
-                    box.caption))
+    const int lefts[3] = {px(120), px(1200), px(2160)};
+    for (int i = 0; i < 3; ++i) {
+        HWND control = Box(program, kBoxes[i]);
+        const char* caption = kCaptions[i];
+        if (!Expect(control != nullptr, "expected check box %d (%s), seen none", kBoxes[i],
+                    caption))
             continue;
         char className[32];
         GetClassNameA(control, className, sizeof className);
         GetWindowTextA(control, text, sizeof text);
         const LONG style = GetWindowLongA(control, GWL_STYLE);
-        Expect(Same(text, box.caption), "expected box %d captioned \"%s\", seen \"%s\"", box.id,
-               box.caption, text);
+        Expect(Same(text, caption), "expected box %d captioned \"%s\", seen \"%s\"", kBoxes[i],
+               caption, text);
         Expect(Same(className, "Button") && (style & BS_TYPEMASK) == BS_AUTOCHECKBOX,
-               "expected %s to be an automatic check box, seen class %s style 0x%lX", box.caption,
+               "expected %s to be an automatic check box, seen class %s style 0x%lX", caption,
                className, style);
         RECT place;
         GetWindowRect(control, &place);
         MapWindowPoints(nullptr, program.window, reinterpret_cast<POINT*>(&place), 2);
-        Expect(place.left == box.left && place.right == box.left + px(1215) && place.top == 0 &&
+        Expect(place.left == lefts[i] && place.right == lefts[i] + px(1215) && place.top == 0 &&
                    place.bottom == px(312),
-               "expected %s at x %d..%d, y 0..%d, seen x %ld..%ld, y %ld..%ld", box.caption,
-               box.left, box.left + px(1215), px(312), place.left, place.right, place.top,
-               place.bottom);
+               "expected %s at x %d..%d, y 0..%d, seen x %ld..%ld, y %ld..%ld", caption, lefts[i],
+               lefts[i] + px(1215), px(312), place.left, place.right, place.top, place.bottom);
     }
     // Where neighbours overlap, the box further right lies on top.
     const int middle = px(312) / 2;
@@ -687,12 +649,12 @@ void ExpectNightPixels(const Program& program, const char* name, const char* whe
     // The X server shows what the program drew a moment later.
     Sleep(300);
     const RECT area = NightArea(program);
-    OffNightPixels found;
-    if (!CountOffNightPixels(name, &area, 1, &found)) return;
-    Expect(found.count == 0,
+    Pixels found;
+    if (!ReadPixels(name, &area, 1, &found)) return;
+    Expect(found.off == 0,
            "%s: expected only black, pure reds and grey 0x808080 in the window%s, seen %ld other "
            "pixels, commonest %s",
-           when, session.flatMenus ? " below its flat menu bar" : "", found.count, found.commonest);
+           when, session.flatMenus ? " below its flat menu bar" : "", found.off, found.commonest);
 }
 
 // The night scheme leaves nothing bright in the window, however a box is
@@ -733,14 +695,14 @@ void KeyboardFocus() {
         Sleep(300); // for the X server, as above
         RECT areas[2] = {NightArea(program), {}};
         GetWindowRect(box, &areas[1]);
-        OffNightPixels found[2];
-        if (!CountOffNightPixels(step.name, areas, 2, found)) return;
-        Expect(found[1].count > 0, "%s: expected the focus rectangle drawn in box %d, seen none",
+        Pixels found[2];
+        if (!ReadPixels(step.name, areas, 2, found)) return;
+        Expect(found[1].off > 0, "%s: expected the focus rectangle drawn in box %d, seen none",
                step.when, step.box);
-        Expect(found[0].count == found[1].count,
+        Expect(found[0].off == found[1].off,
                "%s: expected no pixel outside the night colours but the focus rectangle, seen %ld "
                "outside box %d, commonest in the window %s",
-               step.when, found[0].count - found[1].count, step.box, found[0].commonest);
+               step.when, found[0].off - found[1].off, step.box, found[0].commonest);
     }
     const HWND dusk = Box(program, kDuskColors);
     if (!PressKey(VK_SPACE) ||
