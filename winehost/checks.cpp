@@ -35,12 +35,8 @@ bool AwaitRunner(const char* name, DWORD patience, char* answer, DWORD size) {
 namespace {
 
 const Scheme* KnownScheme(const COLORREF* color) {
-    for (const Scheme* scheme : {&kStartPalette, &kNightScheme, &kDefaultScheme}) {
-        int i = 0;
-        while (i < kElements && scheme->color[i] == color[i])
-            ++i;
-        if (i == kElements) return scheme;
-    }
+    for (const Scheme* scheme : {&kStartPalette, &kNightScheme, &kDefaultScheme})
+        if (memcmp(scheme->color.data(), color, sizeof scheme->color) == 0) return scheme;
     return nullptr;
 }
 
@@ -60,11 +56,9 @@ void ReportChangedSetting(const char* when, const char* expected, const char* se
     Fail("%s: expected the user's stored settings unchanged (%s), seen %s", when, was, now);
 }
 
+// Bit for bit: an effect in force is one that a program set or read back.
 bool SameEffect(const ColorEffect& a, const ColorEffect& b) {
-    for (int row = 0; row < 5; ++row)
-        for (int column = 0; column < 5; ++column)
-            if (a.transform[row][column] != b.transform[row][column]) return false;
-    return true;
+    return memcmp(&a, &b, sizeof a) == 0;
 }
 
 // Why `effect` is not a night filter, or nullptr: red out only, alpha and
@@ -225,14 +219,14 @@ void ExpectMagnifierRecord() {
             first = first && state.entries[j].process != entry.process;
         if (!first) continue;
         // Each process once, at its first entry.
-        int initialized = 0, uninitialized = 0, last = i;
+        int initialized = 0, last = i;
         for (int j = i; j < count; ++j) {
             if (state.entries[j].process != entry.process) continue;
             last = j;
-            if (state.entries[j].call == MagnifierCall::kUninitialize) ++uninitialized;
-            if (state.entries[j].call == MagnifierCall::kInitialize && state.entries[j].result)
-                ++initialized;
+            initialized +=
+                state.entries[j].call == MagnifierCall::kInitialize && state.entries[j].result;
         }
+        const int uninitialized = CountCalls(state, entry.process, MagnifierCall::kUninitialize);
         Expect(CountCalls(state, entry.process, MagnifierCall::kInitialize) <= 1,
                "expected at most one MagInitialize in process %lu, seen %d", entry.process,
                CountCalls(state, entry.process, MagnifierCall::kInitialize));

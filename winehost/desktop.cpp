@@ -16,10 +16,7 @@ const Scheme kDefaultScheme = {"default colours", documented::kStandard};
 
 namespace {
 
-struct ProbeResult {
-    COLORREF color[kElements];
-    char wallpaper[MAX_PATH];
-};
+constexpr DWORD kProbed = offsetof(DesktopState, taskbars); // the probe's share
 
 PROCESS_INFORMATION shellProcess;
 HWND decoys[2]; // another program's "Button" titled "Start", and "WorkerW"
@@ -178,11 +175,11 @@ int LayoutTaskbars() {
 
 // The probe's exit code: 0, or 0x10000 and the error writing the result.
 int RunProbe(const char* resultFile) {
-    ProbeResult result = {};
+    DesktopState result = {};
     for (int i = 0; i < kElements; ++i)
         result.color[i] = GetSysColor(i);
     SystemParametersInfoA(SPI_GETDESKWALLPAPER, MAX_PATH, result.wallpaper, 0);
-    if (WriteWhole(resultFile, &result, sizeof result)) return 0;
+    if (WriteWhole(resultFile, &result, kProbed)) return 0;
     return static_cast<int>(0x10000 | (GetLastError() & 0xFFFF));
 }
 
@@ -203,16 +200,11 @@ bool ReadDesktop(DesktopState& state) {
         WaitForSingleObject(probe.hProcess, 5000); // it may still hold the result file
     }
     CloseHandles(probe);
-    ProbeResult result;
-    const DWORD read = ended && code == 0 ? ReadWhole(session.probe, &result, sizeof result) : 0;
-    if (read != sizeof result)
-        return Fail("probe: expected it to end within 15 s with exit code 0 and %u bytes in %s, "
+    const DWORD read = ended && code == 0 ? ReadWhole(session.probe, &state, kProbed) : 0;
+    if (read != kProbed)
+        return Fail("probe: expected it to end within 15 s with exit code 0 and %lu bytes in %s, "
                     "seen it %s with exit code 0x%lX and %lu bytes",
-                    static_cast<unsigned>(sizeof result), session.probe,
-                    ended ? "end" : "still running", code, read);
-    for (int i = 0; i < kElements; ++i)
-        state.color[i] = result.color[i];
-    Copy(state.wallpaper, result.wallpaper, MAX_PATH);
+                    kProbed, session.probe, ended ? "end" : "still running", code, read);
     state.taskbarCount = See(TaskbarWindows(), state.taskbars);
     state.iconsExist = IconView() != nullptr;
     state.icons = IsWindowVisible(IconView()) != 0;

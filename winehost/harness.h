@@ -38,6 +38,7 @@ struct SeenWindow {
 };
 
 struct DesktopState {
+    // What the probe reads and writes to its file, these first two only.
     COLORREF color[kElements];
     char wallpaper[MAX_PATH];
     // Every window of the taskbar as the session's layout has them: the main
@@ -163,11 +164,7 @@ bool Launch(Program& program, const char* path = nullptr,
 HWND Box(const Program& program, int id);
 bool Click(const Program& program, int id);
 int Checked(const Program& program, int id); // BST_CHECKED, BST_UNCHECKED, or -1
-// Posts a menu command: commands that open a message box block the program.
-void Command(const Program& program, int id);
-// The message box the program is showing, or 0 after ten seconds.
-HWND WaitMessageBox(const Program& program);
-void MessageBoxTexts(HWND box, char* caption, char* text, int size);
+// Clicks `button` of the message box and waits until it is gone.
 bool Answer(const Program& program, HWND box, int button);
 // Waits for the process to end after the window was told to go.
 bool WaitExit(Program& program);
@@ -177,15 +174,11 @@ bool Close(Program& program);
 // The part of a box that no other box covers and the client area holds,
 // in screen coordinates.
 RECT VisiblePart(const Program& program, int id);
-// Input as a user gives it, through SendInput: Wine and Windows handle it as
-// the mouse's and the keyboard's own, activation and focus drawing
-// included, unlike messages sent to the program. A click lands on the
-// visible part of the box and waits until the box has toggled; keys go to
-// the window in the foreground and arrive later, as typed keys do.
+// A click as a user gives it, through SendInput: Wine and Windows handle it
+// as the mouse's own, activation and focus drawing included, unlike messages
+// sent to the program. It lands on the visible part of the box and waits
+// until the box has toggled.
 bool MouseClick(const Program& program, int id);
-bool PressKey(WORD key, bool shift = false);
-// The program's keyboard focus, or 0.
-HWND FocusOf(const Program& program);
 // Ends every program launched in this scenario that is still running.
 void EndLeftoverPrograms();
 

@@ -111,37 +111,6 @@ int Checked(const Program& program, int id) {
     return static_cast<int>(state);
 }
 
-void Command(const Program& program, int id) { PostMessageA(program.window, WM_COMMAND, id, 0); }
-
-HWND WaitMessageBox(const Program& program) {
-    HWND found = nullptr;
-    WaitUntil(kPatience, [&] {
-        for (HWND box = nullptr; (box = FindWindowExA(nullptr, box, "#32770", nullptr));) {
-            if (GetWindow(box, GW_OWNER) == program.window && IsWindowVisible(box)) {
-                found = box;
-                return true;
-            }
-        }
-        return false;
-    });
-    if (found == nullptr) Fail("expected a message box owned by the program, seen none in 10 s");
-    return found;
-}
-
-void MessageBoxTexts(HWND box, char* caption, char* text, int size) {
-    GetWindowTextA(box, caption, size);
-    // The message is the longest static text; the icon is a static too.
-    text[0] = '\0';
-    int longest = -1;
-    for (HWND child = nullptr; (child = FindWindowExA(box, child, "Static", nullptr));) {
-        const int length = GetWindowTextLengthA(child);
-        if (length > longest) {
-            longest = length;
-            GetWindowTextA(child, text, size);
-        }
-    }
-}
-
 bool Answer(const Program& program, HWND box, int button) {
     HWND control = GetDlgItem(box, button);
     if (!Expect(control != nullptr, "expected button %d in the message box, seen none", button))
@@ -214,30 +183,6 @@ bool MouseClick(const Program& program, int id) {
         return false;
     Sync(program);
     return true;
-}
-
-bool PressKey(WORD key, bool shift) {
-    INPUT inputs[4] = {};
-    int count = 0;
-    const auto add = [&](WORD virtualKey, DWORD flags) {
-        inputs[count].type = INPUT_KEYBOARD;
-        inputs[count].ki.wVk = virtualKey;
-        inputs[count].ki.dwFlags = flags;
-        ++count;
-    };
-    if (shift) add(VK_SHIFT, 0);
-    add(key, 0);
-    add(key, KEYEVENTF_KEYUP);
-    if (shift) add(VK_SHIFT, KEYEVENTF_KEYUP);
-    const bool taken = SendInput(count, inputs, sizeof inputs[0]) == static_cast<UINT>(count);
-    return Expect(taken, "expected key 0x%02X to be taken, seen SendInput refuse it (error %lu)",
-                  key, GetLastError());
-}
-
-HWND FocusOf(const Program& program) {
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    return GetGUIThreadInfo(program.process.dwThreadId, &info) ? info.hwndFocus : nullptr;
 }
 
 void EndLeftoverPrograms() {

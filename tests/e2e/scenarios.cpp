@@ -137,6 +137,9 @@ RECT NightArea(const Program& program) {
 // Message boxes may keep the buttons of other styles as hidden controls.
 bool HasButton(HWND box, int id) { return IsWindowVisible(GetDlgItem(box, id)) != 0; }
 
+// Posts a menu command: commands that open a message box block the program.
+void Command(const Program& program, int id) { PostMessageA(program.window, WM_COMMAND, id, 0); }
+
 bool Exit(Program& program) {
     Command(program, kExit);
     return WaitExit(program);
@@ -144,14 +147,29 @@ bool Exit(Program& program) {
 
 // Opens the message box of menu command `id` and checks its caption, text
 // and buttons: Yes and No for a question, else OK alone. Answers the box,
-// or 0 when none opened.
+// or 0 when none opened within 10 s.
 HWND OpenMessageBox(const Program& program, int id, const char* caption, const char* text,
                     bool question) {
     Command(program, id);
-    HWND box = WaitMessageBox(program);
-    if (box == nullptr) return nullptr;
-    char seenCaption[128], seenText[1024];
-    MessageBoxTexts(box, seenCaption, seenText, sizeof seenText);
+    HWND box = nullptr;
+    const auto opened = [&] {
+        for (box = nullptr; (box = FindWindowExA(nullptr, box, "#32770", nullptr));)
+            if (GetWindow(box, GW_OWNER) == program.window && IsWindowVisible(box)) return true;
+        return false;
+    };
+    if (!Expect(WaitUntil(10000, opened),
+                "expected a message box owned by the program, seen none in 10 s"))
+        return nullptr;
+    char seenCaption[128], seenText[1024] = "";
+    GetWindowTextA(box, seenCaption, sizeof seenCaption);
+    // The message is the longest static text; the icon is a static too.
+    int longest = -1;
+    for (HWND child = nullptr; (child = FindWindowExA(box, child, "Static", nullptr));) {
+        if (GetWindowTextLengthA(child) > longest) {
+            longest = GetWindowTextLengthA(child);
+            GetWindowTextA(child, seenText, sizeof seenText);
+        }
+    }
     Expect(Same(seenCaption, caption), "expected the message box titled \"%s\", seen \"%s\"",
            caption, seenCaption);
     Expect(Same(seenText, text), "expected the text \"%s\", seen \"%s\"", text, seenText);
@@ -160,6 +178,33 @@ HWND OpenMessageBox(const Program& program, int id, const char* caption, const c
            "expected %s in the message box, seen others",
            question ? "Yes and No buttons" : "only an OK button");
     return box;
+}
+
+// Input as a user types it, through SendInput: it goes to the window in the
+// foreground and arrives later, as typed keys do.
+bool PressKey(WORD key, bool shift = false) {
+    INPUT inputs[4] = {};
+    int count = 0;
+    const auto add = [&](WORD virtualKey, DWORD flags) {
+        inputs[count].type = INPUT_KEYBOARD;
+        inputs[count].ki.wVk = virtualKey;
+        inputs[count].ki.dwFlags = flags;
+        ++count;
+    };
+    if (shift) add(VK_SHIFT, 0);
+    add(key, 0);
+    add(key, KEYEVENTF_KEYUP);
+    if (shift) add(VK_SHIFT, KEYEVENTF_KEYUP);
+    const bool taken = SendInput(count, inputs, sizeof inputs[0]) == static_cast<UINT>(count);
+    return Expect(taken, "expected key 0x%02X to be taken, seen SendInput refuse it (error %lu)",
+                  key, GetLastError());
+}
+
+// The program's keyboard focus, or 0.
+HWND FocusOf(const Program& program) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(program.process.dwThreadId, &info) ? info.hwndFocus : nullptr;
 }
 
 // Opens "Restore Default Colors", checks the question and answers it.
