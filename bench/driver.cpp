@@ -62,7 +62,7 @@ bool TimedLaunch(const Subject& subject, const char* kind) {
     return shown;
 }
 
-void MeasureStartup() {
+void MeasureStartup(Program&) {
     const Subject subjects[] = {{"dusklens", session.program, DLform::kClassName},
                                 {"baseline", settings.baseline, "Baseline"}};
     // One launch each first, not counted: the files and Wine's own DLLs
@@ -88,9 +88,8 @@ bool ExpectCaption(const Program& program, int id, const char* caption) {
 // The switch is timed as the synchronous round trip of the click, which
 // returns once the program's handler has set the colours; a fresh probe then
 // confirms them, untimed (a running process keeps the colours it first read).
-void MeasureSwitches() {
-    Program program;
-    if (!Launch(program) || !ExpectCaption(program, kDuskColors, kCaptions[0])) return;
+void MeasureSwitches(Program& program) {
+    if (!ExpectCaption(program, kDuskColors, kCaptions[0])) return;
     for (int i = 0; i < 2 * settings.pairs && failures == 0; ++i) {
         const bool night = i % 2 == 0;
         const LONGLONG start = Ticks();
@@ -169,9 +168,7 @@ void Soak(const Program& program, int rounds, int& toggles) {
     ReleaseDC(nullptr, screen);
 }
 
-void MeasureEndurance() {
-    Program program;
-    if (!Launch(program)) return;
+void MeasureEndurance(Program& program) {
     int toggles = 0;
     Soak(program, settings.warmUp, toggles);
     ReadMemory("warm");
@@ -191,8 +188,9 @@ void MeasureEndurance() {
     ExpectDesktop("after the exit", kStartLook);
 }
 
-constexpr Scenario kStages[] = {
-    {"startup", MeasureStartup}, {"switch", MeasureSwitches}, {"endurance", MeasureEndurance}};
+constexpr Scenario kStages[] = {{"startup", MeasureStartup},
+                                {"switch", MeasureSwitches, true},
+                                {"endurance", MeasureEndurance, true}};
 
 } // namespace
 

@@ -125,20 +125,6 @@ int ShowBrightPage();
 // programs); such a start is said in an INFO line and tried once more.
 bool StartProcess(const char* path, const char* arguments, PROCESS_INFORMATION& process);
 
-struct Scenario {
-    const char* name;
-    void (*run)();
-};
-
-// Sets the session up, then runs each scenario (or the one named `only`,
-// failing when none is) on the desktop every scenario starts on
-// (PrepareDesktop: start-up palette, taskbar and icons visible, the stored
-// wallpaper applied), checking after each that the user's stored settings
-// and the magnifier were used rightly. Prints one PASS, FAIL or SKIP line
-// per scenario and "END passed failed"; answers the exit code.
-int RunScenarios(const Scenario* scenarios, int count, const char* only);
-void PrepareDesktop();
-
 constexpr int kDuskColors = DLform::kDuskcolorsChk;
 constexpr int kDesktop = DLform::kDesktopChk;
 constexpr int kTaskbar = DLform::kTaskbarChk;
@@ -154,6 +140,21 @@ struct Program {
     LONGLONG started, shown; // Ticks() at the start and once the window showed
 };
 LONGLONG Ticks(); // the performance counter
+
+struct Scenario {
+    const char* name;
+    void (*run)(Program& program);
+    bool launched = false; // the program is launched first, and `run` runs once it shows
+};
+
+// Sets the session up, then runs each scenario (or the one named `only`,
+// failing when none is) on the desktop every scenario starts on
+// (PrepareDesktop: start-up palette, taskbar and icons visible, the stored
+// wallpaper applied), checking after each that the user's stored settings
+// and the magnifier were used rightly. Prints one PASS, FAIL or SKIP line
+// per scenario and "END passed failed"; answers the exit code.
+int RunScenarios(const Scenario* scenarios, int count, const char* only);
+void PrepareDesktop();
 
 // The top-level window of `windowClass` that belongs to the process.
 HWND MainWindowOf(DWORD processId, const char* windowClass = DLform::kClassName);

@@ -116,7 +116,8 @@ int RunScenarios(const Scenario* scenarios, int count, const char* only) {
         failures = 0;
         skipReason = nullptr;
         PrepareDesktop();
-        if (failures == 0) scenario.run();
+        Program program;
+        if (failures == 0 && (!scenario.launched || Launch(program))) scenario.run(program);
         EndLeftoverPrograms();
         ExpectStoredSettingsUnchanged("at the end");
         ExpectMagnifierRecord();

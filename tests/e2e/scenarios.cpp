@@ -214,7 +214,7 @@ bool RestoreDefaults(const Program& program, int answer) {
     return box != nullptr && Answer(program, box, answer);
 }
 
-void ReportedVersion() {
+void ReportedVersion(Program&) {
     const OSVERSIONINFOA& version = session.version;
     const Layout& expected = LayoutOf(session.windows);
     if (!Expect(Same(session.windows, expected.windows),
@@ -228,7 +228,7 @@ void ReportedVersion() {
            version.dwMinorVersion, version.dwPlatformId);
 }
 
-void StartupBoxes() {
+void StartupBoxes(Program& program) {
     constexpr bool kCases[4][2] = {{true, true}, {true, false}, {false, true}, {false, false}};
     for (const auto& state : kCases) {
         const bool taskbar = state[0], icons = state[1];
@@ -238,7 +238,6 @@ void StartupBoxes() {
         char when[96];
         wsprintfA(when, "started with the taskbar %s and the icons %s",
                   taskbar ? "shown" : "hidden", icons ? "shown" : "hidden");
-        Program program;
         if (!Launch(program)) return;
         ExpectBoxes(program, when, BST_UNCHECKED, icons, taskbar);
         if (!Exit(program)) return;
@@ -247,9 +246,7 @@ void StartupBoxes() {
     }
 }
 
-void Window() {
-    Program program;
-    if (!Launch(program)) return;
+void Window(Program& program) {
     char text[64];
     GetWindowTextA(program.window, text, sizeof text);
     Expect(Same(text, "Dusklens"), "expected the caption \"Dusklens\", seen \"%s\"", text);
@@ -309,9 +306,7 @@ void Window() {
     Exit(program);
 }
 
-void DuskColors() {
-    Program program;
-    if (!Launch(program)) return;
+void DuskColors(Program& program) {
     ExpectDesktop("after start-up", kStartLook);
     for (int round = 1; round <= 2; ++round) {
         char ticked[48], unticked[48];
@@ -327,9 +322,7 @@ void DuskColors() {
     Exit(program);
 }
 
-void TaskbarBox() {
-    Program program;
-    if (!Launch(program)) return;
+void TaskbarBox(Program& program) {
     if (!Click(program, kTaskbar)) return;
     ExpectBoxes(program, "after unticking Taskbar", BST_UNCHECKED, BST_CHECKED, BST_UNCHECKED);
     ExpectDesktop("after unticking Taskbar", {&kStartPalette, kWallpaper, kHidden, kVisible});
@@ -339,9 +332,7 @@ void TaskbarBox() {
     Exit(program);
 }
 
-void DesktopBox() {
-    Program program;
-    if (!Launch(program)) return;
+void DesktopBox(Program& program) {
     if (!Click(program, kDesktop)) return;
     ExpectBoxes(program, "after unticking Desktop", BST_UNCHECKED, BST_UNCHECKED, BST_CHECKED);
     ExpectDesktop("after unticking Desktop", {&kStartPalette, "", kVisible, kHidden});
@@ -358,18 +349,14 @@ void DesktopBox() {
     Exit(program);
 }
 
-void RestoreDefaultsNo() {
-    Program program;
-    if (!Launch(program)) return;
+void RestoreDefaultsNo(Program& program) {
     if (!RestoreDefaults(program, IDNO)) return;
     ExpectDesktop("after answering No to Restore Default Colors", kStartLook);
     if (!Click(program, kDuskColors) || !Exit(program)) return;
     ExpectDesktop("after No, Dusk Colors and Exit", kStartLook);
 }
 
-void RestoreDefaultsYes() {
-    Program program;
-    if (!Launch(program)) return;
+void RestoreDefaultsYes(Program& program) {
     if (!Click(program, kDuskColors) || !RestoreDefaults(program, IDYES)) return;
     ExpectDesktop("after answering Yes to Restore Default Colors",
                   {&kDefaultScheme, kWallpaper, kVisible, kVisible});
@@ -378,9 +365,7 @@ void RestoreDefaultsYes() {
     ExpectDesktop("after Yes and Exit", {&kDefaultScheme, kWallpaper, kVisible, kVisible});
 }
 
-void DefaultsNightExit() {
-    Program program;
-    if (!Launch(program)) return;
+void DefaultsNightExit(Program& program) {
     if (!RestoreDefaults(program, IDYES) || !Click(program, kDuskColors)) return;
     ExpectDesktop("after defaults, then Dusk Colors",
                   {&kNightScheme, kWallpaper, kVisible, kVisible, kRedEffect});
@@ -391,9 +376,7 @@ void DefaultsNightExit() {
                   {&kNightScheme, kWallpaper, kVisible, kVisible});
 }
 
-void About() {
-    Program program;
-    if (!Launch(program)) return;
+void About(Program& program) {
     char text[1024];
     wsprintfA(text, "%sThe Dusklens developers", documented::kAboutText);
     HWND box = OpenMessageBox(program, kAbout, documented::kAboutTitle, text, false);
@@ -408,7 +391,7 @@ void About() {
 }
 
 // The version information a user sees in the file's properties.
-void VersionInformation() {
+void VersionInformation(Program&) {
     DWORD ignored = 0;
     const DWORD size = GetFileVersionInfoSizeA(session.program, &ignored);
     static char block[8192];
@@ -449,8 +432,7 @@ void VersionInformation() {
 }
 
 // Switches all three effects on, then closes the program with `close`.
-void ExitRestores(const char* how, void (*close)(const Program&)) {
-    Program program;
+void ExitRestores(Program& program, const char* how, void (*close)(const Program&)) {
     if (!Launch(program)) return;
     if (!Click(program, kDuskColors) || !Click(program, kDesktop) || !Click(program, kTaskbar))
         return;
@@ -460,22 +442,20 @@ void ExitRestores(const char* how, void (*close)(const Program&)) {
     ExpectDesktop(how, kStartLook);
 }
 
-void ExitByMenu() {
-    ExitRestores("after Exit", [](const Program& program) { Command(program, kExit); });
+void ExitByMenu(Program& program) {
+    ExitRestores(program, "after Exit", [](const Program& program) { Command(program, kExit); });
 }
 
-void ExitByClosing() {
-    ExitRestores("after WM_CLOSE",
+void ExitByClosing(Program& program) {
+    ExitRestores(program, "after WM_CLOSE",
                  [](const Program& program) { PostMessageA(program.window, WM_CLOSE, 0, 0); });
     PrepareDesktop();
-    ExitRestores("after the system menu's Close", [](const Program& program) {
+    ExitRestores(program, "after the system menu's Close", [](const Program& program) {
         PostMessageA(program.window, WM_SYSCOMMAND, SC_CLOSE, 0);
     });
 }
 
-void ExitUntouched() {
-    Program program;
-    if (!Launch(program)) return;
+void ExitUntouched(Program& program) {
     // Another program changes the desktop; exit re-applies the recorded state anyway.
     if (!SetColors(kDefaultScheme) || !ShowTaskbar(false) || !ShowIcons(false) ||
         !SetWallpaper(kOtherWallpaper) ||
@@ -486,11 +466,10 @@ void ExitUntouched() {
     ExpectDesktop("after Exit with nothing clicked", kStartLook);
 }
 
-void StartedHidden() {
+void StartedHidden(Program& program) {
     ShowTaskbar(false);
     ShowIcons(false);
     SetWallpaper("");
-    Program program;
     if (!Launch(program)) return;
     ExpectBoxes(program, "started hidden", BST_UNCHECKED, BST_UNCHECKED, BST_UNCHECKED);
     if (!Click(program, kDesktop)) return;
@@ -502,10 +481,9 @@ void StartedHidden() {
     ExpectDesktop("started hidden, after Exit", {&kStartPalette, "", kHidden, kHidden});
 }
 
-void StartedNight() {
+void StartedNight(Program& program) {
     const Look nightLook = {&kNightScheme, kWallpaper, kVisible, kVisible};
     SetColors(kNightScheme);
-    Program program;
     if (!Launch(program)) return;
     if (!Click(program, kDuskColors) || !Click(program, kDuskColors)) return;
     ExpectDesktop("started under night colours, Dusk Colors ticked and unticked", nightLook);
@@ -521,11 +499,10 @@ constexpr const char* kNoMagnifier = "did not apply: no Magnification.dll in thi
 
 // The user's own colour effect comes back wherever the night filter goes:
 // on unticking, on Yes to Restore Default Colors and at exit.
-void MagnifierUserEffect() {
+void MagnifierUserEffect(Program& program) {
     if (!MagnifierSession()) return Skip(kNoMagnifier);
     SetMagnifier(documented::kUserEffect, false);
     const Look night = {&kNightScheme, kWallpaper, kVisible, kVisible, kRedEffect};
-    Program program;
     if (!Launch(program)) return;
     static MagnifierState state;
     ReadMagnifier(state);
@@ -555,7 +532,7 @@ void MagnifierUserEffect() {
 
 // A Magnification.dll planted beside a copy of the program is never
 // loaded: the program asks for the system directory's by its full path.
-void MagnifierPlantedCopy() {
+void MagnifierPlantedCopy(Program& program) {
     if (!MagnifierSession()) return Skip(kNoMagnifier);
     char folder[MAX_PATH], copy[MAX_PATH], planted[MAX_PATH], system[MAX_PATH];
     GetTempPathA(MAX_PATH, folder);
@@ -572,7 +549,6 @@ void MagnifierPlantedCopy() {
         char original[MAX_PATH];
         Copy(original, session.program, MAX_PATH);
         Copy(session.program, copy, MAX_PATH);
-        Program program;
         const bool launched = Launch(program);
         Copy(session.program, original, MAX_PATH);
         if (launched && Click(program, kDuskColors)) {
@@ -592,10 +568,9 @@ void MagnifierPlantedCopy() {
 
 // A MagInitialize that fails leaves the night colours working and the
 // magnifier alone for the rest of the run.
-void MagnifierInitializeFails() {
+void MagnifierInitializeFails(Program& program) {
     if (!MagnifierSession()) return Skip(kNoMagnifier);
     SetMagnifier(documented::kIdentity, true);
-    Program program;
     if (!Launch(program) || !Click(program, kDuskColors)) return;
     ExpectDesktop("with MagInitialize failing, after ticking Dusk Colors",
                   {&kNightScheme, kWallpaper, kVisible, kVisible});
@@ -618,9 +593,7 @@ void MagnifierInitializeFails() {
 // A restarted shell makes new taskbars and a new icon view, shown, and
 // applies the stored wallpaper: what an unticked box hides is hidden again,
 // what a ticked one shows is left as the new shell shows it.
-void ShellRestarted() {
-    Program program;
-    if (!Launch(program)) return;
+void ShellRestarted(Program& program) {
     HWND before = IconView();
     // Another wallpaper chosen and stored since start-up, which the new shell
     // applies: the start-up one must not come back over it.
@@ -654,10 +627,9 @@ void ShellRestarted() {
 
 // Without the shell. Where the shell makes the taskbar, the taskbar goes
 // with it, and the one started during the run is hidden at exit.
-void NoIconWindow() {
+void NoIconWindow(Program& program) {
     StopShell();
     const bool taskbar = !LayoutOf(session.windows).ownTaskbar;
-    Program program;
     if (!Launch(program)) return;
     ExpectBoxes(program, "started without an icon window", BST_UNCHECKED, BST_UNCHECKED, taskbar);
     if (!Click(program, kDesktop)) return;
@@ -672,9 +644,7 @@ void NoIconWindow() {
                   {&kStartPalette, "", Seen(taskbar), kHidden});
 }
 
-void Screenshots() {
-    Program program;
-    if (!Launch(program)) return;
+void Screenshots(Program& program) {
     Screenshot(program, "startup", kStartPalette.color[COLOR_MENUTEXT],
                kStartPalette.color[COLOR_BTNFACE]);
     if (!Exit(program)) return;
@@ -705,9 +675,8 @@ void ExpectNightPixels(const Program& program, const char* name, const char* whe
 // The night scheme leaves nothing bright in the window, however a box is
 // clicked: BM_CLICK gives it the focus as a mouse click does on 95 and 98,
 // and a click of the mouse is what a user does.
-void NightPixels() {
-    Program program;
-    if (!Launch(program) || !Click(program, kDuskColors)) return;
+void NightPixels(Program& program) {
+    if (!Click(program, kDuskColors)) return;
     ExpectNightPixels(program, "night-bm-click", "after ticking Dusk Colors with BM_CLICK");
     if (!Click(program, kDuskColors) || !MouseClick(program, kDuskColors)) return;
     Expect(FocusOf(program) == Box(program, kDuskColors),
@@ -720,9 +689,8 @@ void NightPixels() {
 
 // A box reached with the keyboard shows its focus, and Space toggles it. The
 // focus that a mouse click gave leaves nothing behind when it moves on.
-void KeyboardFocus() {
-    Program program;
-    if (!Launch(program) || !MouseClick(program, kDuskColors)) return;
+void KeyboardFocus(Program& program) {
+    if (!MouseClick(program, kDuskColors)) return;
     const struct {
         bool shift;
         int box;
@@ -765,9 +733,7 @@ void KeyboardFocus() {
 // area's right edge for the last one), measured in the box's own font. A
 // check box draws its glyph, 12 pixels at 96 dpi and one more, then half a
 // '0' of space, then the text.
-void Captions() {
-    Program program;
-    if (!Launch(program)) return;
+void Captions(Program& program) {
     CaptionMeasures measures;
     if (!MeasureCaptions(program, measures)) return;
     const CaptionMeasure& first = measures.box[0];
@@ -799,29 +765,29 @@ void Captions() {
 const Scenario kScenarios[] = {
     {"reported-version", ReportedVersion},
     {"startup-boxes", StartupBoxes},
-    {"window", Window},
-    {"dusk-colors", DuskColors},
-    {"taskbar-box", TaskbarBox},
-    {"desktop-box", DesktopBox},
-    {"restore-defaults-no", RestoreDefaultsNo},
-    {"restore-defaults-yes", RestoreDefaultsYes},
-    {"defaults-night-exit", DefaultsNightExit},
-    {"about", About},
+    {"window", Window, true},
+    {"dusk-colors", DuskColors, true},
+    {"taskbar-box", TaskbarBox, true},
+    {"desktop-box", DesktopBox, true},
+    {"restore-defaults-no", RestoreDefaultsNo, true},
+    {"restore-defaults-yes", RestoreDefaultsYes, true},
+    {"defaults-night-exit", DefaultsNightExit, true},
+    {"about", About, true},
     {"version-information", VersionInformation},
     {"exit-menu", ExitByMenu},
     {"exit-close", ExitByClosing},
-    {"exit-untouched", ExitUntouched},
+    {"exit-untouched", ExitUntouched, true},
     {"started-hidden", StartedHidden},
     {"started-night", StartedNight},
     {"magnifier-user-effect", MagnifierUserEffect},
     {"magnifier-planted-copy", MagnifierPlantedCopy},
     {"magnifier-init-fails", MagnifierInitializeFails},
-    {"shell-restarted", ShellRestarted},
+    {"shell-restarted", ShellRestarted, true},
     {"no-icon-window", NoIconWindow},
-    {"screenshots", Screenshots},
-    {"night-pixels", NightPixels},
-    {"keyboard-focus", KeyboardFocus},
-    {"captions", Captions},
+    {"screenshots", Screenshots, true},
+    {"night-pixels", NightPixels, true},
+    {"keyboard-focus", KeyboardFocus, true},
+    {"captions", Captions, true},
 };
 const int kScenarioCount = sizeof kScenarios / sizeof kScenarios[0];
 
