@@ -92,17 +92,6 @@ void CloseHandles(PROCESS_INFORMATION& process) {
     process = {};
 }
 
-bool Running(const PROCESS_INFORMATION& process) {
-    return process.hProcess != nullptr && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT;
-}
-
-HWND ProgmanOf(DWORD processId) {
-    HWND progman = FindWindowA("Progman", "Program Manager");
-    DWORD owner = 0;
-    GetWindowThreadProcessId(progman, &owner);
-    return owner == processId ? progman : nullptr;
-}
-
 // Appends "NAME=DATA;" for each value under the key of the current user,
 // or for the one named `only`.
 void AppendValues(const char* path, const char* only, char* text, int size) {
@@ -214,11 +203,9 @@ bool ReadDesktop(DesktopState& state) {
 
 bool SetColors(const Scheme& scheme) {
     INT elements[kElements];
-    COLORREF colors[kElements];
-    for (int i = 0; i < kElements; ++i) {
+    for (int i = 0; i < kElements; ++i)
         elements[i] = i;
-        colors[i] = scheme.color[i];
-    }
+    const auto* colors = reinterpret_cast<const COLORREF*>(scheme.color.data()); // both 32 bits
     // Each call first: arguments are evaluated in no set order.
     const bool set = SetSysColors(kElements, elements, colors) != 0;
     return Expect(set, "expected the %s set, seen SetSysColors fail (error %lu)", scheme.name,
@@ -257,7 +244,10 @@ bool ShowIcons(bool show) {
     return Show(icons, show, "desktop icons");
 }
 
-bool ShellRunning() { return Running(shellProcess); }
+bool ShellRunning() {
+    return shellProcess.hProcess != nullptr &&
+           WaitForSingleObject(shellProcess.hProcess, 0) == WAIT_TIMEOUT;
+}
 
 bool StartShell(bool iconsVisible) {
     if (ShellRunning()) StopShell();
@@ -270,7 +260,7 @@ bool StartShell(bool iconsVisible) {
         return false;
     const DWORD id = shellProcess.dwProcessId;
     const auto complete = [&] {
-        return IsWindowVisible(ProgmanOf(id)) && IconView() != nullptr &&
+        return IsWindowVisible(MainWindowOf(id, "Progman")) && IconView() != nullptr &&
                TaskbarWindows().count == LayoutTaskbars();
     };
     if (WaitUntil(10000, complete)) {
@@ -279,7 +269,8 @@ bool StartShell(bool iconsVisible) {
     }
     Fail("expected the stand-in shell laid out %s, seen Progman %s, %s and %d of %d taskbar "
          "windows%s",
-         layout.description, IsWindowVisible(ProgmanOf(id)) ? "shown" : "missing or hidden",
+         layout.description,
+         IsWindowVisible(MainWindowOf(id, "Progman")) ? "shown" : "missing or hidden",
          IconView() != nullptr ? "the icons" : "no icons", TaskbarWindows().count, LayoutTaskbars(),
          layout.ownTaskbar && Taskbar() == nullptr ? ", FindWindowA finding no taskbar of its own"
                                                    : "");
@@ -288,7 +279,7 @@ bool StartShell(bool iconsVisible) {
 
 void StopShell() {
     if (shellProcess.hProcess == nullptr) return;
-    PostMessageA(ProgmanOf(shellProcess.dwProcessId), WM_CLOSE, 0, 0);
+    PostMessageA(MainWindowOf(shellProcess.dwProcessId, "Progman"), WM_CLOSE, 0, 0);
     if (WaitForSingleObject(shellProcess.hProcess, 5000) != WAIT_OBJECT_0)
         TerminateProcess(shellProcess.hProcess, 1);
     WaitForSingleObject(shellProcess.hProcess, 5000);
@@ -319,14 +310,8 @@ void ReadStoredSettings(char* text, int size) {
 }
 
 bool StoreWallpaperSetting(const char* path) {
-    HKEY key;
-    LONG status = RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0,
-                                  KEY_WRITE, nullptr, &key, nullptr);
-    if (status == ERROR_SUCCESS) {
-        status = RegSetValueExA(key, "Wallpaper", 0, REG_SZ, reinterpret_cast<const BYTE*>(path),
-                                static_cast<DWORD>(lstrlenA(path) + 1));
-        RegCloseKey(key);
-    }
+    const LONG status = RegSetKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "Wallpaper",
+                                        REG_SZ, path, static_cast<DWORD>(lstrlenA(path) + 1));
     return Expect(status == ERROR_SUCCESS,
                   "expected wallpaper \"%s\" stored in the user's settings, seen error %ld", path,
                   status);
