@@ -87,8 +87,10 @@ void ExpectBoxes(const Program& program, const char* when, int dusk, int desktop
 }
 
 // A screenshot of the program's client area, a check of its own, apart
-// from the scenario's: each caption in `text` on `back`.
-bool Screenshot(const Program& program, const char* name, COLORREF text, COLORREF back) {
+// from the scenario's: each caption in the scheme's menu text colour on its
+// button face.
+bool Screenshot(const Program& program, const char* name, const Scheme& scheme) {
+    const COLORREF text = scheme.color[COLOR_MENUTEXT], back = scheme.color[COLOR_BTNFACE];
     RedrawWindow(program.window, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Sleep(300); // lets the X server catch up with the repaint
@@ -431,28 +433,23 @@ void VersionInformation(Program&) {
     }
 }
 
-// Switches all three effects on, then closes the program with `close`.
-void ExitRestores(Program& program, const char* how, void (*close)(const Program&)) {
+// Switches all three effects on, then closes the program by posting `message`.
+void ExitRestores(Program& program, const char* how, UINT message, WPARAM wParam) {
     if (!Launch(program)) return;
     if (!Click(program, kDuskColors) || !Click(program, kDesktop) || !Click(program, kTaskbar))
         return;
     ExpectDesktop("with all three effects on", {&kNightScheme, "", kHidden, kHidden, kRedEffect});
-    close(program);
+    PostMessageA(program.window, message, wParam, 0);
     if (!WaitExit(program)) return;
     ExpectDesktop(how, kStartLook);
 }
 
-void ExitByMenu(Program& program) {
-    ExitRestores(program, "after Exit", [](const Program& program) { Command(program, kExit); });
-}
+void ExitByMenu(Program& program) { ExitRestores(program, "after Exit", WM_COMMAND, kExit); }
 
 void ExitByClosing(Program& program) {
-    ExitRestores(program, "after WM_CLOSE",
-                 [](const Program& program) { PostMessageA(program.window, WM_CLOSE, 0, 0); });
+    ExitRestores(program, "after WM_CLOSE", WM_CLOSE, 0);
     PrepareDesktop();
-    ExitRestores(program, "after the system menu's Close", [](const Program& program) {
-        PostMessageA(program.window, WM_SYSCOMMAND, SC_CLOSE, 0);
-    });
+    ExitRestores(program, "after the system menu's Close", WM_SYSCOMMAND, SC_CLOSE);
 }
 
 void ExitUntouched(Program& program) {
@@ -546,12 +543,7 @@ void MagnifierPlantedCopy(Program& program) {
     if (Expect(copied,
                "expected the program and the stand-in magnifier copied to %s, seen error %lu",
                folder, GetLastError())) {
-        char original[MAX_PATH];
-        Copy(original, session.program, MAX_PATH);
-        Copy(session.program, copy, MAX_PATH);
-        const bool launched = Launch(program);
-        Copy(session.program, original, MAX_PATH);
-        if (launched && Click(program, kDuskColors)) {
+        if (Launch(program, copy) && Click(program, kDuskColors)) {
             ExpectDesktop("started beside a planted Magnification.dll, Dusk Colors ticked",
                           {&kNightScheme, kWallpaper, kVisible, kVisible, kRedEffect});
             if (Click(program, kDuskColors))
@@ -645,18 +637,15 @@ void NoIconWindow(Program& program) {
 }
 
 void Screenshots(Program& program) {
-    Screenshot(program, "startup", kStartPalette.color[COLOR_MENUTEXT],
-               kStartPalette.color[COLOR_BTNFACE]);
+    Screenshot(program, "startup", kStartPalette);
     if (!Exit(program)) return;
     // What a user with Windows' standard colours sees after clicking with
     // the mouse; the README's pictures are these, from Windows 98.
     SetColors(kDefaultScheme);
     if (!Launch(program) || !MouseClick(program, kDuskColors)) return;
-    Screenshot(program, "night", kNightScheme.color[COLOR_MENUTEXT],
-               kNightScheme.color[COLOR_BTNFACE]);
+    Screenshot(program, "night", kNightScheme);
     if (!MouseClick(program, kDuskColors)) return;
-    Screenshot(program, "default", kDefaultScheme.color[COLOR_MENUTEXT],
-               kDefaultScheme.color[COLOR_BTNFACE]);
+    Screenshot(program, "default", kDefaultScheme);
     Exit(program);
 }
 
