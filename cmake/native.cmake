@@ -14,9 +14,6 @@ add_library(platform_sim STATIC
     platform/sim/appearance.cpp
     platform/sim/calls.cpp
     platform/sim/events.cpp
-    platform/sim/gdi.cpp
-    platform/sim/libraries.cpp
-    platform/sim/menus.cpp
     platform/sim/process.cpp
     platform/sim/registry.cpp
     platform/sim/toolkit.cpp

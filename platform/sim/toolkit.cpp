@@ -1,5 +1,6 @@
 // The window toolkit: window classes, creating and destroying windows, handing
-// them messages, frame sizes, screen metrics and the keyboard focus.
+// them messages, frame sizes, screen metrics, the keyboard focus, and menus
+// and menu bars.
 #include "platform/sim/state.h"
 
 #include <cstring>
@@ -60,6 +61,11 @@ Handle MoveFocus(Handle window) {
 }
 
 Settings& Config() { return S().settings; }
+
+const Menu* MenuInfo(Handle menu) {
+    auto found = S().menus.find(menu);
+    return found == S().menus.end() ? nullptr : &found->second;
+}
 
 } // namespace sim
 
@@ -161,6 +167,40 @@ Handle SetFocus(Handle window) {
     Record("SetFocus", {Num(window)});
     if (window != 0 && sim::Find(window) == nullptr) return 0;
     return sim::MoveFocus(window);
+}
+
+Handle CreateMenu() {
+    Record("CreateMenu", {});
+    const Handle menu = sim::NewHandle();
+    S().menus[menu] = sim::Menu{false, {}};
+    return menu;
+}
+
+Handle CreatePopupMenu() {
+    Record("CreatePopupMenu", {});
+    const Handle menu = sim::NewHandle();
+    S().menus[menu] = sim::Menu{true, {}};
+    return menu;
+}
+
+int AppendMenuA(Handle menu, unsigned flags, std::uintptr_t idOrPopup, const char* text) {
+    Record("AppendMenuA",
+           {Num(menu), Num(flags), Num(static_cast<std::int64_t>(idOrPopup)), Str(text)});
+    auto found = S().menus.find(menu);
+    if (found == S().menus.end()) return 0;
+    if ((flags & kMfPopup) != 0 && S().menus.count(idOrPopup) == 0) return 0;
+    std::optional<std::string> item;
+    if (text != nullptr) item = text;
+    found->second.items.push_back(sim::MenuItem{flags, idOrPopup, item});
+    return 1;
+}
+
+int SetMenu(Handle window, Handle menu) {
+    Record("SetMenu", {Num(window), Num(menu)});
+    sim::Window* found = sim::Find(window);
+    if (found == nullptr || (menu != 0 && S().menus.count(menu) == 0)) return 0;
+    found->menu = menu;
+    return 1;
 }
 
 } // namespace platform
