@@ -312,27 +312,22 @@ wine_session_desktop_setting() { # name type data
     wine_session_logged "reg add $1" reg add 'HKCU\Control Panel\Desktop' /v "$1" /t "$2" /d "$3" /f
 }
 
-# Flat menus on or off: bit 0x20000 of the user preferences, as
-# SPI_SETFLATMENU stores it; the other bits are Wine's defaults.
-wine_session_flat_menus() { # on|off
-    local mask=3000008012000000
+# How the session's Windows draws its desktop, for the programs started
+# afterwards: flat menus on or off (bit 0x20000 of the user preferences, as
+# SPI_SETFLATMENU stores it; the other bits are Wine's defaults), the
+# screen's resolution in dots per inch, and whether the virtual desktop
+# ("shell", as wine_session_desktop names it) shows Wine's own taskbar: off
+# where the stand-in shell makes the taskbar. Wine 8's explorer reads
+# EnableShell, and keeps a hidden taskbar window of its own either way.
+wine_session_look() { # flat-menus(on|off) dpi wine-taskbar(on|off)
+    local mask=3000008012000000 enabled=1
     [[ $1 == on ]] && mask=3000028012000000
-    wine_session_desktop_setting UserPreferencesMask REG_BINARY "$mask"
+    [[ $3 == off ]] && enabled=0
+    wine_session_desktop_setting UserPreferencesMask REG_BINARY "$mask" &&
+        wine_session_desktop_setting LogPixels REG_DWORD "$2" &&
+        wine_session_logged "reg add EnableShell" reg add 'HKCU\Software\Wine\Explorer\Desktops\shell' \
+            /v EnableShell /t REG_DWORD /d "$enabled" /f
 }
-
-# Whether the virtual desktop ("shell", as wine_session_desktop names it)
-# shows Wine's own taskbar: off where the stand-in shell makes the taskbar.
-# Wine 8's explorer reads EnableShell, and keeps a hidden taskbar window of
-# its own either way.
-wine_session_wine_taskbar() { # on|off
-    local enabled=1
-    [[ $1 == off ]] && enabled=0
-    wine_session_logged "reg add EnableShell" reg add 'HKCU\Software\Wine\Explorer\Desktops\shell' \
-        /v EnableShell /t REG_DWORD /d "$enabled" /f
-}
-
-# The screen's logical resolution in dots per inch.
-wine_session_dpi() { wine_session_desktop_setting LogPixels REG_DWORD "$1"; }
 
 # Wine's own fonts (MS Sans Serif, Tahoma, Marlett for the caption buttons)
 # in the prefix's Fonts folder, as every Windows has them: a Wine that does
@@ -361,13 +356,6 @@ wine_session_desktop() { # log err program [argument...]
     wine_session_pids+=("$wine_session_desktop_pid")
 }
 
-# Follows LOG from its start for as long as the desktop runs.
-wine_session_follow() { # log
-    exec {wine_session_out}< <(exec tail -n +1 -f --pid="$wine_session_desktop_pid" "$1")
-    wine_session_pids+=("$!")
-    wine_session_partial=
-}
-
 # The next whole line of the followed output, in wine_session_line. Answers
 # 0 for a line, 1 when the desktop has gone, 2 once LIMIT seconds have
 # passed since STARTED (a $SECONDS value).
@@ -386,13 +374,18 @@ wine_session_next_line() { # started limit
     done
 }
 
-# Starts the virtual desktop running a driver and follows its output once
-# it has said something, timed from now. Fails when the desktop ends first:
-# Wine's own start-up failed, before the driver ran.
-wine_session_start() { # log err program [argument...]
+# Starts the virtual desktop running DRIVER as `MODE PROGRAM SHELL
+# ACK-FOLDER ...` (winehost/harness.h), the ack folder made and emptied, and
+# follows its output from when it has said something, timed from now. Fails
+# when the desktop ends first: Wine's own start-up failed, before the driver
+# ran.
+wine_session_start() { # log err driver mode program shell acks [argument...]
+    local path=wine_session_winpath
     wine_session_log=$1 wine_session_err=$2 wine_session_started=$SECONDS
     : >"$1"
-    wine_session_desktop "$@"
+    mkdir -p "$7" && rm -f "$7"/*.ack
+    wine_session_desktop "$1" "$2" "$($path "$3")" "$4" "$($path "$5")" "$($path "$6")" \
+        "$($path "$7")" "${@:8}"
     while [[ ! -s $1 ]] && kill -0 "$wine_session_desktop_pid" 2>/dev/null &&
         ((SECONDS - wine_session_started <= 60)); do
         sleep 0.1
@@ -402,7 +395,9 @@ wine_session_start() { # log err program [argument...]
         wine_session_end
         return 1
     fi
-    wine_session_follow "$1"
+    exec {wine_session_out}< <(exec tail -n +1 -f --pid="$wine_session_desktop_pid" "$1")
+    wine_session_pids+=("$!")
+    wine_session_partial=
 }
 
 # Follows the started driver's output until END, the desktop's end or LIMIT
