@@ -9,6 +9,7 @@
 # run no 32-bit programs. DUSKLENS_WINE32 and DUSKLENS_WINE64 name loaders.
 
 # Logs and prefixes go under WORK; NAME speaks in wine_session_die's messages.
+# Everything started is cleaned up on exit (wine_session_cleanup).
 wine_session_init() { # work [name]
     wine_session_work=$1
     wine_session_name=${2:-${0##*/}}
@@ -32,6 +33,8 @@ wine_session_init() { # work [name]
     mkdir -p "$1"
     # The work tree that WORK (build/NAME) is in, to name logs from there.
     wine_session_root=$(cd "$1/../.." && pwd)
+    trap wine_session_cleanup EXIT
+    trap 'exit 130' INT TERM
 }
 
 # The Wine loader of each build. Debian's /usr/bin/wine takes the 32-bit
@@ -78,13 +81,6 @@ wine_session_can_run_win32() {
     wine_session_why="32-bit Wine runs here ($output)"
 }
 
-# The build a single run uses (wine_session_choice): the shipped 32-bit
-# program where the machine runs it, otherwise the twin.
-wine_session_choose() {
-    wine_session_choice=win64
-    if wine_session_can_run_win32; then wine_session_choice=win32; fi
-}
-
 # Selects BUILD: its loader, its prefix in WORK/BUILD/prefix and its logs
 # in WORK/BUILD (wine_session_dir), after ending the previous build's.
 wine_session_build() { # build
@@ -96,16 +92,11 @@ wine_session_build() { # build
     mkdir -p "$wine_session_dir"
 }
 
-# On exit (wine_session_traps): everything this session started, Xvfb too.
+# On exit: everything this session started, Xvfb too.
 wine_session_cleanup() {
     wine_session_end
     if [[ -n $wine_session_xvfb_pid ]]; then kill "$wine_session_xvfb_pid" 2>/dev/null || true; fi
     wait 2>/dev/null || true
-}
-
-wine_session_traps() {
-    trap wine_session_cleanup EXIT
-    trap 'exit 130' INT TERM
 }
 
 wine_session_winpath() { printf 'Z:%s' "${1//\//\\}"; }
