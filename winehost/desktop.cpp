@@ -118,20 +118,14 @@ void AppendValues(const char* path, const char* only, char* text, int size) {
 // Makes the decoys and keeps them answering: a window whose thread takes no
 // messages holds up every program that sends it one.
 DWORD WINAPI DecoyThread(void* ready) {
-    WNDCLASSA workerClass = {};
-    workerClass.lpfnWndProc = DefWindowProcA;
-    workerClass.hInstance = GetModuleHandleA(nullptr);
-    workerClass.lpszClassName = "WorkerW";
-    RegisterClassA(&workerClass);
+    RegisterWindowClass("WorkerW", DefWindowProcA, nullptr);
     // Above Wine's taskbar at the left, away from the program's window.
     decoys[0] = CreateWindowExA(WS_EX_TOOLWINDOW, "Button", "Start", WS_POPUP | BS_PUSHBUTTON, 8,
                                 560, 64, 24, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     decoys[1] = CreateWindowExA(WS_EX_TOOLWINDOW, "WorkerW", "", WS_POPUP, 80, 560, 32, 24, nullptr,
                                 nullptr, GetModuleHandleA(nullptr), nullptr);
     SetEvent(static_cast<HANDLE>(ready));
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0)
-        DispatchMessageA(&message);
+    DispatchMessages();
     return 0;
 }
 

@@ -96,13 +96,10 @@ int MakePictures() {
 }
 
 int ShowBrightPage() {
-    const auto white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    WNDCLASSA page = {0, PageProc, 0, 0, nullptr, nullptr, nullptr, white, nullptr, "Page"};
-    RegisterClassA(&page);
+    RegisterWindowClass("Page", PageProc, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     CreateWindowExA(0, "Page", "Sky Atlas - Tonight", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 600,
                     420, nullptr, nullptr, nullptr, nullptr);
-    for (MSG message; GetMessageA(&message, nullptr, 0, 0) > 0;)
-        DispatchMessageA(&message);
+    DispatchMessages();
     return 0;
 }
 

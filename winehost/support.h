@@ -80,6 +80,23 @@ inline DWORD ReadWhole(const char* path, void* data, DWORD size) {
     return read;
 }
 
+// Registers a window class of this program's, with the arrow cursor.
+inline void RegisterWindowClass(const char* name, WNDPROC procedure, HBRUSH background) {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    windowClass.hbrBackground = background;
+    windowClass.lpszClassName = name;
+    RegisterClassA(&windowClass);
+}
+
+// Hands this thread's messages to their windows until WM_QUIT.
+inline void DispatchMessages() {
+    for (MSG message; GetMessageA(&message, nullptr, 0, 0) > 0;)
+        DispatchMessageA(&message);
+}
+
 // Calls `done` every `poll` ms until it answers true or `milliseconds` pass.
 template <typename Condition> bool WaitUntil(DWORD milliseconds, Condition done, DWORD poll = 20) {
     const DWORD start = GetTickCount();
