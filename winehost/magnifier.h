@@ -60,10 +60,8 @@ template <typename Change> bool UpdateMagnifier(Change change, bool write = true
     const HANDLE lock = CreateMutexA(nullptr, FALSE, "dusklens-e2e-magnifier");
     // Abandoned by a process that was ended while holding it: still ours.
     if (lock != nullptr) WaitForSingleObject(lock, 10000);
-    if (ReadWhole(path, &state, sizeof state) != sizeof state) {
-        state = {};
-        state.inForce = documented::kIdentity;
-    }
+    if (ReadWhole(path, &state, sizeof state) != sizeof state)
+        state = {documented::kIdentity, FALSE, 0, {}};
     change(state);
     const bool saved = !write || WriteWhole(path, &state, sizeof state);
     if (lock != nullptr) {

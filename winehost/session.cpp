@@ -150,9 +150,7 @@ void SetMagnifier(const ColorEffect& inForce, bool initializeFails) {
     foundEffect = inForce;
     if (!MagnifierSession()) return;
     const bool written = UpdateMagnifier([&](MagnifierState& state) {
-        state = {};
-        state.inForce = inForce;
-        state.initializeFails = initializeFails;
+        state = {inForce, initializeFails, 0, {}};
     });
     Expect(written, "expected the magnifier's state written, seen error %lu", GetLastError());
 }

@@ -13,8 +13,7 @@ constexpr char kDesktopKey[] = "Control Panel\\Desktop";
 constexpr Handle kSysColorBrushes = 0x2000;
 
 template <typename T> Arg List(const T* values, int count) {
-    Arg arg;
-    arg.kind = values == nullptr ? Arg::Kind::Null : Arg::Kind::List;
+    Arg arg{values == nullptr ? Arg::Kind::Null : Arg::Kind::List, 0, {}, {}};
     for (int i = 0; values != nullptr && i < count; ++i)
         arg.list.push_back(values[i]);
     return arg;

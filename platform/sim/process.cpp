@@ -15,10 +15,8 @@ namespace {
 
 // An effect in the call log, as Thousandths gives it.
 Arg EffectArg(const Effect* effect) {
-    Arg arg;
-    arg.kind = effect == nullptr ? Arg::Kind::Null : Arg::Kind::List;
-    if (effect != nullptr) arg.list = Thousandths(*effect);
-    return arg;
+    return effect == nullptr ? Arg{Arg::Kind::Null, 0, {}, {}}
+                             : Arg{Arg::Kind::List, 0, {}, Thousandths(*effect)};
 }
 
 int PLATFORM_WINAPI MagInitialize() {
