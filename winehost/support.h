@@ -82,12 +82,9 @@ inline DWORD ReadWhole(const char* path, void* data, DWORD size) {
 
 // Registers a window class of this program's, with the arrow cursor.
 inline void RegisterWindowClass(const char* name, WNDPROC procedure, HBRUSH background) {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-    windowClass.hbrBackground = background;
-    windowClass.lpszClassName = name;
+    const HCURSOR arrow = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    const WNDCLASSA windowClass = {
+        0, procedure, 0, 0, GetModuleHandleA(nullptr), nullptr, arrow, background, nullptr, name};
     RegisterClassA(&windowClass);
 }
 
