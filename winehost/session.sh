@@ -262,8 +262,7 @@ wine_session_prefix() {
     [[ -f $WINEPREFIX/system.reg ]] && wine_session_serves && return 0
     # None yet, or one left unfinished by a failed try or a stopped run.
     if [[ -d $WINEPREFIX ]]; then
-        wineserver -k 2>/dev/null || true
-        wineserver -w 2>/dev/null || true
+        wine_session_end
         rm -rf "$wine_session_dir/prefix"
     fi
     from=$(wine_session_next "$log")

@@ -382,18 +382,13 @@ TEST_F(DesktopTest, TwipsBecomePixelsAtTheScreenResolution) {
 TEST_F(DesktopTest, TabMovesThroughTheBoxesInTabOrder) {
     DLmodule::Main();
     const Handle dusk = Box(kDuskcolorsChk), desktop = Box(kDesktopChk), taskbar = Box(kTaskbarChk);
-    const auto tab = [](Handle from) {
-        return DLform::PreTranslate({from, platform::kWmKeyDown, platform::kVkTab, 0})
-                   ? sim::Focus()
-                   : 0;
-    };
-    EXPECT_EQ(tab(dusk), desktop);
-    EXPECT_EQ(tab(desktop), taskbar);
-    EXPECT_EQ(tab(taskbar), dusk);
+    EXPECT_EQ(Tab(dusk), desktop);
+    EXPECT_EQ(Tab(desktop), taskbar);
+    EXPECT_EQ(Tab(taskbar), dusk);
     sim::SetKeyDown(platform::kVkShift, true);
-    EXPECT_EQ(tab(dusk), taskbar);
-    EXPECT_EQ(tab(taskbar), desktop);
-    EXPECT_EQ(tab(desktop), dusk);
+    EXPECT_EQ(Tab(dusk), taskbar);
+    EXPECT_EQ(Tab(taskbar), desktop);
+    EXPECT_EQ(Tab(desktop), dusk);
     EXPECT_FALSE(DLform::PreTranslate({dusk, platform::kWmKeyDown, 'A', 0}));
     EXPECT_FALSE(
         DLform::PreTranslate({shellWindows.taskbar, platform::kWmKeyDown, platform::kVkTab, 0}));
@@ -409,21 +404,18 @@ TEST_F(DesktopTest, OnlyTheTabKeyShowsTheFocusAndNoRectangleIsLeftBehind) {
             boxes += sim::Find(box)->focusRectangle ? "+" : "-";
         return boxes;
     };
-    const auto tab = [](Handle from) {
-        DLform::PreTranslate({from, platform::kWmKeyDown, platform::kVkTab, 0});
-    };
     sim::Click(dusk);
     EXPECT_EQ(sim::Focus(), dusk);
     EXPECT_EQ(shown(), "---");
-    tab(dusk);
+    Tab(dusk);
     EXPECT_EQ(sim::Focus(), desktop);
     EXPECT_EQ(shown(), "-+-") << "the mouse's focus inverted into view as it left";
     sim::Click(taskbar);
     EXPECT_EQ(shown(), "---");
     sim::SetKeyDown(platform::kVkShift, true);
-    tab(taskbar);
+    Tab(taskbar);
     EXPECT_EQ(shown(), "-+-");
-    tab(desktop);
+    Tab(desktop);
     EXPECT_EQ(shown(), "+--");
     sim::Click(dusk); // the box that already has the focus
     EXPECT_EQ(shown(), "+--");

@@ -75,6 +75,12 @@ class DesktopTest : public ::testing::Test {
     static Handle Box(DLform::Id id) { return sim::ChildWithId(DLform::Window(), id); }
     static int Check(DLform::Id id) { return sim::Find(Box(id))->check; }
     static bool Visible(Handle window) { return sim::Find(window)->visible; }
+    // Tab (Shift+Tab while Shift is down) in `from`: where the focus went, or
+    // 0 when the key was not taken.
+    static Handle Tab(Handle from) {
+        const platform::Message tab = {from, platform::kWmKeyDown, platform::kVkTab, 0};
+        return DLform::PreTranslate(tab) ? sim::Focus() : 0;
+    }
 
     // The calls that change the desktop, in order. A colour switch is named
     // after its scheme and must hand over all 29 elements 0..28 in one call;
