@@ -304,14 +304,11 @@ void Window(Program& program) {
                lefts[i] + px(1215), px(312), place.left, place.right, place.top, place.bottom);
     }
     // Where neighbours overlap, the box further right lies on top.
-    const int middle = px(312) / 2;
-    Expect(ChildWindowFromPointEx(program.window, {px(1200) + 5, middle}, CWP_SKIPINVISIBLE) ==
-               Box(program, kDesktop),
-           "expected the Desktop box on top of Dusk Colors at x %d, seen another window",
-           px(1200) + 5);
-    Expect(ChildWindowFromPointEx(program.window, {px(2160) + 5, middle}, CWP_SKIPINVISIBLE) ==
-               Box(program, kTaskbar),
-           "expected the Taskbar box on top of Desktop at x %d, seen another window", px(2160) + 5);
+    for (int i = 1; i < 3; ++i)
+        Expect(ChildWindowFromPointEx(program.window, {lefts[i] + 5, px(312) / 2},
+                                      CWP_SKIPINVISIBLE) == Box(program, kBoxes[i]),
+               "expected the %s box on top of %s at x %d, seen another window", kCaptions[i],
+               kCaptions[i - 1], lefts[i] + 5);
     Exit(program);
 }
 
