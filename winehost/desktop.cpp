@@ -261,14 +261,14 @@ bool StartShell(bool iconsVisible) {
         ShowDecoys();
         return true;
     }
-    Fail("expected the stand-in shell laid out %s, seen Progman %s, %s and %d of %d taskbar "
-         "windows%s",
-         layout.description,
-         IsWindowVisible(MainWindowOf(id, "Progman")) ? "shown" : "missing or hidden",
-         IconView() != nullptr ? "the icons" : "no icons", TaskbarWindows().count, LayoutTaskbars(),
-         layout.ownTaskbar && Taskbar() == nullptr ? ", FindWindowA finding no taskbar of its own"
-                                                   : "");
-    return false;
+    return Fail(
+        "expected the stand-in shell laid out %s, seen Progman %s, %s and %d of %d taskbar "
+        "windows%s",
+        layout.description,
+        IsWindowVisible(MainWindowOf(id, "Progman")) ? "shown" : "missing or hidden",
+        IconView() != nullptr ? "the icons" : "no icons", TaskbarWindows().count, LayoutTaskbars(),
+        layout.ownTaskbar && Taskbar() == nullptr ? ", FindWindowA finding no taskbar of its own"
+                                                  : "");
 }
 
 void StopShell() {

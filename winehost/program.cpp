@@ -80,15 +80,12 @@ bool Launch(Program& program, const char* path, const char* windowClass, DWORD p
             poll) ||
         ended) {
         DWORD code = 0;
-        if (ended && GetExitCodeProcess(program.process.hProcess, &code)) {
-            Fail("expected the window of %s (class %s) shown, seen the process end with exit "
-                 "code %lu",
-                 path, windowClass, code);
-        } else {
-            Fail("expected the window of %s (class %s) shown within 10 s, seen %s", path,
-                 windowClass, program.window ? "it hidden" : "no window");
-        }
-        return false;
+        if (ended && GetExitCodeProcess(program.process.hProcess, &code))
+            return Fail("expected the window of %s (class %s) shown, seen the process end with "
+                        "exit code %lu",
+                        path, windowClass, code);
+        return Fail("expected the window of %s (class %s) shown within 10 s, seen %s", path,
+                    windowClass, program.window ? "it hidden" : "no window");
     }
     program.shown = Ticks();
     Sync(program);

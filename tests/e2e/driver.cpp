@@ -577,13 +577,14 @@ void MagnifierInitializeFails(Program& program) {
     static MagnifierState state;
     ReadMagnifier(state);
     const DWORD id = program.process.dwProcessId;
+    const int initializes = CountCalls(state, id, MagnifierCall::kInitialize);
     const int others = CountCalls(state, id, MagnifierCall::kUninitialize) +
                        CountCalls(state, id, MagnifierCall::kSetEffect) +
                        CountCalls(state, id, MagnifierCall::kGetEffect);
-    Expect(CountCalls(state, id, MagnifierCall::kInitialize) == 1 && others == 0,
+    Expect(initializes == 1 && others == 0,
            "with MagInitialize failing: expected the program to call it once and nothing else of "
            "the magnifier, seen %d MagInitialize and %d other calls",
-           CountCalls(state, id, MagnifierCall::kInitialize), others);
+           initializes, others);
 }
 
 // A restarted shell makes new taskbars and a new icon view, shown, and
