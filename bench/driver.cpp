@@ -9,8 +9,7 @@
 //                              memory; it answers with ACK-FOLDER\label.ack
 //   PASS stage | FAIL stage    with the details of a failure indented above
 //   END passed failed
-//   driver.exe probe FILE
-// writes this fresh process's system colours and wallpaper to FILE.
+// Its other modes are winehost's (harness.h).
 #include "winehost/harness.h"
 
 namespace {

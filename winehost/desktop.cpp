@@ -129,6 +129,13 @@ DWORD WINAPI DecoyThread(void* ready) {
     return 0;
 }
 
+// Puts the decoys visible, first in the order that FindWindowEx searches.
+void ShowDecoys() {
+    for (HWND decoy : decoys)
+        SetWindowPos(decoy, HWND_TOPMOST, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
 } // namespace
 
 HWND Taskbar() {
@@ -238,13 +245,22 @@ bool ShowIcons(bool show) {
     return Show(icons, show, "desktop icons");
 }
 
-bool ShellRunning() {
-    return shellProcess.hProcess != nullptr &&
-           WaitForSingleObject(shellProcess.hProcess, 0) == WAIT_TIMEOUT;
+void PrepareDesktop() {
+    ExpectMagnifierRecord();
+    SetMagnifier(documented::kIdentity, false);
+    SetColors(kStartPalette);
+    if (shellProcess.hProcess != nullptr &&
+        WaitForSingleObject(shellProcess.hProcess, 0) == WAIT_TIMEOUT)
+        ShowIcons(true);
+    else
+        StartShell(true);
+    ShowTaskbar(true);
+    ShowDecoys();
+    SetWallpaper(kWallpaper);
 }
 
 bool StartShell(bool iconsVisible) {
-    if (ShellRunning()) StopShell();
+    StopShell();
     const Layout& layout = SessionLayout();
     char arguments[32];
     wsprintfA(arguments, "%s%s", layout.windows, iconsVisible ? "" : " hidden");
@@ -289,12 +305,6 @@ bool MakeDecoys() {
     CloseHandle(ready);
     ShowDecoys();
     return made;
-}
-
-void ShowDecoys() {
-    for (HWND decoy : decoys)
-        SetWindowPos(decoy, HWND_TOPMOST, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
 void ReadStoredSettings(char* text, int size) {

@@ -78,13 +78,11 @@ bool ShowIcons(bool show);
 // saying what is missing, when not.
 bool StartShell(bool iconsVisible);
 void StopShell();
-bool ShellRunning();
 
 // Another program's top-level "Button" titled "Start" and "WorkerW", made
-// by a thread of this one that keeps them answering. Showing them puts them
-// visible, first in the order that FindWindowEx searches.
+// by a thread of this one that keeps them answering, shown at each
+// scenario's start and after each start of the shell.
 bool MakeDecoys();
-void ShowDecoys();
 
 // The user's stored settings that must never change: the wallpaper value
 // and every value under Control Panel\Colors, as one text; storing fails

@@ -318,19 +318,6 @@ bool ReadCommandLine(const char* usage) {
     return true;
 }
 
-void PrepareDesktop() {
-    ExpectMagnifierRecord();
-    SetMagnifier(documented::kIdentity, false);
-    SetColors(kStartPalette);
-    if (ShellRunning())
-        ShowIcons(true);
-    else
-        StartShell(true);
-    ShowTaskbar(true);
-    ShowDecoys();
-    SetWallpaper(kWallpaper);
-}
-
 int RunScenarios(const Scenario* scenarios, int count, const char* only) {
     if (!SetUpSession()) {
         Line("FAIL session");
