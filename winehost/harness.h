@@ -126,9 +126,6 @@ bool StartProcess(const char* path, const char* arguments, PROCESS_INFORMATION& 
 constexpr int kDuskColors = DLform::kDuskcolorsChk;
 constexpr int kDesktop = DLform::kDesktopChk;
 constexpr int kTaskbar = DLform::kTaskbarChk;
-constexpr int kExit = DLform::kMnExit;
-constexpr int kAbout = DLform::kMnAbout;
-constexpr int kRestore = DLform::kMnRestore;
 constexpr int kBoxes[3] = {kDuskColors, kDesktop, kTaskbar};                // left to right
 constexpr const char* kCaptions[3] = {"Dusk Colors", "Desktop", "Taskbar"}; // as kBoxes
 

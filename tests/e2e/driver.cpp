@@ -16,6 +16,8 @@ namespace e2e {
 
 namespace {
 
+using DLform::kMnExit;
+
 Visibility Seen(bool visible) { return visible ? kVisible : kHidden; }
 
 const char* BoxState(int state) {
@@ -150,7 +152,7 @@ bool HasButton(HWND box, int id) { return IsWindowVisible(GetDlgItem(box, id)) !
 void Command(const Program& program, int id) { PostMessageA(program.window, WM_COMMAND, id, 0); }
 
 bool Exit(Program& program) {
-    Command(program, kExit);
+    Command(program, kMnExit);
     return WaitExit(program);
 }
 
@@ -218,7 +220,7 @@ HWND FocusOf(const Program& program) {
 
 // Opens "Restore Default Colors", checks the question and answers it.
 bool RestoreDefaults(const Program& program, int answer) {
-    HWND box = OpenMessageBox(program, kRestore, "Default Colors",
+    HWND box = OpenMessageBox(program, DLform::kMnRestore, "Default Colors",
                               "Reset to Windows default colors?", true);
     return box != nullptr && Answer(program, box, answer);
 }
@@ -385,7 +387,7 @@ void DefaultsNightExit(Program& program) {
 void About(Program& program) {
     char text[1024];
     wsprintfA(text, "%sThe Dusklens developers", documented::kAboutText);
-    HWND box = OpenMessageBox(program, kAbout, documented::kAboutTitle, text, false);
+    HWND box = OpenMessageBox(program, DLform::kMnAbout, documented::kAboutTitle, text, false);
     if (box == nullptr) return;
     Expect(!IsWindowEnabled(program.window),
            "expected the main window disabled while the About box is open, seen it enabled");
@@ -448,7 +450,7 @@ void ExitRestores(Program& program, const char* how, UINT message, WPARAM wParam
     ExpectDesktop(how, kStartLook);
 }
 
-void ExitByMenu(Program& program) { ExitRestores(program, "after Exit", WM_COMMAND, kExit); }
+void ExitByMenu(Program& program) { ExitRestores(program, "after Exit", WM_COMMAND, kMnExit); }
 
 void ExitByClosing(Program& program) {
     ExitRestores(program, "after WM_CLOSE", WM_CLOSE, 0);
