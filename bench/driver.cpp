@@ -197,10 +197,10 @@ extern "C" void BenchEntry() {
     if (!ReadCommandLine("BASELINE LAUNCHES PAIRS ROUNDS WARM-UP") ||
         !Argument(6, settings.baseline, MAX_PATH))
         ExitProcess(2);
-    settings.launches = Number(7);
-    settings.pairs = Number(8);
-    settings.rounds = Number(9);
-    settings.warmUp = Number(10);
+    int* const numbers[] = {&settings.launches, &settings.pairs, &settings.rounds,
+                            &settings.warmUp};
+    for (int i = 0; i < 4; ++i)
+        *numbers[i] = Number(7 + i);
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     ticksPerSecond = frequency.QuadPart;

@@ -101,9 +101,6 @@ wine_session_cleanup() {
 
 wine_session_winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
-# The selected build's loader, output to WORK/BUILD/wine.log, no input.
-wine_session_quietly() { "$wine_session_wine" "$@" </dev/null >>"$wine_session_dir/wine.log" 2>&1; }
-
 # A display of our own, exported as DISPLAY: -displayfd picks a free number
 # and writes it when ready.
 wine_session_xvfb() {
@@ -266,7 +263,7 @@ wine_session_prefix() {
         rm -rf "$wine_session_dir/prefix"
     fi
     from=$(wine_session_next "$log")
-    wine_session_quietly wineboot -i || status=$?
+    "$wine_session_wine" wineboot -i </dev/null >>"$log" 2>&1 || status=$?
     wineserver -w 2>/dev/null || true
     reason="wineboot exited with $status; $(wine_session_where "$log" "$from")"
     if ! wine_session_serves; then
@@ -283,12 +280,12 @@ wine_session_prefix() {
     return 0
 }
 
-# Runs COMMAND with the selected build's loader, quietly.
+# Runs COMMAND with the selected build's loader, output to WORK/BUILD/wine.log.
 wine_session_logged() { # what command [argument...]
     local log=$wine_session_dir/wine.log what=$1 from status=0
     shift
     from=$(wine_session_next "$log")
-    wine_session_quietly "$@" || status=$?
+    "$wine_session_wine" "$@" </dev/null >>"$log" 2>&1 || status=$?
     ((status == 0)) && return 0
     wine_session_why="$what exited with $status ($(wine_session_where "$log" "$from"))"
     return 1
