@@ -13,6 +13,14 @@ namespace {
 // What SetWindowLongA answers as a button's own procedure.
 constexpr std::uintptr_t kButtonProcedure = 0xB077;
 
+// An empty menu made by `call`.
+Handle NewMenu(const char* call, bool popup) {
+    Record(call, {});
+    const Handle menu = NewHandle();
+    S().menus[menu] = Menu{popup, {}};
+    return menu;
+}
+
 platform::LResult ButtonMessage(Window& box, unsigned message, platform::WParam wParam) {
     switch (message) {
     case platform::kBmSetCheck: box.check = static_cast<int>(wParam); return 0;
@@ -201,19 +209,9 @@ Handle SetFocus(Handle window) {
     return sim::MoveFocus(window);
 }
 
-Handle CreateMenu() {
-    Record("CreateMenu", {});
-    const Handle menu = sim::NewHandle();
-    S().menus[menu] = sim::Menu{false, {}};
-    return menu;
-}
+Handle CreateMenu() { return sim::NewMenu("CreateMenu", false); }
 
-Handle CreatePopupMenu() {
-    Record("CreatePopupMenu", {});
-    const Handle menu = sim::NewHandle();
-    S().menus[menu] = sim::Menu{true, {}};
-    return menu;
-}
+Handle CreatePopupMenu() { return sim::NewMenu("CreatePopupMenu", true); }
 
 int AppendMenuA(Handle menu, unsigned flags, std::uintptr_t idOrPopup, const char* text) {
     Record("AppendMenuA",
