@@ -46,8 +46,6 @@ constexpr DWORD kProbed = offsetof(DesktopState, taskbars); // the probe's share
 PROCESS_INFORMATION shellProcess;
 HWND decoys[2]; // another program's "Button" titled "Start", and "WorkerW"
 
-const Layout& SessionLayout() { return LayoutOf(session.windows); }
-
 bool OfShell(HWND window) {
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
@@ -82,16 +80,14 @@ Windows TaskbarWindows() {
     return taskbars;
 }
 
-bool HoldsIcons(HWND window) {
-    return FindWindowExA(window, nullptr, "SHELLDLL_DefView", nullptr) != nullptr;
-}
-
 // The windows that no box may change: top-level buttons that are not the
 // shell's, and every WorkerW without the icons.
 Windows OtherWindows() {
     Windows others;
     ForEach(nullptr, "Button", [&](HWND button) { return OfShell(button) || others.Add(button); });
-    const auto addWorker = [&](HWND worker) { return HoldsIcons(worker) || others.Add(worker); };
+    const auto addWorker = [&](HWND worker) {
+        return FindWindowExA(worker, nullptr, "SHELLDLL_DefView", nullptr) || others.Add(worker);
+    };
     ForEach(nullptr, "WorkerW", addWorker);
     HWND progman = FindWindowA("Progman", "Program Manager");
     if (progman != nullptr) ForEach(progman, "WorkerW", addWorker);
@@ -167,11 +163,11 @@ HWND Taskbar() {
     HWND taskbar = FindWindowA("Shell_TrayWnd", "");
     // Where the shell makes the taskbar, Wine keeps a hidden one of its own:
     // the shell's is the one the program is to find.
-    return !SessionLayout().ownTaskbar || OfShell(taskbar) ? taskbar : nullptr;
+    return !LayoutOf(session.windows).ownTaskbar || OfShell(taskbar) ? taskbar : nullptr;
 }
 
 HWND IconView() {
-    if (SessionLayout().icons != IconPlace::kInWorkerW) {
+    if (LayoutOf(session.windows).icons != IconPlace::kInWorkerW) {
         HWND progman = FindWindowA("Progman", "Program Manager");
         return progman ? FindWindowExA(progman, nullptr, "SHELLDLL_DefView", nullptr) : nullptr;
     }
@@ -184,7 +180,7 @@ HWND IconView() {
 }
 
 int LayoutTaskbars() {
-    const Layout& layout = SessionLayout();
+    const Layout& layout = LayoutOf(session.windows);
     return 1 + (layout.startButton ? 1 : 0) + layout.secondaryTaskbars;
 }
 
@@ -286,7 +282,7 @@ void PrepareDesktop() {
 
 bool StartShell(bool iconsVisible) {
     StopShell();
-    const Layout& layout = SessionLayout();
+    const Layout& layout = LayoutOf(session.windows);
     char arguments[32];
     wsprintfA(arguments, "%s%s", layout.windows, iconsVisible ? "" : " hidden");
     const bool started = StartProcess(session.shell, arguments, shellProcess);

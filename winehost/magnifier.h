@@ -11,9 +11,7 @@
 
 namespace e2e {
 
-// MAGCOLOREFFECT: the output colour is the row [r g b a 1] times the matrix,
-// so rows are inputs and columns outputs.
-using ColorEffect = platform::MagColorEffect;
+using ColorEffect = platform::MagColorEffect; // MAGCOLOREFFECT, as platform.h says
 
 enum class MagnifierCall : LONG { kLoad, kInitialize, kUninitialize, kSetEffect, kGetEffect };
 

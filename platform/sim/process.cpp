@@ -83,17 +83,14 @@ unsigned GetSystemDirectoryA(char* buffer, unsigned size) {
 
 Handle LoadLibraryA(const char* fileName) {
     Record("LoadLibraryA", {Str(fileName)});
-    // Loaded in every program with a window; found by its bare name.
-    if (fileName != nullptr &&
-        (sim::Lower(fileName) == "user32" || sim::Lower(fileName) == "user32.dll")) {
-        if (S().user32Library == 0) S().user32Library = sim::NewHandle();
-        return S().user32Library;
-    }
-    if (fileName == nullptr || !S().magnifier.installed ||
-        sim::Lower(fileName) != sim::Lower(S().settings.systemDirectory + "\\Magnification.dll"))
-        return 0;
-    if (S().magnifierLibrary == 0) S().magnifierLibrary = sim::NewHandle();
-    return S().magnifierLibrary;
+    const std::string name = sim::Lower(fileName == nullptr ? "" : fileName);
+    const std::string magnifier = sim::Lower(S().settings.systemDirectory + "\\Magnification.dll");
+    // user32 is loaded in every program with a window, and found by its bare name.
+    Handle* library = name == "user32" || name == "user32.dll"       ? &S().user32Library
+                      : S().magnifier.installed && name == magnifier ? &S().magnifierLibrary
+                                                                     : nullptr;
+    if (library != nullptr && *library == 0) *library = sim::NewHandle();
+    return library != nullptr ? *library : 0;
 }
 
 FarProc GetProcAddress(Handle module, const char* procName) {

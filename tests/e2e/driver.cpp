@@ -148,11 +148,8 @@ RECT NightArea(const Program& program) {
 // Message boxes may keep the buttons of other styles as hidden controls.
 bool HasButton(HWND box, int id) { return IsWindowVisible(GetDlgItem(box, id)) != 0; }
 
-// Posts a menu command: commands that open a message box block the program.
-void Command(const Program& program, int id) { PostMessageA(program.window, WM_COMMAND, id, 0); }
-
 bool Exit(Program& program) {
-    Command(program, kMnExit);
+    PostMessageA(program.window, WM_COMMAND, kMnExit, 0);
     return WaitExit(program);
 }
 
@@ -161,7 +158,7 @@ bool Exit(Program& program) {
 // or 0 when none opened within 10 s.
 HWND OpenMessageBox(const Program& program, int id, const char* caption, const char* text,
                     bool question) {
-    Command(program, id);
+    PostMessageA(program.window, WM_COMMAND, id, 0); // posted: the box blocks the program
     HWND box = nullptr;
     const auto opened = [&] {
         for (box = nullptr; (box = FindWindowExA(nullptr, box, "#32770", nullptr));)
