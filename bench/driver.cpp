@@ -9,8 +9,7 @@
 //                              memory; it answers with ACK-FOLDER\label.ack
 //   PASS stage | FAIL stage    with the details of a failure indented above
 //   END passed failed
-//   driver.exe probe FILE
-// writes this fresh process's system colours and wallpaper to FILE.
+// Its other modes are winehost's (harness.h).
 #include "winehost/harness.h"
 
 namespace {
@@ -39,15 +38,6 @@ LONGLONG ticksPerSecond;
 
 long Microseconds(LONGLONG ticks) { return static_cast<long>(ticks * 1000000 / ticksPerSecond); }
 
-int Number(int index) {
-    char text[16] = "";
-    Argument(index, text, sizeof text);
-    int number = 0;
-    for (const char* p = text; *p >= '0' && *p <= '9'; ++p)
-        number = number * 10 + (*p - '0');
-    return number;
-}
-
 // Prints the time from CreateProcess until the window is visible, as sample
 // `kind`-NAME, then closes the program as its close button does. Polled
 // every millisecond: the figure is a hundred or more of them.
@@ -62,7 +52,7 @@ bool TimedLaunch(const Subject& subject, const char* kind) {
     return shown;
 }
 
-void MeasureStartup() {
+void MeasureStartup(Program&) {
     const Subject subjects[] = {{"dusklens", session.program, DLform::kClassName},
                                 {"baseline", settings.baseline, "Baseline"}};
     // One launch each first, not counted: the files and Wine's own DLLs
@@ -78,19 +68,15 @@ void MeasureStartup() {
     }
 }
 
-bool ExpectCaption(const Program& program, int id, const char* caption) {
-    char seen[64] = "";
-    GetWindowTextA(Box(program, id), seen, sizeof seen);
-    return Expect(Same(seen, caption), "expected box %d captioned \"%s\", seen \"%s\"", id, caption,
-                  seen);
-}
-
 // The switch is timed as the synchronous round trip of the click, which
 // returns once the program's handler has set the colours; a fresh probe then
 // confirms them, untimed (a running process keeps the colours it first read).
-void MeasureSwitches() {
-    Program program;
-    if (!Launch(program) || !ExpectCaption(program, kDuskColors, "Dusk Colors")) return;
+void MeasureSwitches(Program& program) {
+    char caption[64] = "";
+    GetWindowTextA(Box(program, kDuskColors), caption, sizeof caption);
+    if (!Expect(Same(caption, kCaptions[0]), "expected the first box captioned \"%s\", seen \"%s\"",
+                kCaptions[0], caption))
+        return;
     for (int i = 0; i < 2 * settings.pairs && failures == 0; ++i) {
         const bool night = i % 2 == 0;
         const LONGLONG start = Ticks();
@@ -169,9 +155,7 @@ void Soak(const Program& program, int rounds, int& toggles) {
     ReleaseDC(nullptr, screen);
 }
 
-void MeasureEndurance() {
-    Program program;
-    if (!Launch(program)) return;
+void MeasureEndurance(Program& program) {
     int toggles = 0;
     Soak(program, settings.warmUp, toggles);
     ReadMemory("warm");
@@ -191,8 +175,9 @@ void MeasureEndurance() {
     ExpectDesktop("after the exit", kStartLook);
 }
 
-constexpr Scenario kStages[] = {
-    {"startup", MeasureStartup}, {"switch", MeasureSwitches}, {"endurance", MeasureEndurance}};
+constexpr Scenario kStages[] = {{"startup", MeasureStartup},
+                                {"switch", MeasureSwitches, true},
+                                {"endurance", MeasureEndurance, true}};
 
 } // namespace
 
@@ -200,10 +185,15 @@ extern "C" void BenchEntry() {
     if (!ReadCommandLine("BASELINE LAUNCHES PAIRS ROUNDS WARM-UP") ||
         !Argument(6, settings.baseline, MAX_PATH))
         ExitProcess(2);
-    settings.launches = Number(7);
-    settings.pairs = Number(8);
-    settings.rounds = Number(9);
-    settings.warmUp = Number(10);
+    // The four counts, in decimal, into the settings that start at zero.
+    int* const numbers[] = {&settings.launches, &settings.pairs, &settings.rounds,
+                            &settings.warmUp};
+    for (int i = 0; i < 4; ++i) {
+        char text[16] = "";
+        Argument(7 + i, text, sizeof text);
+        for (const char* p = text; *p >= '0' && *p <= '9'; ++p)
+            *numbers[i] = *numbers[i] * 10 + (*p - '0');
+    }
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     ticksPerSecond = frequency.QuadPart;

@@ -1,3 +1,7 @@
+// The desktop and the program under test, as a driver sees and works them:
+// the shell's windows and another program's, the colours, wallpaper and
+// stored settings, the stand-in shell and the decoys; the program launched,
+// clicked, answered and closed.
 #include "winehost/harness.h"
 #include "winehost/layouts.h"
 
@@ -15,16 +19,32 @@ const Scheme kNightScheme = {"night colours", documented::kNight};
 const Scheme kDefaultScheme = {"default colours", documented::kStandard};
 
 namespace {
+// Every program started during the running scenario, so that a scenario
+// that stops half-way leaves nothing behind.
+HANDLE launched[8];
+int launchedCount;
 
-struct ProbeResult {
-    COLORREF color[kElements];
-    char wallpaper[MAX_PATH];
-};
+constexpr DWORD kPatience = 10000; // ms
+
+// Makes sure the program has handled everything sent before this call and
+// is back in a message loop of its own: a sent message is answered also
+// while the program waits inside a call of its own that sends messages
+// (SetSysColors tells every window), a posted one only from its loops.
+void Sync(const Program& program) {
+    HWND box = Box(program, kDuskColors);
+    DWORD_PTR state = 0;
+    PostMessageA(box, BM_SETSTATE, TRUE, 0);
+    WaitUntil(kPatience, [&] {
+        return !SendMessageTimeoutA(box, BM_GETSTATE, 0, 0, SMTO_NORMAL, kPatience, &state) ||
+               (state & BST_PUSHED) != 0;
+    });
+    SendMessageTimeoutA(box, BM_SETSTATE, FALSE, 0, SMTO_NORMAL, kPatience, &state);
+}
+
+constexpr DWORD kProbed = offsetof(DesktopState, taskbars); // the probe's share
 
 PROCESS_INFORMATION shellProcess;
 HWND decoys[2]; // another program's "Button" titled "Start", and "WorkerW"
-
-const Layout& SessionLayout() { return LayoutOf(session.windows); }
 
 bool OfShell(HWND window) {
     DWORD process = 0;
@@ -60,16 +80,14 @@ Windows TaskbarWindows() {
     return taskbars;
 }
 
-bool HoldsIcons(HWND window) {
-    return FindWindowExA(window, nullptr, "SHELLDLL_DefView", nullptr) != nullptr;
-}
-
 // The windows that no box may change: top-level buttons that are not the
 // shell's, and every WorkerW without the icons.
 Windows OtherWindows() {
     Windows others;
     ForEach(nullptr, "Button", [&](HWND button) { return OfShell(button) || others.Add(button); });
-    const auto addWorker = [&](HWND worker) { return HoldsIcons(worker) || others.Add(worker); };
+    const auto addWorker = [&](HWND worker) {
+        return FindWindowExA(worker, nullptr, "SHELLDLL_DefView", nullptr) || others.Add(worker);
+    };
     ForEach(nullptr, "WorkerW", addWorker);
     HWND progman = FindWindowA("Progman", "Program Manager");
     if (progman != nullptr) ForEach(progman, "WorkerW", addWorker);
@@ -93,17 +111,6 @@ void CloseHandles(PROCESS_INFORMATION& process) {
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     process = {};
-}
-
-bool Running(const PROCESS_INFORMATION& process) {
-    return process.hProcess != nullptr && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT;
-}
-
-HWND ProgmanOf(DWORD processId) {
-    HWND progman = FindWindowA("Progman", "Program Manager");
-    DWORD owner = 0;
-    GetWindowThreadProcessId(progman, &owner);
-    return owner == processId ? progman : nullptr;
 }
 
 // Appends "NAME=DATA;" for each value under the key of the current user,
@@ -132,31 +139,22 @@ void AppendValues(const char* path, const char* only, char* text, int size) {
 // Makes the decoys and keeps them answering: a window whose thread takes no
 // messages holds up every program that sends it one.
 DWORD WINAPI DecoyThread(void* ready) {
-    WNDCLASSA workerClass = {};
-    workerClass.lpfnWndProc = DefWindowProcA;
-    workerClass.hInstance = GetModuleHandleA(nullptr);
-    workerClass.lpszClassName = "WorkerW";
-    RegisterClassA(&workerClass);
+    RegisterWindowClass("WorkerW", DefWindowProcA, nullptr);
     // Above Wine's taskbar at the left, away from the program's window.
     decoys[0] = CreateWindowExA(WS_EX_TOOLWINDOW, "Button", "Start", WS_POPUP | BS_PUSHBUTTON, 8,
                                 560, 64, 24, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     decoys[1] = CreateWindowExA(WS_EX_TOOLWINDOW, "WorkerW", "", WS_POPUP, 80, 560, 32, 24, nullptr,
                                 nullptr, GetModuleHandleA(nullptr), nullptr);
     SetEvent(static_cast<HANDLE>(ready));
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0)
-        DispatchMessageA(&message);
+    DispatchMessages();
     return 0;
 }
 
-// Prints why the probe failed above the failed check of the caller, which
-// knows when it looked.
-bool ProbeFailed(const char* format, ...) {
-    va_list arguments;
-    va_start(arguments, format);
-    WriteLine("  probe: ", format, arguments);
-    va_end(arguments);
-    return false;
+// Puts the decoys visible, first in the order that FindWindowEx searches.
+void ShowDecoys() {
+    for (HWND decoy : decoys)
+        SetWindowPos(decoy, HWND_TOPMOST, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
 } // namespace
@@ -165,11 +163,11 @@ HWND Taskbar() {
     HWND taskbar = FindWindowA("Shell_TrayWnd", "");
     // Where the shell makes the taskbar, Wine keeps a hidden one of its own:
     // the shell's is the one the program is to find.
-    return !SessionLayout().ownTaskbar || OfShell(taskbar) ? taskbar : nullptr;
+    return !LayoutOf(session.windows).ownTaskbar || OfShell(taskbar) ? taskbar : nullptr;
 }
 
 HWND IconView() {
-    if (SessionLayout().icons != IconPlace::kInWorkerW) {
+    if (LayoutOf(session.windows).icons != IconPlace::kInWorkerW) {
         HWND progman = FindWindowA("Progman", "Program Manager");
         return progman ? FindWindowExA(progman, nullptr, "SHELLDLL_DefView", nullptr) : nullptr;
     }
@@ -182,17 +180,17 @@ HWND IconView() {
 }
 
 int LayoutTaskbars() {
-    const Layout& layout = SessionLayout();
+    const Layout& layout = LayoutOf(session.windows);
     return 1 + (layout.startButton ? 1 : 0) + layout.secondaryTaskbars;
 }
 
 // The probe's exit code: 0, or 0x10000 and the error writing the result.
 int RunProbe(const char* resultFile) {
-    ProbeResult result = {};
+    DesktopState result = {};
     for (int i = 0; i < kElements; ++i)
         result.color[i] = GetSysColor(i);
     SystemParametersInfoA(SPI_GETDESKWALLPAPER, MAX_PATH, result.wallpaper, 0);
-    if (WriteWhole(resultFile, &result, sizeof result)) return 0;
+    if (WriteWhole(resultFile, &result, kProbed)) return 0;
     return static_cast<int>(0x10000 | (GetLastError() & 0xFFFF));
 }
 
@@ -202,7 +200,7 @@ bool ReadDesktop(DesktopState& state) {
     wsprintfA(arguments, "probe \"%s\"", session.probe);
     PROCESS_INFORMATION probe;
     if (!StartProcess(session.driver, arguments, probe))
-        return ProbeFailed("expected %s to start, seen error %lu", session.driver, GetLastError());
+        return Fail("probe: expected %s to start, seen error %lu", session.driver, GetLastError());
     // A probe ends within a tenth of a second, on a busy machine too; the
     // limit only keeps a hung one from holding up the run.
     const bool ended = WaitForSingleObject(probe.hProcess, 15000) == WAIT_OBJECT_0;
@@ -213,16 +211,11 @@ bool ReadDesktop(DesktopState& state) {
         WaitForSingleObject(probe.hProcess, 5000); // it may still hold the result file
     }
     CloseHandles(probe);
-    ProbeResult result;
-    const DWORD read = ended && code == 0 ? ReadWhole(session.probe, &result, sizeof result) : 0;
-    if (read != sizeof result)
-        return ProbeFailed("expected it to end within 15 s with exit code 0 and %u bytes in %s, "
-                           "seen it %s with exit code 0x%lX and %lu bytes",
-                           static_cast<unsigned>(sizeof result), session.probe,
-                           ended ? "end" : "still running", code, read);
-    for (int i = 0; i < kElements; ++i)
-        state.color[i] = result.color[i];
-    Copy(state.wallpaper, result.wallpaper, MAX_PATH);
+    const DWORD read = ended && code == 0 ? ReadWhole(session.probe, &state, kProbed) : 0;
+    if (read != kProbed)
+        return Fail("probe: expected it to end within 15 s with exit code 0 and %lu bytes in %s, "
+                    "seen it %s with exit code 0x%lX and %lu bytes",
+                    kProbed, session.probe, ended ? "end" : "still running", code, read);
     state.taskbarCount = See(TaskbarWindows(), state.taskbars);
     state.iconsExist = IconView() != nullptr;
     state.icons = IsWindowVisible(IconView()) != 0;
@@ -232,11 +225,9 @@ bool ReadDesktop(DesktopState& state) {
 
 bool SetColors(const Scheme& scheme) {
     INT elements[kElements];
-    COLORREF colors[kElements];
-    for (int i = 0; i < kElements; ++i) {
+    for (int i = 0; i < kElements; ++i)
         elements[i] = i;
-        colors[i] = scheme.color[i];
-    }
+    const auto* colors = reinterpret_cast<const COLORREF*>(scheme.color.data()); // both 32 bits
     // Each call first: arguments are evaluated in no set order.
     const bool set = SetSysColors(kElements, elements, colors) != 0;
     return Expect(set, "expected the %s set, seen SetSysColors fail (error %lu)", scheme.name,
@@ -275,11 +266,23 @@ bool ShowIcons(bool show) {
     return Show(icons, show, "desktop icons");
 }
 
-bool ShellRunning() { return Running(shellProcess); }
+void PrepareDesktop() {
+    ExpectMagnifierRecord();
+    SetMagnifier(documented::kIdentity, false);
+    SetColors(kStartPalette);
+    if (shellProcess.hProcess != nullptr &&
+        WaitForSingleObject(shellProcess.hProcess, 0) == WAIT_TIMEOUT)
+        ShowIcons(true);
+    else
+        StartShell(true);
+    ShowTaskbar(true);
+    ShowDecoys();
+    SetWallpaper(kWallpaper);
+}
 
 bool StartShell(bool iconsVisible) {
-    if (ShellRunning()) StopShell();
-    const Layout& layout = SessionLayout();
+    StopShell();
+    const Layout& layout = LayoutOf(session.windows);
     char arguments[32];
     wsprintfA(arguments, "%s%s", layout.windows, iconsVisible ? "" : " hidden");
     const bool started = StartProcess(session.shell, arguments, shellProcess);
@@ -288,25 +291,26 @@ bool StartShell(bool iconsVisible) {
         return false;
     const DWORD id = shellProcess.dwProcessId;
     const auto complete = [&] {
-        return IsWindowVisible(ProgmanOf(id)) && IconView() != nullptr &&
+        return IsWindowVisible(MainWindowOf(id, "Progman")) && IconView() != nullptr &&
                TaskbarWindows().count == LayoutTaskbars();
     };
     if (WaitUntil(10000, complete)) {
         ShowDecoys();
         return true;
     }
-    Fail("expected the stand-in shell laid out %s, seen Progman %s, %s and %d of %d taskbar "
-         "windows%s",
-         layout.description, IsWindowVisible(ProgmanOf(id)) ? "shown" : "missing or hidden",
-         IconView() != nullptr ? "the icons" : "no icons", TaskbarWindows().count, LayoutTaskbars(),
-         layout.ownTaskbar && Taskbar() == nullptr ? ", FindWindowA finding no taskbar of its own"
-                                                   : "");
-    return false;
+    return Fail(
+        "expected the stand-in shell laid out %s, seen Progman %s, %s and %d of %d taskbar "
+        "windows%s",
+        layout.description,
+        IsWindowVisible(MainWindowOf(id, "Progman")) ? "shown" : "missing or hidden",
+        IconView() != nullptr ? "the icons" : "no icons", TaskbarWindows().count, LayoutTaskbars(),
+        layout.ownTaskbar && Taskbar() == nullptr ? ", FindWindowA finding no taskbar of its own"
+                                                  : "");
 }
 
 void StopShell() {
     if (shellProcess.hProcess == nullptr) return;
-    PostMessageA(ProgmanOf(shellProcess.dwProcessId), WM_CLOSE, 0, 0);
+    PostMessageA(MainWindowOf(shellProcess.dwProcessId, "Progman"), WM_CLOSE, 0, 0);
     if (WaitForSingleObject(shellProcess.hProcess, 5000) != WAIT_OBJECT_0)
         TerminateProcess(shellProcess.hProcess, 1);
     WaitForSingleObject(shellProcess.hProcess, 5000);
@@ -324,12 +328,6 @@ bool MakeDecoys() {
     return made;
 }
 
-void ShowDecoys() {
-    for (HWND decoy : decoys)
-        SetWindowPos(decoy, HWND_TOPMOST, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-}
-
 void ReadStoredSettings(char* text, int size) {
     text[0] = '\0';
     AppendValues("Control Panel\\Colors", nullptr, text, size);
@@ -337,17 +335,176 @@ void ReadStoredSettings(char* text, int size) {
 }
 
 bool StoreWallpaperSetting(const char* path) {
-    HKEY key;
-    LONG status = RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0,
-                                  KEY_WRITE, nullptr, &key, nullptr);
-    if (status == ERROR_SUCCESS) {
-        status = RegSetValueExA(key, "Wallpaper", 0, REG_SZ, reinterpret_cast<const BYTE*>(path),
-                                static_cast<DWORD>(lstrlenA(path) + 1));
-        RegCloseKey(key);
-    }
+    const LONG status = RegSetKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "Wallpaper",
+                                        REG_SZ, path, static_cast<DWORD>(lstrlenA(path) + 1));
     return Expect(status == ERROR_SUCCESS,
                   "expected wallpaper \"%s\" stored in the user's settings, seen error %ld", path,
                   status);
+}
+
+LONGLONG Ticks() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+HWND MainWindowOf(DWORD processId, const char* windowClass) {
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, windowClass, nullptr));) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == processId) return window;
+    }
+    return nullptr;
+}
+
+bool StartProcess(const char* path, const char* arguments, PROCESS_INFORMATION& process) {
+    char commandLine[3 * MAX_PATH];
+    wsprintfA(commandLine, "\"%s\" %s", path, arguments);
+    for (int attempt = 1;; ++attempt) {
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        if (CreateProcessA(path, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                           &startup, &process))
+            return true;
+        const DWORD error = GetLastError();
+        if (error != ERROR_INTERNAL_ERROR || attempt == 2) return false;
+        Line("INFO %s died while Wine set it up, before any of its own code ran (error %lu); "
+             "starting it once more",
+             path, error);
+    }
+}
+
+bool Launch(Program& program, const char* path, const char* windowClass, DWORD poll) {
+    program = {};
+    if (path == nullptr) path = session.program;
+    program.started = Ticks();
+    if (!StartProcess(path, "", program.process))
+        return Fail("could not start %s (error %lu)", path, GetLastError());
+    CloseHandle(program.process.hThread);
+    if (launchedCount < 8) launched[launchedCount++] = program.process.hProcess;
+    const DWORD id = program.process.dwProcessId;
+    bool ended = false;
+    if (!WaitUntil(
+            kPatience,
+            [&] {
+                program.window = MainWindowOf(id, windowClass);
+                ended = WaitForSingleObject(program.process.hProcess, 0) == WAIT_OBJECT_0;
+                return ended || IsWindowVisible(program.window) != 0;
+            },
+            poll) ||
+        ended) {
+        DWORD code = 0;
+        if (ended && GetExitCodeProcess(program.process.hProcess, &code))
+            return Fail("expected the window of %s (class %s) shown, seen the process end with "
+                        "exit code %lu",
+                        path, windowClass, code);
+        return Fail("expected the window of %s (class %s) shown within 10 s, seen %s", path,
+                    windowClass, program.window ? "it hidden" : "no window");
+    }
+    program.shown = Ticks();
+    Sync(program);
+    return true;
+}
+
+HWND Box(const Program& program, int id) { return GetDlgItem(program.window, id); }
+
+bool Click(const Program& program, int id) {
+    DWORD_PTR result = 0;
+    return Expect(
+        SendMessageTimeoutA(Box(program, id), BM_CLICK, 0, 0, SMTO_NORMAL, kPatience, &result) != 0,
+        "expected check box %d to take a click, seen no answer in 10 s", id);
+}
+
+int Checked(const Program& program, int id) {
+    DWORD_PTR state = 0;
+    if (!SendMessageTimeoutA(Box(program, id), BM_GETCHECK, 0, 0, SMTO_NORMAL, kPatience, &state))
+        return -1;
+    return static_cast<int>(state);
+}
+
+bool Answer(const Program& program, HWND box, int button) {
+    HWND control = GetDlgItem(box, button);
+    if (!Expect(control != nullptr, "expected button %d in the message box, seen none", button))
+        return false;
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(control, BM_CLICK, 0, 0, SMTO_NORMAL, kPatience, &result);
+    if (!Expect(WaitUntil(kPatience, [box] { return !IsWindow(box); }),
+                "expected the message box closed after answering, seen it open"))
+        return false;
+    Sync(program);
+    return true;
+}
+
+bool WaitExit(Program& program) {
+    return Expect(WaitForSingleObject(program.process.hProcess, kPatience) == WAIT_OBJECT_0,
+                  "expected the program to end within 10 s, seen it still running");
+}
+
+bool Close(Program& program) {
+    PostMessageA(program.window, WM_CLOSE, 0, 0);
+    return WaitExit(program);
+}
+
+RECT VisiblePart(const Program& program, int id) {
+    RECT part, client;
+    GetWindowRect(Box(program, id), &part);
+    GetClientRect(program.window, &client);
+    MapWindowPoints(program.window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    if (client.right < part.right) part.right = client.right;
+    // A box further right that starts inside this one covers its right end.
+    for (int other : kBoxes) {
+        RECT rect;
+        if (other != id && GetWindowRect(Box(program, other), &rect) && rect.left > part.left &&
+            rect.left < part.right)
+            part.right = rect.left;
+    }
+    return part;
+}
+
+bool MouseClick(const Program& program, int id) {
+    const RECT box = VisiblePart(program, id);
+    const int before = Checked(program, id);
+    const POINT target = {(box.left + box.right) / 2, (box.top + box.bottom) / 2};
+    // The pointer first, then the button, pressed and released where the
+    // pointer is to be: under Wine an X event about the pointer that arrives
+    // late can move it back to where it was before, and a button event that
+    // does not say where it happens lands there.
+    INPUT inputs[3] = {};
+    const DWORD flags[3] = {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+    for (int i = 0; i < 3; ++i) {
+        inputs[i].type = INPUT_MOUSE;
+        // Absolute positions run from 0 to 65535 across the screen.
+        inputs[i].mi.dx = (target.x * 65536 + 32768) / GetSystemMetrics(SM_CXSCREEN);
+        inputs[i].mi.dy = (target.y * 65536 + 32768) / GetSystemMetrics(SM_CYSCREEN);
+        inputs[i].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags[i];
+    }
+    POINT at = {};
+    const bool clicked =
+        SendInput(1, inputs, sizeof inputs[0]) == 1 &&
+        WaitUntil(kPatience, [&] { return GetCursorPos(&at) && PtInRect(&box, at); }) &&
+        SendInput(2, inputs + 1, sizeof inputs[0]) == 2;
+    if (!Expect(clicked,
+                "expected a mouse click at (%ld, %ld) on box %d, seen the pointer at (%ld, %ld) "
+                "(error %lu)",
+                target.x, target.y, id, at.x, at.y, GetLastError()))
+        return false;
+    if (!Expect(WaitUntil(kPatience, [&] { return Checked(program, id) != before; }),
+                "expected box %d to toggle after a mouse click at (%ld, %ld), seen it stay %s", id,
+                target.x, target.y, before == BST_CHECKED ? "checked" : "unchecked"))
+        return false;
+    Sync(program);
+    return true;
+}
+
+void EndLeftoverPrograms() {
+    for (int i = 0; i < launchedCount; ++i) {
+        if (WaitForSingleObject(launched[i], 0) == WAIT_TIMEOUT) {
+            TerminateProcess(launched[i], 1);
+            WaitForSingleObject(launched[i], kPatience);
+        }
+        CloseHandle(launched[i]);
+    }
+    launchedCount = 0;
 }
 
 } // namespace e2e

@@ -38,6 +38,7 @@ struct SeenWindow {
 };
 
 struct DesktopState {
+    // What the probe reads and writes to its file, these first two only.
     COLORREF color[kElements];
     char wallpaper[MAX_PATH];
     // Every window of the taskbar as the session's layout has them: the main
@@ -77,13 +78,11 @@ bool ShowIcons(bool show);
 // saying what is missing, when not.
 bool StartShell(bool iconsVisible);
 void StopShell();
-bool ShellRunning();
 
 // Another program's top-level "Button" titled "Start" and "WorkerW", made
-// by a thread of this one that keeps them answering. Showing them puts them
-// visible, first in the order that FindWindowEx searches.
+// by a thread of this one that keeps them answering, shown at each
+// scenario's start and after each start of the shell.
 bool MakeDecoys();
-void ShowDecoys();
 
 // The user's stored settings that must never change: the wallpaper value
 // and every value under Control Panel\Colors, as one text; storing fails
@@ -110,9 +109,12 @@ struct Session {
 extern Session session;
 
 // Reads the command line the drivers share, `run PROGRAM SHELL ACK-FOLDER
-// LAYOUT ...`, into `session`; `probe FILE` runs the probe and ends the
+// LAYOUT ...`, into `session`; `probe FILE`, `pictures` with the arguments
+// of `run` (winehost/pictures.cpp) and `bright` run their mode and end the
 // process. Prints `usage` and answers false for any other command line.
 bool ReadCommandLine(const char* usage);
+int MakePictures();
+int ShowBrightPage();
 
 // Starts PATH with ARGUMENTS. Under Wine a new process now and then dies
 // while Wine sets it up, before any of its own code runs, and
@@ -121,9 +123,23 @@ bool ReadCommandLine(const char* usage);
 // programs); such a start is said in an INFO line and tried once more.
 bool StartProcess(const char* path, const char* arguments, PROCESS_INFORMATION& process);
 
+constexpr int kDuskColors = DLform::kDuskcolorsChk;
+constexpr int kDesktop = DLform::kDesktopChk;
+constexpr int kTaskbar = DLform::kTaskbarChk;
+constexpr int kBoxes[3] = {kDuskColors, kDesktop, kTaskbar};                // left to right
+constexpr const char* kCaptions[3] = {"Dusk Colors", "Desktop", "Taskbar"}; // as kBoxes
+
+struct Program {
+    PROCESS_INFORMATION process;
+    HWND window;
+    LONGLONG started, shown; // Ticks() at the start and once the window showed
+};
+LONGLONG Ticks(); // the performance counter
+
 struct Scenario {
     const char* name;
-    void (*run)();
+    void (*run)(Program& program);
+    bool launched = false; // the program is launched first, and `run` runs once it shows
 };
 
 // Sets the session up, then runs each scenario (or the one named `only`,
@@ -135,21 +151,6 @@ struct Scenario {
 int RunScenarios(const Scenario* scenarios, int count, const char* only);
 void PrepareDesktop();
 
-constexpr int kDuskColors = DLform::kDuskcolorsChk;
-constexpr int kDesktop = DLform::kDesktopChk;
-constexpr int kTaskbar = DLform::kTaskbarChk;
-constexpr int kExit = DLform::kMnExit;
-constexpr int kAbout = DLform::kMnAbout;
-constexpr int kRestore = DLform::kMnRestore;
-constexpr int kBoxes[3] = {kDuskColors, kDesktop, kTaskbar}; // left to right
-
-struct Program {
-    PROCESS_INFORMATION process;
-    HWND window;
-    LONGLONG started, shown; // Ticks() at the start and once the window showed
-};
-LONGLONG Ticks(); // the performance counter
-
 // The top-level window of `windowClass` that belongs to the process.
 HWND MainWindowOf(DWORD processId, const char* windowClass = DLform::kClassName);
 // Starts PATH (the program under test unless given) and waits until its
@@ -159,11 +160,7 @@ bool Launch(Program& program, const char* path = nullptr,
 HWND Box(const Program& program, int id);
 bool Click(const Program& program, int id);
 int Checked(const Program& program, int id); // BST_CHECKED, BST_UNCHECKED, or -1
-// Posts a menu command: commands that open a message box block the program.
-void Command(const Program& program, int id);
-// The message box the program is showing, or 0 after ten seconds.
-HWND WaitMessageBox(const Program& program);
-void MessageBoxTexts(HWND box, char* caption, char* text, int size);
+// Clicks `button` of the message box and waits until it is gone.
 bool Answer(const Program& program, HWND box, int button);
 // Waits for the process to end after the window was told to go.
 bool WaitExit(Program& program);
@@ -173,15 +170,11 @@ bool Close(Program& program);
 // The part of a box that no other box covers and the client area holds,
 // in screen coordinates.
 RECT VisiblePart(const Program& program, int id);
-// Input as a user gives it, through SendInput: Wine and Windows handle it as
-// the mouse's and the keyboard's own, activation and focus drawing
-// included, unlike messages sent to the program. A click lands on the
-// visible part of the box and waits until the box has toggled; keys go to
-// the window in the foreground and arrive later, as typed keys do.
+// A click as a user gives it, through SendInput: Wine and Windows handle it
+// as the mouse's own, activation and focus drawing included, unlike messages
+// sent to the program. It lands on the visible part of the box and waits
+// until the box has toggled.
 bool MouseClick(const Program& program, int id);
-bool PressKey(WORD key, bool shift = false);
-// The program's keyboard focus, or 0.
-HWND FocusOf(const Program& program);
 // Ends every program launched in this scenario that is still running.
 void EndLeftoverPrograms();
 
@@ -191,10 +184,13 @@ void EndLeftoverPrograms();
 bool AwaitRunner(const char* name, DWORD patience, char* answer = nullptr, DWORD size = 0);
 
 // Records a failed check of the running scenario and prints what was
-// expected and what was seen.
+// expected and what was seen; answers false. Expect does so when `ok` is
+// false, and answers `ok`.
 extern int failures; // of the running scenario; the driver resets it
-void Fail(const char* format, ...);
-bool Expect(bool ok, const char* format, ...);
+bool Fail(const char* format, ...);
+template <typename... Arguments> bool Expect(bool ok, const char* format, Arguments... arguments) {
+    return ok || Fail(format, arguments...);
+}
 // Marks the running scenario as not applying to this session, saying why;
 // the driver reports it as skipped rather than passed.
 extern const char* skipReason;

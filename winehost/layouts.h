@@ -25,21 +25,23 @@ struct Layout {
     // 8 and later: the stand-in Magnification.dll in the system directory.
     // Elsewhere the driver removes it, as Wine has none of its own.
     bool magnifier;
+    // What GetVersionEx tells the program; without a manifest, 8 and later say 6.2.
+    DWORD platform, major, minor;
 };
 
 inline constexpr Layout kLayouts[] = {
     {"win95", "as 95: Wine's taskbar, the icons in Progman", false, false, 0, IconPlace::kInProgman,
-     false},
+     false, VER_PLATFORM_WIN32_WINDOWS, 4, 0},
     {"win98", "as 98: Wine's taskbar, the icons in Progman", false, false, 0, IconPlace::kInProgman,
-     false},
+     false, VER_PLATFORM_WIN32_WINDOWS, 4, 10},
     {"win7",
      "as 7: the shell's taskbar with its Start button, the icons in a WorkerW as after a "
      "slideshow",
-     true, true, 0, IconPlace::kInWorkerW, false},
+     true, true, 0, IconPlace::kInWorkerW, false, VER_PLATFORM_WIN32_NT, 6, 1},
     {"win10",
      "as 10: the shell's taskbar and two more as with three displays, the icons in Progman "
      "beside a WorkerW as on 11 24H2",
-     true, false, 2, IconPlace::kInProgmanBesideWorkerW, true},
+     true, false, 2, IconPlace::kInProgmanBesideWorkerW, true, VER_PLATFORM_WIN32_NT, 6, 2},
 };
 
 // The layout of `windows`; the first one (95's) for any other name.

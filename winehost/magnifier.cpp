@@ -23,11 +23,7 @@ bool initialized, uninitialized, broken;
 void Add(MagnifierState& state, MagnifierCall call, BOOL result, Misuse misuse) {
     if (state.count >= 0 && state.count < e2e::kMagnifierEntries) {
         e2e::MagnifierEntry& entry = state.entries[state.count];
-        entry = {};
-        entry.process = GetCurrentProcessId();
-        entry.call = call;
-        entry.result = result;
-        entry.misuse = misuse;
+        entry = {GetCurrentProcessId(), call, result, misuse, {}};
         if (call == MagnifierCall::kLoad) GetModuleFileNameA(self, entry.path, MAX_PATH);
     }
     ++state.count;

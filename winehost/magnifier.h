@@ -11,9 +11,7 @@
 
 namespace e2e {
 
-// MAGCOLOREFFECT: the output colour is the row [r g b a 1] times the matrix,
-// so rows are inputs and columns outputs.
-using ColorEffect = platform::MagColorEffect;
+using ColorEffect = platform::MagColorEffect; // MAGCOLOREFFECT, as platform.h says
 
 enum class MagnifierCall : LONG { kLoad, kInitialize, kUninitialize, kSetEffect, kGetEffect };
 
@@ -44,48 +42,30 @@ struct MagnifierState {
     MagnifierEntry entries[kMagnifierEntries];
 };
 
-// The state file is C:\windows\dusklens-e2e-magnifier.bin. Without one, the
-// identity is in force and nothing is recorded.
+// The state file is C:\windows\dusklens-e2e-magnifier.bin.
 inline void MagnifierStatePath(char* path) {
     GetWindowsDirectoryA(path, MAX_PATH);
     Append(path, "\\dusklens-e2e-magnifier.bin", MAX_PATH);
 }
 
-inline HANDLE LockMagnifier() {
+// Reads the state, lets `change` alter it and, when `write`, writes it back,
+// all under the lock. Without a state file, the identity is in force and
+// nothing is recorded.
+template <typename Change> bool UpdateMagnifier(Change change, bool write = true) {
+    static MagnifierState state; // too large for a small thread's stack
+    char path[MAX_PATH];
+    MagnifierStatePath(path);
     const HANDLE lock = CreateMutexA(nullptr, FALSE, "dusklens-e2e-magnifier");
     // Abandoned by a process that was ended while holding it: still ours.
     if (lock != nullptr) WaitForSingleObject(lock, 10000);
-    return lock;
-}
-
-inline void UnlockMagnifier(HANDLE lock) {
-    if (lock == nullptr) return;
-    ReleaseMutex(lock);
-    CloseHandle(lock);
-}
-
-inline void LoadMagnifierState(MagnifierState& state) {
-    char path[MAX_PATH];
-    MagnifierStatePath(path);
-    if (ReadWhole(path, &state, sizeof state) == sizeof state) return;
-    state = {};
-    state.inForce = documented::kIdentity;
-}
-
-inline bool SaveMagnifierState(const MagnifierState& state) {
-    char path[MAX_PATH];
-    MagnifierStatePath(path);
-    return WriteWhole(path, &state, sizeof state);
-}
-
-// Reads the state, lets `change` alter it and writes it back, under the lock.
-template <typename Change> bool UpdateMagnifier(Change change) {
-    static MagnifierState state; // too large for a small thread's stack
-    const HANDLE lock = LockMagnifier();
-    LoadMagnifierState(state);
+    if (ReadWhole(path, &state, sizeof state) != sizeof state)
+        state = {documented::kIdentity, FALSE, 0, {}};
     change(state);
-    const bool saved = SaveMagnifierState(state);
-    UnlockMagnifier(lock);
+    const bool saved = !write || WriteWhole(path, &state, sizeof state);
+    if (lock != nullptr) {
+        ReleaseMutex(lock);
+        CloseHandle(lock);
+    }
     return saved;
 }
 

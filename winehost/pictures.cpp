@@ -1,13 +1,14 @@
-// The README's pictures, made in a Wine virtual desktop for scripts/pictures:
-//   pictures.exe run PROGRAM SHELL ACK-FOLDER WINDOWS (win98 or win10)
-// prints "SHOT name left top right bottom" (the taskbar's) per picture, waits
-// for the runner's answer, and ends with "END failures"; "bright" shows a
-// page in fixed bright colours, as browsers and planetariums draw theirs.
+// The README's pictures, made in a Wine virtual desktop for scripts/pictures
+// by a driver started as `pictures PROGRAM SHELL ACK-FOLDER WINDOWS` (win98
+// or win10): it prints "SHOT name left top right bottom" (the taskbar's) per
+// picture, waits for the runner's answer, and ends with "END failures". As
+// `bright`, it shows a page in fixed bright colours, as browsers and
+// planetariums draw theirs.
 #include "winehost/harness.h"
 
-namespace {
+namespace e2e {
 
-using namespace e2e;
+namespace {
 
 // After a failed step, none: the picture would not show what it says.
 bool Shot(const char* name) {
@@ -37,29 +38,6 @@ HWND Notepad() {
         Open("C:\\windows\\notepad.exe", "C:\\windows\\notes.txt", "Notepad", {150, 150, 560, 360});
     SendMessageA(FindWindowExA(notepad, nullptr, "Edit", nullptr), WM_KILLFOCUS, 0, 0);
     return notepad;
-}
-
-int Run() {
-    WaitUntil(10000, [] { return FindWindowA("Shell_TrayWnd", "") != nullptr; });
-    SetColors(kDefaultScheme);
-    Program program;
-    if (!Expect(StartShell(true), "expected the stand-in shell to start, seen it fail") ||
-        !Launch(program))
-        return failures;
-    if (Same(session.windows, "win10")) {
-        Open(session.driver, "bright", "Page", {140, 110, 600, 420});
-        Shot("10-day") && MouseClick(program, kDuskColors) && Shot("10-night");
-    } else if (HWND notepad = Notepad(); Shot("98-day") && MouseClick(program, kDuskColors) &&
-                                         MouseClick(program, kDesktop)) {
-        // Wine keeps each program's colours from its first reading: notepad
-        // starts again. The stand-in shell follows them as Windows' does.
-        SendMessageA(notepad, WM_CLOSE, 0, 0);
-        Notepad();
-        Shot("98-night");
-    }
-    PostMessageA(program.window, WM_CLOSE, 0, 0);
-    WaitExit(program);
-    return failures;
 }
 
 LRESULT CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -94,24 +72,35 @@ LRESULT CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 
 } // namespace
 
-extern "C" void PicturesEntry() {
-    using namespace e2e;
-    char mode[16] = "";
-    if (Argument(1, mode, sizeof mode) && Same(mode, "bright")) {
-        const auto white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-        WNDCLASSA page = {0, PageProc, 0, 0, nullptr, nullptr, nullptr, white, nullptr, "Page"};
-        RegisterClassA(&page);
-        CreateWindowExA(0, "Page", "Sky Atlas - Tonight", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                        600, 420, nullptr, nullptr, nullptr, nullptr);
-        for (MSG message; GetMessageA(&message, nullptr, 0, 0) > 0;)
-            DispatchMessageA(&message);
-        ExitProcess(0);
+int MakePictures() {
+    WaitUntil(10000, [] { return FindWindowA("Shell_TrayWnd", "") != nullptr; });
+    SetColors(kDefaultScheme);
+    Program program;
+    if (Expect(StartShell(true), "expected the stand-in shell to start, seen it fail") &&
+        Launch(program)) {
+        if (Same(session.windows, "win10")) {
+            Open(session.driver, "bright", "Page", {140, 110, 600, 420});
+            Shot("10-day") && MouseClick(program, kDuskColors) && Shot("10-night");
+        } else if (HWND notepad = Notepad(); Shot("98-day") && MouseClick(program, kDuskColors) &&
+                                             MouseClick(program, kDesktop)) {
+            // Wine keeps each program's colours from its first reading: notepad
+            // starts again; the stand-in shell follows them as Windows' does.
+            SendMessageA(notepad, WM_CLOSE, 0, 0);
+            Notepad();
+            Shot("98-night");
+        }
+        Close(program);
     }
-    GetModuleFileNameA(nullptr, session.driver, MAX_PATH);
-    Argument(2, session.program, MAX_PATH);
-    Argument(3, session.shell, MAX_PATH);
-    Argument(4, session.acks, MAX_PATH);
-    Argument(5, session.windows, 16);
-    Line("END %d", Run());
-    ExitProcess(0);
+    Line("END %d", failures);
+    return 0;
 }
+
+int ShowBrightPage() {
+    RegisterWindowClass("Page", PageProc, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    CreateWindowExA(0, "Page", "Sky Atlas - Tonight", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 600,
+                    420, nullptr, nullptr, nullptr, nullptr);
+    DispatchMessages();
+    return 0;
+}
+
+} // namespace e2e

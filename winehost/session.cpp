@@ -1,14 +1,121 @@
 // One driver session: its command line, its set-up, the desktop every
-// scenario starts on, the scenarios themselves, and the stand-in magnifier
-// as the scenarios set it.
+// scenario starts on, the scenarios, the checks of the desktop, the user's
+// stored settings and the magnifier's record, and failed checks, printed at
+// once and counted for the running scenario or stage.
 #include "winehost/harness.h"
 #include "winehost/layouts.h"
+
+#include <initializer_list>
 
 namespace e2e {
 
 ColorEffect foundEffect;
 
+int failures;
+const char* skipReason;
+
+void Skip(const char* reason) { skipReason = reason; }
+
+bool Fail(const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    WriteLine("  ", format, arguments);
+    va_end(arguments);
+    ++failures;
+    return false;
+}
+
+bool AwaitRunner(const char* name, DWORD patience, char* answer, DWORD size) {
+    char ack[MAX_PATH];
+    wsprintfA(ack, "%s\\%s.ack", session.acks, name);
+    const bool answered =
+        WaitUntil(patience, [&] { return GetFileAttributesA(ack) != INVALID_FILE_ATTRIBUTES; });
+    if (answered && answer != nullptr) answer[ReadWhole(ack, answer, size - 1)] = '\0';
+    DeleteFileA(ack);
+    return answered;
+}
+
 namespace {
+
+const Scheme* KnownScheme(const COLORREF* color) {
+    for (const Scheme* scheme : {&kStartPalette, &kNightScheme, &kDefaultScheme})
+        if (memcmp(scheme->color.data(), color, sizeof scheme->color) == 0) return scheme;
+    return nullptr;
+}
+
+const char* Shown(bool visible) { return visible ? "visible" : "hidden"; }
+
+// Prints where two settings texts first differ, entry by entry.
+void ReportChangedSetting(const char* when, const char* expected, const char* seen) {
+    int start = 0;
+    for (int i = 0; expected[i] == seen[i] && expected[i] != '\0'; ++i)
+        if (expected[i] == ';') start = i + 1;
+    char was[300], now[300];
+    Copy(was, expected + start, sizeof was);
+    Copy(now, seen + start, sizeof now);
+    for (char* entry : {was, now})
+        for (char* p = entry; *p != '\0'; ++p)
+            if (*p == ';') *p = '\0';
+    Fail("%s: expected the user's stored settings unchanged (%s), seen %s", when, was, now);
+}
+
+// Bit for bit: an effect in force is one that a program set or read back.
+bool SameEffect(const ColorEffect& a, const ColorEffect& b) {
+    return memcmp(&a, &b, sizeof a) == 0;
+}
+
+// Why `effect` is not a night filter, or nullptr: red out only, alpha and
+// the constant column as the identity has them, black kept black, and
+// brighter inputs giving more red, from each of red, green and blue.
+const char* NotRedOnly(const ColorEffect& effect) {
+    const auto& m = effect.transform;
+    for (int row = 0; row < 5; ++row) {
+        if (m[row][1] != 0 || m[row][2] != 0) return "green or blue comes out";
+        if (m[row][3] != documented::kIdentity.transform[row][3] ||
+            m[row][4] != documented::kIdentity.transform[row][4])
+            return "alpha or the constant column is not the identity's";
+    }
+    // The red out of an opaque grey of level `level`.
+    const auto red = [&](float level) {
+        return level * (m[0][0] + m[1][0] + m[2][0]) + m[3][0] + m[4][0];
+    };
+    if (red(0) != 0) return "black does not stay black";
+    if (!(red(1) > red(0.5f) && red(0.5f) > red(0))) return "white is not redder than grey";
+    if (m[0][0] <= 0 || m[1][0] <= 0 || m[2][0] <= 0) return "red, green or blue gives no red";
+    return nullptr;
+}
+
+int Thousandths(float value) { return static_cast<int>(value * 1000 + (value < 0 ? -0.5f : 0.5f)); }
+
+void DescribeEffect(const ColorEffect& effect, char* text, int size) {
+    if (SameEffect(effect, foundEffect)) {
+        Copy(text, "the effect found at the start", size);
+    } else if (SameEffect(effect, documented::kIdentity)) {
+        Copy(text, "the identity", size);
+    } else {
+        Copy(text, NotRedOnly(effect) == nullptr ? "a red-only effect" : "an effect", size);
+        Append(text, ", rows r g b a 1 in thousandths:", size);
+        for (const auto& row : effect.transform) {
+            char numbers[80];
+            wsprintfA(numbers, " [%d %d %d %d %d]", Thousandths(row[0]), Thousandths(row[1]),
+                      Thousandths(row[2]), Thousandths(row[3]), Thousandths(row[4]));
+            Append(text, numbers, size);
+        }
+    }
+}
+
+// The values of MagnifierCall and Misuse, for messages.
+const char* CallName(MagnifierCall call) {
+    constexpr const char* kNames[] = {"the load", "MagInitialize", "MagUninitialize",
+                                      "MagSetFullscreenColorEffect", "MagGetFullscreenColorEffect"};
+    return static_cast<unsigned>(call) < 5 ? kNames[static_cast<unsigned>(call)] : "a call";
+}
+
+const char* MisuseName(Misuse misuse) {
+    constexpr const char* kNames[] = {"", "before MagInitialize", "after MagUninitialize",
+                                      "after a second MagInitialize", "with a null effect"};
+    return static_cast<unsigned>(misuse) < 5 ? kNames[static_cast<unsigned>(misuse)] : "";
+}
 
 // Only the sessions that report Windows 10 have the stand-in magnifier;
 // every other one must have none left from an earlier session.
@@ -69,34 +176,146 @@ bool SetUpSession() {
 
 } // namespace
 
+bool ExpectStoredSettingsUnchanged(const char* when) {
+    static char now[sizeof session.stored];
+    ReadStoredSettings(now, sizeof now);
+    if (Same(session.stored, now)) return true;
+    ReportChangedSetting(when, session.stored, now);
+    // Put it back, so that one fault is reported once.
+    StoreWallpaperSetting(kWallpaper);
+    ReadStoredSettings(session.stored, sizeof session.stored);
+    return false;
+}
+
+bool ExpectDesktop(const char* when, const Look& look) {
+    DesktopState seen;
+    if (!ReadDesktop(seen))
+        return Fail("%s: expected the probe to read colours and wallpaper, seen it fail", when);
+    const int before = failures;
+    const Scheme* known = KnownScheme(seen.color);
+    if (known != nullptr && known != look.colors) {
+        Fail("%s: expected the %s, seen the %s", when, look.colors->name, known->name);
+    } else if (known == nullptr) {
+        int reported = 0;
+        for (int i = 0; i < kElements; ++i) {
+            if (seen.color[i] != look.colors->color[i] && reported++ < 4)
+                Fail("%s: expected the %s, seen element %d = 0x%06lX instead of 0x%06lX", when,
+                     look.colors->name, i, seen.color[i], look.colors->color[i]);
+        }
+    }
+    Expect(Same(seen.wallpaper, look.wallpaper), "%s: expected wallpaper \"%s\", seen \"%s\"", when,
+           look.wallpaper, seen.wallpaper);
+    if (look.taskbar != kAny) {
+        const bool visible = look.taskbar == kVisible;
+        Expect(seen.taskbarCount == LayoutTaskbars(),
+               "%s: expected %d taskbar windows, as the layout has them, seen %d", when,
+               LayoutTaskbars(), seen.taskbarCount);
+        for (int i = 0; i < seen.taskbarCount; ++i)
+            Expect(seen.taskbars[i].visible == visible, "%s: expected the taskbar %s, seen %s %s",
+                   when, Shown(visible), seen.taskbars[i].name, Shown(seen.taskbars[i].visible));
+    }
+    for (int i = 0; i < seen.otherCount; ++i)
+        Expect(seen.others[i].visible,
+               "%s: expected %s, neither taskbar nor icons, left visible, seen it hidden", when,
+               seen.others[i].name);
+    if (look.icons != kAny)
+        Expect(seen.iconsExist && seen.icons == (look.icons == kVisible),
+               "%s: expected the desktop icons %s, seen %s", when, Shown(look.icons == kVisible),
+               !seen.iconsExist ? "no icon window" : Shown(seen.icons));
+    if (MagnifierSession()) {
+        static MagnifierState magnifier;
+        ReadMagnifier(magnifier);
+        char text[400];
+        DescribeEffect(magnifier.inForce, text, sizeof text);
+        if (look.effect == kRedEffect) {
+            const char* why = NotRedOnly(magnifier.inForce);
+            Expect(why == nullptr,
+                   "%s: expected the night filter (red only) in force, seen %s (%s)", when, text,
+                   why);
+        } else {
+            Expect(SameEffect(magnifier.inForce, foundEffect),
+                   "%s: expected the effect found at the start in force, seen %s", when, text);
+        }
+    }
+    if (look.stored == nullptr) {
+        ExpectStoredSettingsUnchanged(when);
+        return failures == before;
+    }
+    // Static: a frame this large would need the stack probe, on which the
+    // linker of captions.dll fails.
+    static char stored[sizeof session.stored];
+    char expected[MAX_PATH + 16];
+    ReadStoredSettings(stored, sizeof stored);
+    wsprintfA(expected, "Wallpaper=%s;", look.stored);
+    const int last = lstrlenA(stored) - lstrlenA(expected);
+    Expect(last >= 0 && Same(stored + last, expected),
+           "%s: expected wallpaper \"%s\" stored, seen the settings end \"%s\"", when, look.stored,
+           stored + (last > 0 ? last : 0));
+    return failures == before;
+}
+
+void ExpectMagnifierRecord() {
+    if (!MagnifierSession()) return;
+    static MagnifierState state;
+    ReadMagnifier(state);
+    UpdateMagnifier([](MagnifierState& now) { now.count = 0; });
+    Expect(state.count <= kMagnifierEntries,
+           "expected at most %d magnifier calls in a scenario, seen %ld", kMagnifierEntries,
+           state.count);
+    char system[MAX_PATH];
+    SystemMagnifier(system);
+    const int count = state.count < kMagnifierEntries ? state.count : kMagnifierEntries;
+    for (int i = 0; i < count; ++i) {
+        const MagnifierEntry& entry = state.entries[i];
+        Expect(entry.misuse == Misuse::kNone,
+               "expected no misuse of the magnifier, seen %s %s "
+               "from process %lu",
+               CallName(entry.call), MisuseName(entry.misuse), entry.process);
+        Expect(entry.call != MagnifierCall::kLoad || lstrcmpiA(entry.path, system) == 0,
+               "expected Magnification.dll loaded from %s only, seen process %lu load %s", system,
+               entry.process, entry.path);
+        bool first = true;
+        for (int j = 0; j < i; ++j)
+            first = first && state.entries[j].process != entry.process;
+        if (!first) continue;
+        // Each process once, at its first entry.
+        int initialized = 0, last = i;
+        for (int j = i; j < count; ++j) {
+            if (state.entries[j].process != entry.process) continue;
+            last = j;
+            initialized +=
+                state.entries[j].call == MagnifierCall::kInitialize && state.entries[j].result;
+        }
+        const int uninitialized = CountCalls(state, entry.process, MagnifierCall::kUninitialize);
+        Expect(CountCalls(state, entry.process, MagnifierCall::kInitialize) <= 1,
+               "expected at most one MagInitialize in process %lu, seen %d", entry.process,
+               CountCalls(state, entry.process, MagnifierCall::kInitialize));
+        Expect(initialized == 0 ||
+                   (uninitialized == 1 && state.entries[last].call == MagnifierCall::kUninitialize),
+               "expected process %lu, whose MagInitialize succeeded, to end with one "
+               "MagUninitialize, seen %d and %s last",
+               entry.process, uninitialized, CallName(state.entries[last].call));
+    }
+}
+
 bool ReadCommandLine(const char* usage) {
     char mode[16] = "";
     Argument(1, mode, sizeof mode);
     GetModuleFileNameA(nullptr, session.driver, MAX_PATH);
     if (Same(mode, "probe") && Argument(2, session.probe, MAX_PATH))
         ExitProcess(RunProbe(session.probe));
-    if (!Same(mode, "run") || !Argument(2, session.program, MAX_PATH) ||
+    if (Same(mode, "bright")) ExitProcess(ShowBrightPage());
+    if (!(Same(mode, "run") || Same(mode, "pictures")) || !Argument(2, session.program, MAX_PATH) ||
         !Argument(3, session.shell, MAX_PATH) || !Argument(4, session.acks, MAX_PATH) ||
         !Argument(5, session.windows, sizeof session.windows)) {
-        Line("usage: driver.exe run PROGRAM SHELL ACK-FOLDER LAYOUT %s | probe FILE", usage);
+        Line("usage: driver.exe run|pictures PROGRAM SHELL ACK-FOLDER LAYOUT %s | probe FILE",
+             usage);
         return false;
     }
     GetTempPathA(MAX_PATH, session.probe);
     Append(session.probe, "dusklens-probe.bin", MAX_PATH);
+    if (Same(mode, "pictures")) ExitProcess(MakePictures());
     return true;
-}
-
-void PrepareDesktop() {
-    ExpectMagnifierRecord();
-    SetMagnifier(documented::kIdentity, false);
-    SetColors(kStartPalette);
-    if (ShellRunning())
-        ShowIcons(true);
-    else
-        StartShell(true);
-    ShowTaskbar(true);
-    ShowDecoys();
-    SetWallpaper(kWallpaper);
 }
 
 int RunScenarios(const Scenario* scenarios, int count, const char* only) {
@@ -113,7 +332,8 @@ int RunScenarios(const Scenario* scenarios, int count, const char* only) {
         failures = 0;
         skipReason = nullptr;
         PrepareDesktop();
-        if (failures == 0) scenario.run();
+        Program program;
+        if (failures == 0 && (!scenario.launched || Launch(program))) scenario.run(program);
         EndLeftoverPrograms();
         ExpectStoredSettingsUnchanged("at the end");
         ExpectMagnifierRecord();
@@ -146,17 +366,13 @@ void SetMagnifier(const ColorEffect& inForce, bool initializeFails) {
     foundEffect = inForce;
     if (!MagnifierSession()) return;
     const bool written = UpdateMagnifier([&](MagnifierState& state) {
-        state = {};
-        state.inForce = inForce;
-        state.initializeFails = initializeFails;
+        state = {inForce, initializeFails, 0, {}};
     });
     Expect(written, "expected the magnifier's state written, seen error %lu", GetLastError());
 }
 
 void ReadMagnifier(MagnifierState& state) {
-    const HANDLE lock = LockMagnifier();
-    LoadMagnifierState(state);
-    UnlockMagnifier(lock);
+    UpdateMagnifier([&](const MagnifierState& now) { state = now; }, false);
 }
 
 int CountCalls(const MagnifierState& state, DWORD process, MagnifierCall call) {

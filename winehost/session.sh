@@ -9,6 +9,7 @@
 # run no 32-bit programs. DUSKLENS_WINE32 and DUSKLENS_WINE64 name loaders.
 
 # Logs and prefixes go under WORK; NAME speaks in wine_session_die's messages.
+# Everything started is cleaned up on exit (wine_session_cleanup).
 wine_session_init() { # work [name]
     wine_session_work=$1
     wine_session_name=${2:-${0##*/}}
@@ -32,6 +33,8 @@ wine_session_init() { # work [name]
     mkdir -p "$1"
     # The work tree that WORK (build/NAME) is in, to name logs from there.
     wine_session_root=$(cd "$1/../.." && pwd)
+    trap wine_session_cleanup EXIT
+    trap 'exit 130' INT TERM
 }
 
 # The Wine loader of each build. Debian's /usr/bin/wine takes the 32-bit
@@ -78,13 +81,6 @@ wine_session_can_run_win32() {
     wine_session_why="32-bit Wine runs here ($output)"
 }
 
-# The build a single run uses (wine_session_choice): the shipped 32-bit
-# program where the machine runs it, otherwise the twin.
-wine_session_choose() {
-    wine_session_choice=win64
-    if wine_session_can_run_win32; then wine_session_choice=win32; fi
-}
-
 # Selects BUILD: its loader, its prefix in WORK/BUILD/prefix and its logs
 # in WORK/BUILD (wine_session_dir), after ending the previous build's.
 wine_session_build() { # build
@@ -96,22 +92,14 @@ wine_session_build() { # build
     mkdir -p "$wine_session_dir"
 }
 
-# On exit (wine_session_traps): everything this session started, Xvfb too.
+# On exit: everything this session started, Xvfb too.
 wine_session_cleanup() {
     wine_session_end
     if [[ -n $wine_session_xvfb_pid ]]; then kill "$wine_session_xvfb_pid" 2>/dev/null || true; fi
     wait 2>/dev/null || true
 }
 
-wine_session_traps() {
-    trap wine_session_cleanup EXIT
-    trap 'exit 130' INT TERM
-}
-
 wine_session_winpath() { printf 'Z:%s' "${1//\//\\}"; }
-
-# The selected build's loader, output to WORK/BUILD/wine.log, no input.
-wine_session_quietly() { "$wine_session_wine" "$@" </dev/null >>"$wine_session_dir/wine.log" 2>&1; }
 
 # A display of our own, exported as DISPLAY: -displayfd picks a free number
 # and writes it when ready.
@@ -271,12 +259,11 @@ wine_session_prefix() {
     [[ -f $WINEPREFIX/system.reg ]] && wine_session_serves && return 0
     # None yet, or one left unfinished by a failed try or a stopped run.
     if [[ -d $WINEPREFIX ]]; then
-        wineserver -k 2>/dev/null || true
-        wineserver -w 2>/dev/null || true
+        wine_session_end
         rm -rf "$wine_session_dir/prefix"
     fi
     from=$(wine_session_next "$log")
-    wine_session_quietly wineboot -i || status=$?
+    "$wine_session_wine" wineboot -i </dev/null >>"$log" 2>&1 || status=$?
     wineserver -w 2>/dev/null || true
     reason="wineboot exited with $status; $(wine_session_where "$log" "$from")"
     if ! wine_session_serves; then
@@ -293,12 +280,12 @@ wine_session_prefix() {
     return 0
 }
 
-# Runs COMMAND with the selected build's loader, quietly.
+# Runs COMMAND with the selected build's loader, output to WORK/BUILD/wine.log.
 wine_session_logged() { # what command [argument...]
     local log=$wine_session_dir/wine.log what=$1 from status=0
     shift
     from=$(wine_session_next "$log")
-    wine_session_quietly "$@" || status=$?
+    "$wine_session_wine" "$@" </dev/null >>"$log" 2>&1 || status=$?
     ((status == 0)) && return 0
     wine_session_why="$what exited with $status ($(wine_session_where "$log" "$from"))"
     return 1
@@ -312,27 +299,22 @@ wine_session_desktop_setting() { # name type data
     wine_session_logged "reg add $1" reg add 'HKCU\Control Panel\Desktop' /v "$1" /t "$2" /d "$3" /f
 }
 
-# Flat menus on or off: bit 0x20000 of the user preferences, as
-# SPI_SETFLATMENU stores it; the other bits are Wine's defaults.
-wine_session_flat_menus() { # on|off
-    local mask=3000008012000000
+# How the session's Windows draws its desktop, for the programs started
+# afterwards: flat menus on or off (bit 0x20000 of the user preferences, as
+# SPI_SETFLATMENU stores it; the other bits are Wine's defaults), the
+# screen's resolution in dots per inch, and whether the virtual desktop
+# ("shell", as wine_session_desktop names it) shows Wine's own taskbar: off
+# where the stand-in shell makes the taskbar. Wine 8's explorer reads
+# EnableShell, and keeps a hidden taskbar window of its own either way.
+wine_session_look() { # flat-menus(on|off) dpi wine-taskbar(on|off)
+    local mask=3000008012000000 enabled=1
     [[ $1 == on ]] && mask=3000028012000000
-    wine_session_desktop_setting UserPreferencesMask REG_BINARY "$mask"
+    [[ $3 == off ]] && enabled=0
+    wine_session_desktop_setting UserPreferencesMask REG_BINARY "$mask" &&
+        wine_session_desktop_setting LogPixels REG_DWORD "$2" &&
+        wine_session_logged "reg add EnableShell" reg add 'HKCU\Software\Wine\Explorer\Desktops\shell' \
+            /v EnableShell /t REG_DWORD /d "$enabled" /f
 }
-
-# Whether the virtual desktop ("shell", as wine_session_desktop names it)
-# shows Wine's own taskbar: off where the stand-in shell makes the taskbar.
-# Wine 8's explorer reads EnableShell, and keeps a hidden taskbar window of
-# its own either way.
-wine_session_wine_taskbar() { # on|off
-    local enabled=1
-    [[ $1 == off ]] && enabled=0
-    wine_session_logged "reg add EnableShell" reg add 'HKCU\Software\Wine\Explorer\Desktops\shell' \
-        /v EnableShell /t REG_DWORD /d "$enabled" /f
-}
-
-# The screen's logical resolution in dots per inch.
-wine_session_dpi() { wine_session_desktop_setting LogPixels REG_DWORD "$1"; }
 
 # Wine's own fonts (MS Sans Serif, Tahoma, Marlett for the caption buttons)
 # in the prefix's Fonts folder, as every Windows has them: a Wine that does
@@ -361,13 +343,6 @@ wine_session_desktop() { # log err program [argument...]
     wine_session_pids+=("$wine_session_desktop_pid")
 }
 
-# Follows LOG from its start for as long as the desktop runs.
-wine_session_follow() { # log
-    exec {wine_session_out}< <(exec tail -n +1 -f --pid="$wine_session_desktop_pid" "$1")
-    wine_session_pids+=("$!")
-    wine_session_partial=
-}
-
 # The next whole line of the followed output, in wine_session_line. Answers
 # 0 for a line, 1 when the desktop has gone, 2 once LIMIT seconds have
 # passed since STARTED (a $SECONDS value).
@@ -386,13 +361,18 @@ wine_session_next_line() { # started limit
     done
 }
 
-# Starts the virtual desktop running a driver and follows its output once
-# it has said something, timed from now. Fails when the desktop ends first:
-# Wine's own start-up failed, before the driver ran.
-wine_session_start() { # log err program [argument...]
+# Starts the virtual desktop running DRIVER as `MODE PROGRAM SHELL
+# ACK-FOLDER ...` (winehost/harness.h), the ack folder made and emptied, and
+# follows its output from when it has said something, timed from now. Fails
+# when the desktop ends first: Wine's own start-up failed, before the driver
+# ran.
+wine_session_start() { # log err driver mode program shell acks [argument...]
+    local path=wine_session_winpath
     wine_session_log=$1 wine_session_err=$2 wine_session_started=$SECONDS
     : >"$1"
-    wine_session_desktop "$@"
+    mkdir -p "$7" && rm -f "$7"/*.ack
+    wine_session_desktop "$1" "$2" "$($path "$3")" "$4" "$($path "$5")" "$($path "$6")" \
+        "$($path "$7")" "${@:8}"
     while [[ ! -s $1 ]] && kill -0 "$wine_session_desktop_pid" 2>/dev/null &&
         ((SECONDS - wine_session_started <= 60)); do
         sleep 0.1
@@ -402,7 +382,9 @@ wine_session_start() { # log err program [argument...]
         wine_session_end
         return 1
     fi
-    wine_session_follow "$1"
+    exec {wine_session_out}< <(exec tail -n +1 -f --pid="$wine_session_desktop_pid" "$1")
+    wine_session_pids+=("$!")
+    wine_session_partial=
 }
 
 # Follows the started driver's output until END, the desktop's end or LIMIT

@@ -89,16 +89,6 @@ LRESULT CALLBACK DesktopProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     return 1;
 }
 
-ATOM Register(const char* name, WNDPROC procedure, int brushColor) {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-    windowClass.hbrBackground = GetSysColorBrush(brushColor);
-    windowClass.lpszClassName = name;
-    return RegisterClassA(&windowClass);
-}
-
 HWND Make(DWORD exStyle, const char* className, const char* title, DWORD style, RECT place,
           HWND parent) {
     return CreateWindowExA(exStyle, className, title, style, place.left, place.top,
@@ -131,11 +121,12 @@ extern "C" void ShellEntry() {
     const int iconIds[] = {16, 33, 4}; // of shell32.dll
     for (int i = 0; i < 3; ++i)
         icons[i] = LoadIconA(LoadLibraryA("shell32.dll"), MAKEINTRESOURCEA(iconIds[i]));
-    Register("Progman", DesktopProc, COLOR_BACKGROUND);
-    Register("WorkerW", DesktopProc, COLOR_BACKGROUND);
-    Register("SHELLDLL_DefView", DesktopProc, COLOR_APPWORKSPACE);
-    Register("Shell_TrayWnd", DefWindowProcA, COLOR_BTNFACE);
-    Register("Shell_SecondaryTrayWnd", DefWindowProcA, COLOR_BTNFACE);
+    e2e::RegisterWindowClass("Progman", DesktopProc, GetSysColorBrush(COLOR_BACKGROUND));
+    e2e::RegisterWindowClass("WorkerW", DesktopProc, GetSysColorBrush(COLOR_BACKGROUND));
+    e2e::RegisterWindowClass("SHELLDLL_DefView", DesktopProc, GetSysColorBrush(COLOR_APPWORKSPACE));
+    e2e::RegisterWindowClass("Shell_TrayWnd", DefWindowProcA, GetSysColorBrush(COLOR_BTNFACE));
+    e2e::RegisterWindowClass("Shell_SecondaryTrayWnd", DefWindowProcA,
+                             GetSysColorBrush(COLOR_BTNFACE));
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN) - kTaskbarHeight;
     // Wine's taskbar stays beneath every window: the desktop ends above it.

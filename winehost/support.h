@@ -80,6 +80,20 @@ inline DWORD ReadWhole(const char* path, void* data, DWORD size) {
     return read;
 }
 
+// Registers a window class of this program's, with the arrow cursor.
+inline void RegisterWindowClass(const char* name, WNDPROC procedure, HBRUSH background) {
+    const HCURSOR arrow = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    const WNDCLASSA windowClass = {
+        0, procedure, 0, 0, GetModuleHandleA(nullptr), nullptr, arrow, background, nullptr, name};
+    RegisterClassA(&windowClass);
+}
+
+// Hands this thread's messages to their windows until WM_QUIT.
+inline void DispatchMessages() {
+    for (MSG message; GetMessageA(&message, nullptr, 0, 0) > 0;)
+        DispatchMessageA(&message);
+}
+
 // Calls `done` every `poll` ms until it answers true or `milliseconds` pass.
 template <typename Condition> bool WaitUntil(DWORD milliseconds, Condition done, DWORD poll = 20) {
     const DWORD start = GetTickCount();

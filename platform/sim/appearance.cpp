@@ -1,5 +1,6 @@
-// The desktop's appearance: the system colours and the wallpaper, both the
-// current one and the setting stored in the registry.
+// The desktop's appearance: the system colours with their brushes, the
+// wallpaper, both the current one and the setting stored in the registry,
+// and device contexts with their text and background colours and fonts.
 #include "platform/sim/state.h"
 
 namespace sim {
@@ -8,10 +9,11 @@ namespace {
 
 constexpr unsigned kSpifUpdateIniFile = 1;
 constexpr char kDesktopKey[] = "Control Panel\\Desktop";
+// Fixed handles, below every handle handed out by NewHandle.
+constexpr Handle kSysColorBrushes = 0x2000;
 
 template <typename T> Arg List(const T* values, int count) {
-    Arg arg;
-    arg.kind = values == nullptr ? Arg::Kind::Null : Arg::Kind::List;
+    Arg arg{values == nullptr ? Arg::Kind::Null : Arg::Kind::List, 0, {}, {}};
     for (int i = 0; values != nullptr && i < count; ++i)
         arg.list.push_back(values[i]);
     return arg;
@@ -29,6 +31,10 @@ void ChooseWallpaper(const std::string& path) {
     S().wallpaper = path;
     SetText(kCurrentUser, kDesktopKey, "Wallpaper", path);
 }
+
+DcColors DcState(Handle dc) { return S().dcColors[dc]; }
+
+int OpenDcs() { return static_cast<int>(S().openDcs.size()); }
 
 } // namespace sim
 
@@ -57,6 +63,59 @@ int SetSysColors(int count, const std::int32_t* elements, const ColorRef* values
     for (int i = 0; i < count; ++i)
         if (elements[i] >= 0 && elements[i] < sim::kElements) S().colors[elements[i]] = values[i];
     return 1;
+}
+
+Handle GetDC(Handle window) {
+    Record("GetDC", {Num(window)});
+    if (window != 0 && sim::Find(window) == nullptr) return 0;
+    const Handle dc = sim::NewHandle();
+    S().openDcs.insert(dc);
+    return dc;
+}
+
+int ReleaseDC(Handle window, Handle dc) {
+    Record("ReleaseDC", {Num(window), Num(dc)});
+    return S().openDcs.erase(dc) != 0 ? 1 : 0;
+}
+
+int GetDeviceCaps(Handle dc, int index) {
+    Record("GetDeviceCaps", {Num(dc), Num(index)});
+    if (S().openDcs.count(dc) == 0) return 0;
+    if (index != kLogPixelsX && index != kLogPixelsY) return 0;
+    const bool stretched = S().settings.setProcessDpiAware && !S().dpiAware;
+    return stretched ? 96 : S().settings.dpi;
+}
+
+Handle CreateFontA(int height, int width, int escapement, int orientation, int weight,
+                   std::uint32_t italic, std::uint32_t underline, std::uint32_t strikeOut,
+                   std::uint32_t charSet, std::uint32_t outPrecision, std::uint32_t clipPrecision,
+                   std::uint32_t quality, std::uint32_t pitchAndFamily, const char* faceName) {
+    Record("CreateFontA",
+           {Num(height), Num(width), Num(escapement), Num(orientation), Num(weight), Num(italic),
+            Num(underline), Num(strikeOut), Num(charSet), Num(outPrecision), Num(clipPrecision),
+            Num(quality), Num(pitchAndFamily), Str(faceName)});
+    return sim::NewHandle();
+}
+
+ColorRef SetTextColor(Handle dc, ColorRef color) {
+    Record("SetTextColor", {Num(dc), Num(color)});
+    std::optional<ColorRef>& text = S().dcColors[dc].text;
+    const ColorRef previous = text.value_or(0x000000);
+    text = color;
+    return previous;
+}
+
+ColorRef SetBkColor(Handle dc, ColorRef color) {
+    Record("SetBkColor", {Num(dc), Num(color)});
+    std::optional<ColorRef>& background = S().dcColors[dc].background;
+    const ColorRef previous = background.value_or(0xFFFFFF);
+    background = color;
+    return previous;
+}
+
+Handle GetSysColorBrush(int element) {
+    Record("GetSysColorBrush", {Num(element)});
+    return element >= 0 && element < sim::kElements ? sim::kSysColorBrushes + element : 0;
 }
 
 } // namespace platform

@@ -16,24 +16,13 @@ Handle nextHandle = 0x10000;
 
 Handle NewHandle() { return nextHandle += 4; }
 
-Arg Num(std::int64_t number) {
-    Arg arg;
-    arg.number = number;
-    return arg;
-}
+Arg Num(std::int64_t number) { return Arg{Arg::Kind::Number, number, {}, {}}; }
 
 Arg Str(const char* text) {
-    Arg arg;
-    arg.kind = text == nullptr ? Arg::Kind::Null : Arg::Kind::Text;
-    if (text != nullptr) arg.text = text;
-    return arg;
+    return text == nullptr ? Arg{Arg::Kind::Null, 0, {}, {}} : Arg{Arg::Kind::Text, 0, text, {}};
 }
 
-Arg Ptr(bool present) {
-    Arg arg;
-    arg.kind = present ? Arg::Kind::Pointer : Arg::Kind::Null;
-    return arg;
-}
+Arg Ptr(bool present) { return Arg{present ? Arg::Kind::Pointer : Arg::Kind::Null, 0, {}, {}}; }
 
 void Record(const char* name, std::vector<Arg> args) {
     S().calls.push_back(Call{name, static_cast<std::vector<Arg>&&>(args)});
@@ -62,17 +51,10 @@ std::string Call::str() const {
 
 const std::vector<Call>& Calls() { return S().calls; }
 
-std::vector<Call> CallsTo(const std::string& name) {
-    std::vector<Call> found;
-    for (const Call& call : S().calls)
-        if (call.name == name) found.push_back(call);
-    return found;
-}
-
 std::vector<std::string> Log(const std::string& name) {
     std::vector<std::string> lines;
-    for (const Call& call : CallsTo(name))
-        lines.push_back(call.str());
+    for (const Call& call : S().calls)
+        if (call.name == name) lines.push_back(call.str());
     return lines;
 }
 

@@ -36,18 +36,16 @@ std::string KeyName(Handle root, const std::string& path) {
 
 } // namespace
 
-void AddKey(Handle root, const std::string& path) { S().registry[KeyName(root, path)]; }
-
 void SetValue(Handle root, const std::string& path, const std::string& name, std::uint32_t type,
               std::vector<std::uint8_t> bytes) {
     S().registry[KeyName(root, path)].values[Lower(name)] =
         RegValue{type, static_cast<std::vector<std::uint8_t>&&>(bytes)};
 }
 
-void SetText(Handle root, const std::string& path, const std::string& name, const std::string& text,
-             bool terminated) {
+void SetText(Handle root, const std::string& path, const std::string& name,
+             const std::string& text) {
     std::vector<std::uint8_t> bytes(text.begin(), text.end());
-    if (terminated) bytes.push_back(0);
+    bytes.push_back(0);
     SetValue(root, path, name, platform::kRegSz, bytes);
 }
 

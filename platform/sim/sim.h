@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "tests/unit/documented.h"
 
 namespace sim {
 
@@ -39,7 +40,6 @@ struct Call {
 };
 
 const std::vector<Call>& Calls();
-std::vector<Call> CallsTo(const std::string& name);
 // str() of every call to `name`, in order.
 std::vector<std::string> Log(const std::string& name);
 void ClearCalls();
@@ -107,13 +107,12 @@ struct Window {
     // shows now.
     bool focusRectangle = false;
     Handle menu = 0;
-    Handle font = 0;
     platform::WindowProc subclass = nullptr; // set by SetWindowLongA
     std::vector<Handle> children;            // first child first
     bool destroying = false;
 };
 // nullptr when there is no such window (any more).
-const Window* WindowInfo(Handle window);
+Window* Find(Handle window);
 Handle ChildWithId(Handle parent, std::uintptr_t id);
 Handle Focus();
 
@@ -160,11 +159,10 @@ struct RegValue {
     std::uint32_t type = 0;
     std::vector<std::uint8_t> bytes;
 };
-void AddKey(Handle root, const std::string& path);
 void SetValue(Handle root, const std::string& path, const std::string& name, std::uint32_t type,
               std::vector<std::uint8_t> bytes);
-void SetText(Handle root, const std::string& path, const std::string& name, const std::string& text,
-             bool terminated = true);
+void SetText(Handle root, const std::string& path, const std::string& name,
+             const std::string& text);
 // REG_DWORD stored little-endian in `bytes` bytes (1 to 8).
 void SetNumber(Handle root, const std::string& path, const std::string& name, std::uint64_t value,
                std::size_t bytes = 4);
@@ -187,7 +185,6 @@ int LiveAllocations();
 // set here. Calls before MagInitialize or after MagUninitialize fail. ---
 
 using Effect = platform::MagColorEffect;
-Effect Identity();
 // Its 25 entries, row by row, in thousandths: how the call log shows one.
 std::vector<std::int64_t> Thousandths(const Effect& effect);
 struct Magnifier {
@@ -196,7 +193,7 @@ struct Magnifier {
     bool initializeWorks = true;
     bool getWorks = true;
     bool setWorks = true;
-    Effect effect = Identity(); // in force
+    Effect effect = documented::kIdentity; // in force
 };
 Magnifier& MagnifierConfig();
 
@@ -211,7 +208,6 @@ struct Settings {
     int messageBoxAnswer = 7; // IDNO
     std::uint16_t version[4] = {1, 5, 0, 0};
     std::string companyName = "Dusklens Project";
-    bool versionReadable = true;
     bool mainWindowCreatable = true; // false: no window of the registered class can be made
     std::string systemDirectory = "C:\\WINDOWS\\system32";
     // Vista and later: user32 has SetProcessDPIAware, and until a process

@@ -66,9 +66,6 @@ void Record(const char* name, std::vector<Arg> args);
 // Registry names and file names match in any case.
 std::string Lower(const std::string& text);
 
-Window* Find(Handle window);
-// Whether an existing window has the class and title; null matches any.
-bool Matches(Handle window, const char* className, const char* windowTitle);
 Handle Insert(Window window);
 // Takes a window and its children off the desktop without telling anyone.
 void Remove(Handle handle);

@@ -1,5 +1,7 @@
 // The window toolkit: window classes, creating and destroying windows, handing
-// them messages, frame sizes, screen metrics and the keyboard focus.
+// them messages, frame sizes, screen metrics, the keyboard focus, menus and
+// menu bars; and the user at the keyboard and mouse, the message boxes they
+// answer, and the message loop that hands what is queued to the program.
 #include "platform/sim/state.h"
 
 #include <cstring>
@@ -11,11 +13,18 @@ namespace {
 // What SetWindowLongA answers as a button's own procedure.
 constexpr std::uintptr_t kButtonProcedure = 0xB077;
 
+// An empty menu made by `call`.
+Handle NewMenu(const char* call, bool popup) {
+    Record(call, {});
+    const Handle menu = NewHandle();
+    S().menus[menu] = Menu{popup, {}};
+    return menu;
+}
+
 platform::LResult ButtonMessage(Window& box, unsigned message, platform::WParam wParam) {
     switch (message) {
     case platform::kBmSetCheck: box.check = static_cast<int>(wParam); return 0;
     case platform::kBmGetCheck: return box.check;
-    case platform::kWmSetFont: box.font = wParam; return 0;
     case platform::kWmSetFocus:
     case platform::kWmKillFocus: box.focusRectangle = !box.focusRectangle; return 0;
     default: return 0;
@@ -61,6 +70,42 @@ Handle MoveFocus(Handle window) {
 }
 
 Settings& Config() { return S().settings; }
+
+const Menu* MenuInfo(Handle menu) {
+    auto found = S().menus.find(menu);
+    return found == S().menus.end() ? nullptr : &found->second;
+}
+
+void SetKeyDown(int virtualKey, bool down) {
+    if (down)
+        S().keysDown.insert(virtualKey);
+    else
+        S().keysDown.erase(virtualKey);
+}
+
+void Click(Handle box) {
+    if (Find(box) == nullptr) return;
+    MoveFocus(box);
+    Window* window = Find(box);
+    window->check =
+        window->check == platform::kBstChecked ? platform::kBstUnchecked : platform::kBstChecked;
+    const platform::WParam command = (platform::WParam{platform::kBnClicked} << 16) | window->id;
+    Deliver(window->parent, platform::kWmCommand, command, static_cast<platform::LParam>(box));
+}
+
+void ChooseMenu(Handle window, unsigned id) { Deliver(window, platform::kWmCommand, id, 0); }
+
+void Close(Handle window) { Deliver(window, platform::kWmClose, 0, 0); }
+
+void Post(Handle window, unsigned message, platform::WParam wParam, platform::LParam lParam) {
+    S().queue.push_back(platform::Message{window, message, wParam, lParam});
+}
+
+void WhenIdle(std::function<void()> action) {
+    S().idleActions.push_back(static_cast<std::function<void()>&&>(action));
+}
+
+bool QuitPosted() { return S().quitPosted; }
 
 } // namespace sim
 
@@ -162,6 +207,68 @@ Handle SetFocus(Handle window) {
     Record("SetFocus", {Num(window)});
     if (window != 0 && sim::Find(window) == nullptr) return 0;
     return sim::MoveFocus(window);
+}
+
+Handle CreateMenu() { return sim::NewMenu("CreateMenu", false); }
+
+Handle CreatePopupMenu() { return sim::NewMenu("CreatePopupMenu", true); }
+
+int AppendMenuA(Handle menu, unsigned flags, std::uintptr_t idOrPopup, const char* text) {
+    Record("AppendMenuA",
+           {Num(menu), Num(flags), Num(static_cast<std::int64_t>(idOrPopup)), Str(text)});
+    auto found = S().menus.find(menu);
+    if (found == S().menus.end()) return 0;
+    if ((flags & kMfPopup) != 0 && S().menus.count(idOrPopup) == 0) return 0;
+    std::optional<std::string> item;
+    if (text != nullptr) item = text;
+    found->second.items.push_back(sim::MenuItem{flags, idOrPopup, item});
+    return 1;
+}
+
+int SetMenu(Handle window, Handle menu) {
+    Record("SetMenu", {Num(window), Num(menu)});
+    sim::Window* found = sim::Find(window);
+    if (found == nullptr || (menu != 0 && S().menus.count(menu) == 0)) return 0;
+    found->menu = menu;
+    return 1;
+}
+
+short GetKeyState(int virtualKey) {
+    Record("GetKeyState", {Num(virtualKey)});
+    // The high bit marks a key that is down.
+    return S().keysDown.count(virtualKey) != 0 ? static_cast<short>(-0x8000) : 0;
+}
+
+int MessageBoxA(Handle owner, const char* text, const char* caption, unsigned style) {
+    Record("MessageBoxA", {Num(owner), Str(text), Str(caption), Num(style)});
+    return S().settings.messageBoxAnswer;
+}
+
+void PostQuitMessage(int exitCode) {
+    Record("PostQuitMessage", {Num(exitCode)});
+    S().quitPosted = true;
+    S().exitCode = exitCode;
+}
+
+int RunMessageLoop(bool (*preTranslate)(const Message& message)) {
+    Record("RunMessageLoop", {Ptr(preTranslate != nullptr)});
+    // As in Windows, the quit is seen only once the queue is empty.
+    for (;;) {
+        if (S().queue.empty()) {
+            if (S().quitPosted) break;
+            if (S().idleActions.empty()) return -1;
+            std::function<void()> action = S().idleActions.front();
+            S().idleActions.pop_front();
+            action();
+            continue;
+        }
+        const Message message = S().queue.front();
+        S().queue.pop_front();
+        if (preTranslate != nullptr && preTranslate(message)) continue;
+        sim::Deliver(message.window, message.message, message.wParam, message.lParam);
+    }
+    S().quitPosted = false;
+    return S().exitCode;
 }
 
 } // namespace platform

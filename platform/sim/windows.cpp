@@ -7,14 +7,17 @@
 namespace sim {
 
 namespace {
-constexpr unsigned kSwpNoMove = 0x0002;
-} // namespace
 
+constexpr unsigned kSwpNoMove = 0x0002;
+
+// Whether an existing window has the class and title; null matches any.
 bool Matches(Handle handle, const char* className, const char* windowTitle) {
     const Window& window = *Find(handle);
     return (className == nullptr || window.className == className) &&
            (windowTitle == nullptr || window.title == windowTitle);
 }
+
+} // namespace
 
 Window* Find(Handle window) {
     auto found = S().windows.find(window);
@@ -102,8 +105,6 @@ Handle AddWindow(const std::string& className, const std::string& title, Handle 
     window.visible = visible;
     return Insert(static_cast<Window&&>(window));
 }
-
-const Window* WindowInfo(Handle window) { return Find(window); }
 
 Handle ChildWithId(Handle parent, std::uintptr_t id) {
     const Window* window = Find(parent);

@@ -22,7 +22,4 @@ struct CaptionMeasures {
     CaptionMeasure box[3]; // Dusk Colors, Desktop, Taskbar
 };
 
-// Loads captions.dll into the program and reads what it measured.
-bool MeasureCaptions(const Program& program, CaptionMeasures& measures);
-
 } // namespace e2e

@@ -5,13 +5,722 @@
 // prints one PASS, FAIL or SKIP line per scenario and per screenshot,
 // details indented above a failure, PIXELS lines asking the runner for the
 // colours of a screenshot (it answers in ACK-FOLDER\NAME.ack), and finally
-// "END passed failed".
-//   driver.exe probe FILE
-// writes this fresh process's system colours and wallpaper to FILE.
+// "END passed failed". Its other modes are winehost's (harness.h).
+// Each scenario starts on a prepared desktop (start-up palette, taskbar and
+// icons visible, the stored wallpaper applied) and leaves it to the driver
+// to check that the user's stored settings were not touched.
 #include "tests/e2e/captions.h"
-#include "tests/e2e/scenarios.h"
+#include "winehost/layouts.h"
 
 namespace e2e {
+
+namespace {
+
+using DLform::kMnExit;
+
+Visibility Seen(bool visible) { return visible ? kVisible : kHidden; }
+
+const char* BoxState(int state) {
+    return state == BST_CHECKED ? "checked" : state == BST_UNCHECKED ? "unchecked" : "no answer";
+}
+
+// What the runner counted in one area of a screenshot.
+struct Pixels {
+    char top[8];    // the commonest colour, "RRGGBB"
+    long all;       // every pixel
+    long text, red; // of the colour asked for, and of pure red FF0000
+    // Neither black, a pure red (no green, no blue) nor grey 0x808080: what
+    // the night scheme never shows; "#RRGGBB:N" for the commonest few.
+    long off;
+    int listed;
+    char commonest[200];
+};
+
+// Asks the runner for the colours in each area of the screen, the first
+// saved as the picture `name`, and counts them in `found`, those of `text`
+// ("RRGGBB") too. An area counted empty fails the scenario.
+bool ReadPixels(const char* name, const RECT* areas, int count, Pixels* found,
+                const char* text = "") {
+    char request[400];
+    wsprintfA(request, "PIXELS %s", name);
+    for (int i = 0; i < count; ++i) {
+        char numbers[64];
+        wsprintfA(numbers, " %ld %ld %ld %ld", areas[i].left, areas[i].top,
+                  areas[i].right - areas[i].left, areas[i].bottom - areas[i].top);
+        Append(request, numbers, sizeof request);
+        found[i] = {};
+    }
+    Line("%s", request);
+    static char answer[1 << 16];
+    if (!Expect(AwaitRunner(name, 60000, answer, sizeof answer),
+                "expected the runner to count the pixels of %s, seen no answer in 60 s", name))
+        return false;
+    // One line per area, of "RRGGBB:N" words, commonest first.
+    int area = 0;
+    for (const char* p = answer; *p != '\0' && area < count && (*p < ' ' || lstrlenA(p) > 7);) {
+        if (*p == '\n' || *p == ' ') {
+            area += *p++ == '\n';
+            continue;
+        }
+        char colour[8];
+        Copy(colour, p, 7);
+        long pixels = 0;
+        for (p += 7; *p >= '0' && *p <= '9'; ++p)
+            pixels = pixels * 10 + (*p - '0');
+        Pixels& seen = found[area];
+        if (seen.all == 0) Copy(seen.top, colour, sizeof seen.top);
+        seen.all += pixels;
+        seen.text += Same(colour, text) ? pixels : 0;
+        seen.red += Same(colour, "FF0000") ? pixels : 0;
+        // All that the night scheme shows: black, grey and pure reds.
+        if (Same(colour, "000000") || Same(colour, "808080") || Same(colour + 2, "0000")) continue;
+        seen.off += pixels;
+        char entry[32];
+        wsprintfA(entry, "%s#%s:%ld", seen.listed > 0 ? " " : "", colour, pixels);
+        if (seen.listed++ < 4) Append(seen.commonest, entry, sizeof seen.commonest);
+    }
+    for (int i = 0; i < count; ++i)
+        if (!Expect(found[i].all > 0, "expected the pixels of area %d of %s counted, seen none", i,
+                    name))
+            return false;
+    return true;
+}
+
+void ExpectBoxes(const Program& program, const char* when, int dusk, int desktop, int taskbar) {
+    const int expected[3] = {dusk, desktop, taskbar};
+    for (int i = 0; i < 3; ++i) {
+        const int seen = Checked(program, kBoxes[i]);
+        Expect(seen == expected[i], "%s: expected %s %s, seen %s", when, kCaptions[i],
+               BoxState(expected[i]), BoxState(seen));
+    }
+}
+
+// A screenshot of the program's client area, a check of its own, apart
+// from the scenario's: each caption in the scheme's menu text colour on its
+// button face.
+bool Screenshot(const Program& program, const char* name, const Scheme& scheme) {
+    const COLORREF text = scheme.color[COLOR_MENUTEXT], back = scheme.color[COLOR_BTNFACE];
+    RedrawWindow(program.window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Sleep(300); // lets the X server catch up with the repaint
+    // The window, to be saved, and then each box's caption: from past its
+    // check mark to where the next box covers it.
+    RECT areas[4];
+    GetWindowRect(program.window, &areas[0]);
+    for (int i = 0; i < 3; ++i) {
+        areas[i + 1] = VisiblePart(program, kBoxes[i]);
+        areas[i + 1].left += 12 * session.dpi / 96 + 6; // the check mark and the gap after it
+    }
+    char textColour[8], backColour[8], problem[300] = "";
+    wsprintfA(textColour, "%02X%02X%02X", GetRValue(text), GetGValue(text), GetBValue(text));
+    wsprintfA(backColour, "%02X%02X%02X", GetRValue(back), GetGValue(back), GetBValue(back));
+    Pixels seen[4];
+    if (!ReadPixels(name, areas, 4, seen, textColour)) return false;
+    if (Same(name, "night") && (text != RGB(255, 0, 0) || back != RGB(128, 0, 0)))
+        wsprintfA(problem, "expected night captions asked as FF0000 on 800000, seen %s on %s",
+                  textColour, backColour);
+    for (int i = 1; i < 4 && problem[0] == '\0'; ++i) {
+        if (!Same(seen[i].top, backColour) || seen[i].text < 10)
+            wsprintfA(problem,
+                      "caption %d: expected #%s on #%s, seen mostly #%s with %ld pixels of #%s", i,
+                      textColour, backColour, seen[i].top, seen[i].text, textColour);
+        else if (!Same(name, "night") && Same(seen[i].top, "800000") && seen[i].red > 0)
+            wsprintfA(problem, "caption %d: expected no red-on-dark-red, seen it", i);
+    }
+    if (problem[0] != '\0') Line("  %s (picture %s)", problem, name);
+    Line("%s screenshot-%s", problem[0] == '\0' ? "PASS" : "FAIL", name);
+    return true;
+}
+
+// The part of the program's window that the night scheme colours: all of
+// it, but for a flat menu bar, which is drawn in an element it leaves alone.
+RECT NightArea(const Program& program) {
+    RECT area;
+    GetWindowRect(program.window, &area);
+    if (session.flatMenus) {
+        POINT clientTop = {0, 0};
+        ClientToScreen(program.window, &clientTop);
+        area.top = clientTop.y;
+    }
+    return area;
+}
+
+// Message boxes may keep the buttons of other styles as hidden controls.
+bool HasButton(HWND box, int id) { return IsWindowVisible(GetDlgItem(box, id)) != 0; }
+
+bool Exit(Program& program) {
+    PostMessageA(program.window, WM_COMMAND, kMnExit, 0);
+    return WaitExit(program);
+}
+
+// Opens the message box of menu command `id` and checks its caption, text
+// and buttons: Yes and No for a question, else OK alone. Answers the box,
+// or 0 when none opened within 10 s.
+HWND OpenMessageBox(const Program& program, int id, const char* caption, const char* text,
+                    bool question) {
+    PostMessageA(program.window, WM_COMMAND, id, 0); // posted: the box blocks the program
+    HWND box = nullptr;
+    const auto opened = [&] {
+        for (box = nullptr; (box = FindWindowExA(nullptr, box, "#32770", nullptr));)
+            if (GetWindow(box, GW_OWNER) == program.window && IsWindowVisible(box)) return true;
+        return false;
+    };
+    if (!Expect(WaitUntil(10000, opened),
+                "expected a message box owned by the program, seen none in 10 s"))
+        return nullptr;
+    char seenCaption[128], seenText[1024] = "";
+    GetWindowTextA(box, seenCaption, sizeof seenCaption);
+    // The message is the longest static text; the icon is a static too.
+    int longest = -1;
+    for (HWND child = nullptr; (child = FindWindowExA(box, child, "Static", nullptr));) {
+        if (GetWindowTextLengthA(child) > longest) {
+            longest = GetWindowTextLengthA(child);
+            GetWindowTextA(child, seenText, sizeof seenText);
+        }
+    }
+    Expect(Same(seenCaption, caption), "expected the message box titled \"%s\", seen \"%s\"",
+           caption, seenCaption);
+    Expect(Same(seenText, text), "expected the text \"%s\", seen \"%s\"", text, seenText);
+    Expect(HasButton(box, IDYES) == question && HasButton(box, IDNO) == question &&
+               HasButton(box, IDOK) != question,
+           "expected %s in the message box, seen others",
+           question ? "Yes and No buttons" : "only an OK button");
+    return box;
+}
+
+// Input as a user types it, through SendInput: it goes to the window in the
+// foreground and arrives later, as typed keys do.
+bool PressKey(WORD key, bool shift = false) {
+    INPUT inputs[4] = {};
+    int count = 0;
+    const auto add = [&](WORD virtualKey, DWORD flags) {
+        inputs[count].type = INPUT_KEYBOARD;
+        inputs[count].ki.wVk = virtualKey;
+        inputs[count].ki.dwFlags = flags;
+        ++count;
+    };
+    if (shift) add(VK_SHIFT, 0);
+    add(key, 0);
+    add(key, KEYEVENTF_KEYUP);
+    if (shift) add(VK_SHIFT, KEYEVENTF_KEYUP);
+    const bool taken = SendInput(count, inputs, sizeof inputs[0]) == static_cast<UINT>(count);
+    return Expect(taken, "expected key 0x%02X to be taken, seen SendInput refuse it (error %lu)",
+                  key, GetLastError());
+}
+
+// The program's keyboard focus, or 0.
+HWND FocusOf(const Program& program) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(program.process.dwThreadId, &info) ? info.hwndFocus : nullptr;
+}
+
+// Opens "Restore Default Colors", checks the question and answers it.
+bool RestoreDefaults(const Program& program, int answer) {
+    HWND box = OpenMessageBox(program, DLform::kMnRestore, "Default Colors",
+                              "Reset to Windows default colors?", true);
+    return box != nullptr && Answer(program, box, answer);
+}
+
+void ReportedVersion(Program&) {
+    const OSVERSIONINFOA& version = session.version;
+    const Layout& expected = LayoutOf(session.windows);
+    if (!Expect(Same(session.windows, expected.windows),
+                "expected win95, win98, win7 or win10 as the reported version, seen \"%s\"",
+                session.windows))
+        return;
+    Expect(version.dwPlatformId == expected.platform && version.dwMajorVersion == expected.major &&
+               version.dwMinorVersion == expected.minor,
+           "expected %s as %lu.%lu on platform %lu, seen %lu.%lu on platform %lu", expected.windows,
+           expected.major, expected.minor, expected.platform, version.dwMajorVersion,
+           version.dwMinorVersion, version.dwPlatformId);
+}
+
+void StartupBoxes(Program& program) {
+    constexpr bool kCases[4][2] = {{true, true}, {true, false}, {false, true}, {false, false}};
+    for (const auto& state : kCases) {
+        const bool taskbar = state[0], icons = state[1];
+        ShowTaskbar(taskbar);
+        ShowIcons(icons);
+        SetWallpaper(icons ? kWallpaper : "");
+        char when[96];
+        wsprintfA(when, "started with the taskbar %s and the icons %s",
+                  taskbar ? "shown" : "hidden", icons ? "shown" : "hidden");
+        if (!Launch(program)) return;
+        ExpectBoxes(program, when, BST_UNCHECKED, icons, taskbar);
+        if (!Exit(program)) return;
+        Append(when, ", then Exit", sizeof when);
+        ExpectDesktop(when, {&kStartPalette, icons ? kWallpaper : "", Seen(taskbar), Seen(icons)});
+    }
+}
+
+void Window(Program& program) {
+    char text[64];
+    GetWindowTextA(program.window, text, sizeof text);
+    Expect(Same(text, "Dusklens"), "expected the caption \"Dusklens\", seen \"%s\"", text);
+    Expect(GetParent(program.window) == nullptr && GetWindow(program.window, GW_OWNER) == nullptr,
+           "expected a top-level window without owner, seen a parent or owner");
+    const LONG exStyle = GetWindowLongA(program.window, GWL_EXSTYLE);
+    Expect((exStyle & (WS_EX_TOOLWINDOW | WS_EX_TOPMOST)) == 0,
+           "expected an ordinary window that Alt+Tab lists, seen extended style 0x%lX", exStyle);
+    Expect(GetMenu(program.window) != nullptr, "expected a menu bar, seen none");
+
+    RECT outer, client;
+    GetWindowRect(program.window, &outer);
+    GetClientRect(program.window, &client);
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    Expect(outer.top == 0 && outer.right == screenWidth,
+           "expected the window at the top-right corner (top 0, right %d), seen top %ld, right %ld",
+           screenWidth, outer.top, outer.right);
+    // Twips to pixels at the screen's resolution, to the nearest pixel.
+    const auto px = [](int twips) { return (twips * session.dpi + 720) / 1440; };
+    Expect(client.right == px(3360) && client.bottom == px(315),
+           "expected a client area of %d x %d pixels at %d dpi, seen %ld x %ld", px(3360), px(315),
+           session.dpi, client.right, client.bottom);
+
+    const int lefts[3] = {px(120), px(1200), px(2160)};
+    for (int i = 0; i < 3; ++i) {
+        HWND control = Box(program, kBoxes[i]);
+        const char* caption = kCaptions[i];
+        if (!Expect(control != nullptr, "expected check box %d (%s), seen none", kBoxes[i],
+                    caption))
+            continue;
+        char className[32];
+        GetClassNameA(control, className, sizeof className);
+        GetWindowTextA(control, text, sizeof text);
+        const LONG style = GetWindowLongA(control, GWL_STYLE);
+        Expect(Same(text, caption), "expected box %d captioned \"%s\", seen \"%s\"", kBoxes[i],
+               caption, text);
+        Expect(Same(className, "Button") && (style & BS_TYPEMASK) == BS_AUTOCHECKBOX,
+               "expected %s to be an automatic check box, seen class %s style 0x%lX", caption,
+               className, style);
+        RECT place;
+        GetWindowRect(control, &place);
+        MapWindowPoints(nullptr, program.window, reinterpret_cast<POINT*>(&place), 2);
+        Expect(place.left == lefts[i] && place.right == lefts[i] + px(1215) && place.top == 0 &&
+                   place.bottom == px(312),
+               "expected %s at x %d..%d, y 0..%d, seen x %ld..%ld, y %ld..%ld", caption, lefts[i],
+               lefts[i] + px(1215), px(312), place.left, place.right, place.top, place.bottom);
+    }
+    // Where neighbours overlap, the box further right lies on top.
+    for (int i = 1; i < 3; ++i)
+        Expect(ChildWindowFromPointEx(program.window, {lefts[i] + 5, px(312) / 2},
+                                      CWP_SKIPINVISIBLE) == Box(program, kBoxes[i]),
+               "expected the %s box on top of %s at x %d, seen another window", kCaptions[i],
+               kCaptions[i - 1], lefts[i] + 5);
+    Exit(program);
+}
+
+void DuskColors(Program& program) {
+    ExpectDesktop("after start-up", kStartLook);
+    for (int round = 1; round <= 2; ++round) {
+        char ticked[48], unticked[48];
+        wsprintfA(ticked, "after ticking Dusk Colors (round %d)", round);
+        wsprintfA(unticked, "after unticking Dusk Colors (round %d)", round);
+        if (!Click(program, kDuskColors)) return;
+        ExpectBoxes(program, ticked, BST_CHECKED, BST_CHECKED, BST_CHECKED);
+        ExpectDesktop(ticked, {&kNightScheme, kWallpaper, kVisible, kVisible, kRedEffect});
+        if (!Click(program, kDuskColors)) return;
+        ExpectBoxes(program, unticked, BST_UNCHECKED, BST_CHECKED, BST_CHECKED);
+        ExpectDesktop(unticked, kStartLook);
+    }
+    Exit(program);
+}
+
+void TaskbarBox(Program& program) {
+    if (!Click(program, kTaskbar)) return;
+    ExpectBoxes(program, "after unticking Taskbar", BST_UNCHECKED, BST_CHECKED, BST_UNCHECKED);
+    ExpectDesktop("after unticking Taskbar", {&kStartPalette, kWallpaper, kHidden, kVisible});
+    if (!Click(program, kTaskbar)) return;
+    ExpectBoxes(program, "after ticking Taskbar", BST_UNCHECKED, BST_CHECKED, BST_CHECKED);
+    ExpectDesktop("after ticking Taskbar", kStartLook);
+    Exit(program);
+}
+
+void DesktopBox(Program& program) {
+    if (!Click(program, kDesktop)) return;
+    ExpectBoxes(program, "after unticking Desktop", BST_UNCHECKED, BST_UNCHECKED, BST_CHECKED);
+    ExpectDesktop("after unticking Desktop", {&kStartPalette, "", kVisible, kHidden});
+    // The wallpaper the program brings back is the one stored at its start,
+    // whatever another program chose and stored since.
+    const bool clicked = SetWallpaper(kOtherWallpaper) && StoreWallpaperSetting(kOtherWallpaper) &&
+                         ExpectDesktop("after another program chose a wallpaper",
+                                       {&kStartPalette, kOtherWallpaper, kVisible, kHidden,
+                                        kFoundEffect, kOtherWallpaper}) &&
+                         Click(program, kDesktop);
+    if (!StoreWallpaperSetting(kWallpaper) || !clicked) return;
+    ExpectBoxes(program, "after ticking Desktop", BST_UNCHECKED, BST_CHECKED, BST_CHECKED);
+    ExpectDesktop("after ticking Desktop with another wallpaper chosen meanwhile", kStartLook);
+    Exit(program);
+}
+
+void RestoreDefaultsNo(Program& program) {
+    if (!RestoreDefaults(program, IDNO)) return;
+    ExpectDesktop("after answering No to Restore Default Colors", kStartLook);
+    if (!Click(program, kDuskColors) || !Exit(program)) return;
+    ExpectDesktop("after No, Dusk Colors and Exit", kStartLook);
+}
+
+void RestoreDefaultsYes(Program& program) {
+    if (!Click(program, kDuskColors) || !RestoreDefaults(program, IDYES)) return;
+    ExpectDesktop("after answering Yes to Restore Default Colors",
+                  {&kDefaultScheme, kWallpaper, kVisible, kVisible});
+    ExpectBoxes(program, "after answering Yes", BST_CHECKED, BST_CHECKED, BST_CHECKED);
+    if (!Exit(program)) return;
+    ExpectDesktop("after Yes and Exit", {&kDefaultScheme, kWallpaper, kVisible, kVisible});
+}
+
+void DefaultsNightExit(Program& program) {
+    if (!RestoreDefaults(program, IDYES) || !Click(program, kDuskColors)) return;
+    ExpectDesktop("after defaults, then Dusk Colors",
+                  {&kNightScheme, kWallpaper, kVisible, kVisible, kRedEffect});
+    if (!Click(program, kDuskColors)) return;
+    ExpectDesktop("after defaults, then Dusk Colors ticked and unticked", kStartLook);
+    if (!Click(program, kDuskColors) || !Exit(program)) return;
+    ExpectDesktop("after defaults, then Dusk Colors and Exit",
+                  {&kNightScheme, kWallpaper, kVisible, kVisible});
+}
+
+void About(Program& program) {
+    char text[1024];
+    wsprintfA(text, "%sThe Dusklens developers", documented::kAboutText);
+    HWND box = OpenMessageBox(program, DLform::kMnAbout, documented::kAboutTitle, text, false);
+    if (box == nullptr) return;
+    Expect(!IsWindowEnabled(program.window),
+           "expected the main window disabled while the About box is open, seen it enabled");
+    if (!Answer(program, box, IDOK)) return;
+    Expect(IsWindowEnabled(program.window) != 0,
+           "expected the main window enabled after About closed, seen it disabled");
+    ExpectDesktop("after closing About", kStartLook);
+    Exit(program);
+}
+
+// The version information a user sees in the file's properties.
+void VersionInformation(Program&) {
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(session.program, &ignored);
+    static char block[8192];
+    if (!Expect(size != 0 && size <= sizeof block &&
+                    GetFileVersionInfoA(session.program, 0, size, block),
+                "expected version information in the program, seen none (%lu bytes)", size))
+        return;
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (VerQueryValueA(block, "\\", reinterpret_cast<void**>(&fixed), &length) && fixed) {
+        Expect(fixed->dwFileVersionMS == 0x00010005 && fixed->dwFileVersionLS == 0 &&
+                   fixed->dwProductVersionMS == 0x00010005 && fixed->dwProductVersionLS == 0,
+               "expected file and product version 1.5.0.0, seen %08lx.%08lx and %08lx.%08lx",
+               fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS,
+               fixed->dwProductVersionLS);
+    } else {
+        Fail("expected a numeric file version, seen none");
+    }
+    static const char* const kFields[][2] = {
+        {"FileVersion", "1.05"},
+        {"ProductVersion", "1.05"},
+        {"FileDescription", "32 bit .exe file for use with Windows 95/98"},
+        {"Comments", "Beta software. Use at your own risk."},
+        {"ProductName", "Dusklens"},
+        {"InternalName", "dusklens"},
+        {"OriginalFilename", "dusklens.exe"},
+        {"CompanyName", "The Dusklens developers"},
+    };
+    for (const auto& field : kFields) {
+        char query[96];
+        wsprintfA(query, "\\StringFileInfo\\040904B0\\%s", field[0]);
+        char* value = nullptr;
+        const bool found =
+            VerQueryValueA(block, query, reinterpret_cast<void**>(&value), &length) && value;
+        Expect(found && Same(value, field[1]), "expected %s \"%s\", seen \"%s\"", field[0],
+               field[1], found ? value : "(none)");
+    }
+}
+
+// Switches all three effects on, then closes the program by posting `message`.
+void ExitRestores(Program& program, const char* how, UINT message, WPARAM wParam) {
+    if (!Launch(program)) return;
+    if (!Click(program, kDuskColors) || !Click(program, kDesktop) || !Click(program, kTaskbar))
+        return;
+    ExpectDesktop("with all three effects on", {&kNightScheme, "", kHidden, kHidden, kRedEffect});
+    PostMessageA(program.window, message, wParam, 0);
+    if (!WaitExit(program)) return;
+    ExpectDesktop(how, kStartLook);
+}
+
+void ExitByMenu(Program& program) { ExitRestores(program, "after Exit", WM_COMMAND, kMnExit); }
+
+void ExitByClosing(Program& program) {
+    ExitRestores(program, "after WM_CLOSE", WM_CLOSE, 0);
+    PrepareDesktop();
+    ExitRestores(program, "after the system menu's Close", WM_SYSCOMMAND, SC_CLOSE);
+}
+
+void ExitUntouched(Program& program) {
+    // Another program changes the desktop; exit re-applies the recorded state anyway.
+    if (!SetColors(kDefaultScheme) || !ShowTaskbar(false) || !ShowIcons(false) ||
+        !SetWallpaper(kOtherWallpaper) ||
+        !ExpectDesktop("after another program changed the desktop",
+                       {&kDefaultScheme, kOtherWallpaper, kHidden, kHidden}) ||
+        !Exit(program))
+        return;
+    ExpectDesktop("after Exit with nothing clicked", kStartLook);
+}
+
+void StartedHidden(Program& program) {
+    ShowTaskbar(false);
+    ShowIcons(false);
+    SetWallpaper("");
+    if (!Launch(program)) return;
+    ExpectBoxes(program, "started hidden", BST_UNCHECKED, BST_UNCHECKED, BST_UNCHECKED);
+    if (!Click(program, kDesktop)) return;
+    ExpectDesktop("started hidden, then Desktop ticked",
+                  {&kStartPalette, kWallpaper, kHidden, kVisible});
+    if (!Click(program, kTaskbar)) return;
+    ExpectDesktop("started hidden, then Taskbar ticked", kStartLook);
+    if (!Exit(program)) return;
+    ExpectDesktop("started hidden, after Exit", {&kStartPalette, "", kHidden, kHidden});
+}
+
+void StartedNight(Program& program) {
+    const Look nightLook = {&kNightScheme, kWallpaper, kVisible, kVisible};
+    SetColors(kNightScheme);
+    if (!Launch(program)) return;
+    if (!Click(program, kDuskColors) || !Click(program, kDuskColors)) return;
+    ExpectDesktop("started under night colours, Dusk Colors ticked and unticked", nightLook);
+    if (!Exit(program)) return;
+    ExpectDesktop("started under night colours, after Exit", nightLook);
+
+    if (!Launch(program) || !RestoreDefaults(program, IDYES) || !Exit(program)) return;
+    ExpectDesktop("started under night colours, after defaults and Exit",
+                  {&kDefaultScheme, kWallpaper, kVisible, kVisible});
+}
+
+constexpr const char* kNoMagnifier = "did not apply: no Magnification.dll in this session";
+
+// The user's own colour effect comes back wherever the night filter goes:
+// on unticking, on Yes to Restore Default Colors and at exit.
+void MagnifierUserEffect(Program& program) {
+    if (!MagnifierSession()) return Skip(kNoMagnifier);
+    SetMagnifier(documented::kUserEffect, false);
+    const Look night = {&kNightScheme, kWallpaper, kVisible, kVisible, kRedEffect};
+    if (!Launch(program)) return;
+    static MagnifierState state;
+    ReadMagnifier(state);
+    Expect(state.count == 0, "after start-up: expected no magnifier call and no load, seen %ld",
+           state.count);
+    ExpectDesktop("with a user's effect, after start-up", kStartLook);
+    if (!Click(program, kDuskColors)) return;
+    ExpectDesktop("with a user's effect, after ticking Dusk Colors", night);
+    if (!Click(program, kDuskColors)) return;
+    ExpectDesktop("with a user's effect, after unticking Dusk Colors", kStartLook);
+    if (!Click(program, kDuskColors) || !RestoreDefaults(program, IDYES)) return;
+    ExpectDesktop("with a user's effect, after ticking and Yes to Restore Default Colors",
+                  {&kDefaultScheme, kWallpaper, kVisible, kVisible});
+    // After the defaults the colours stay at exit, but the effect goes.
+    if (!Click(program, kDuskColors) || !Click(program, kDuskColors)) return;
+    ExpectDesktop("with a user's effect, after Yes, then Dusk Colors unticked and ticked", night);
+    if (!Exit(program)) return;
+    ExpectDesktop("with a user's effect, after Yes, Dusk Colors and Exit",
+                  {&kNightScheme, kWallpaper, kVisible, kVisible});
+
+    SetColors(kStartPalette);
+    if (!Launch(program) || !Click(program, kDuskColors)) return;
+    ExpectDesktop("with a user's effect, started again and ticked", night);
+    if (!Exit(program)) return;
+    ExpectDesktop("with a user's effect, after ticking and Exit", kStartLook);
+}
+
+// A Magnification.dll planted beside a copy of the program is never
+// loaded: the program asks for the system directory's by its full path.
+void MagnifierPlantedCopy(Program& program) {
+    if (!MagnifierSession()) return Skip(kNoMagnifier);
+    char folder[MAX_PATH], copy[MAX_PATH], planted[MAX_PATH], system[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    Append(folder, "dusklens-planted", MAX_PATH);
+    wsprintfA(copy, "%s\\dusklens.exe", folder);
+    wsprintfA(planted, "%s\\Magnification.dll", folder);
+    SystemMagnifier(system);
+    CreateDirectoryA(folder, nullptr);
+    const bool copied =
+        CopyFileA(session.program, copy, FALSE) && CopyFileA(system, planted, FALSE);
+    if (Expect(copied,
+               "expected the program and the stand-in magnifier copied to %s, seen error %lu",
+               folder, GetLastError())) {
+        if (Launch(program, copy) && Click(program, kDuskColors)) {
+            ExpectDesktop("started beside a planted Magnification.dll, Dusk Colors ticked",
+                          {&kNightScheme, kWallpaper, kVisible, kVisible, kRedEffect});
+            if (Click(program, kDuskColors))
+                ExpectDesktop("started beside a planted Magnification.dll, Dusk Colors unticked",
+                              kStartLook);
+            Exit(program);
+        }
+    }
+    EndLeftoverPrograms();
+    DeleteFileA(copy);
+    DeleteFileA(planted);
+    RemoveDirectoryA(folder);
+}
+
+// A MagInitialize that fails leaves the night colours working and the
+// magnifier alone for the rest of the run.
+void MagnifierInitializeFails(Program& program) {
+    if (!MagnifierSession()) return Skip(kNoMagnifier);
+    SetMagnifier(documented::kIdentity, true);
+    if (!Launch(program) || !Click(program, kDuskColors)) return;
+    ExpectDesktop("with MagInitialize failing, after ticking Dusk Colors",
+                  {&kNightScheme, kWallpaper, kVisible, kVisible});
+    if (!Click(program, kDuskColors)) return;
+    ExpectDesktop("with MagInitialize failing, after unticking Dusk Colors", kStartLook);
+    if (!Click(program, kDuskColors) || !Exit(program)) return;
+    ExpectDesktop("with MagInitialize failing, after ticking again and Exit", kStartLook);
+    static MagnifierState state;
+    ReadMagnifier(state);
+    const DWORD id = program.process.dwProcessId;
+    const int initializes = CountCalls(state, id, MagnifierCall::kInitialize);
+    const int others = CountCalls(state, id, MagnifierCall::kUninitialize) +
+                       CountCalls(state, id, MagnifierCall::kSetEffect) +
+                       CountCalls(state, id, MagnifierCall::kGetEffect);
+    Expect(initializes == 1 && others == 0,
+           "with MagInitialize failing: expected the program to call it once and nothing else of "
+           "the magnifier, seen %d MagInitialize and %d other calls",
+           initializes, others);
+}
+
+// A restarted shell makes new taskbars and a new icon view, shown, and
+// applies the stored wallpaper: what an unticked box hides is hidden again,
+// what a ticked one shows is left as the new shell shows it.
+void ShellRestarted(Program& program) {
+    HWND before = IconView();
+    // Another wallpaper chosen and stored since start-up, which the new shell
+    // applies: the start-up one must not come back over it.
+    if (!SetWallpaper(kOtherWallpaper) || !StoreWallpaperSetting(kOtherWallpaper)) return;
+    const bool restarted = StartShell(true);
+    if (!StoreWallpaperSetting(kWallpaper) || !restarted) return;
+    Expect(IconView() != before,
+           "expected a new icon window after the restart, seen the old handle");
+    ExpectDesktop("after the shell restarted, both boxes ticked",
+                  {&kStartPalette, kOtherWallpaper, kVisible, kVisible});
+    if (!Click(program, kDesktop) || !Click(program, kTaskbar) || !StartShell(true)) return;
+    ExpectBoxes(program, "after the shell restarted, Desktop and Taskbar unticked", BST_UNCHECKED,
+                BST_UNCHECKED, BST_UNCHECKED);
+    ExpectDesktop("after the shell restarted, Desktop and Taskbar unticked",
+                  {&kStartPalette, "", kHidden, kHidden});
+    if (!Click(program, kDesktop) || !Click(program, kTaskbar)) return;
+    ExpectDesktop("after the shell restarted, Desktop and Taskbar ticked again", kStartLook);
+    if (!Click(program, kDesktop)) return;
+    ExpectDesktop("after the shell restarted, Desktop unticked",
+                  {&kStartPalette, "", kVisible, kHidden});
+    if (!StartShell(false) || !Exit(program)) return;
+    ExpectDesktop("after another restart and Exit", kStartLook);
+
+    // Started with the icons hidden: the new icon window is hidden at exit.
+    if (!StartShell(false) || !SetWallpaper("") || !Launch(program) || !StartShell(true) ||
+        !Exit(program))
+        return;
+    ExpectDesktop("started with icons hidden, shell restarted, after Exit",
+                  {&kStartPalette, "", kVisible, kHidden});
+}
+
+// Without the shell. Where the shell makes the taskbar, the taskbar goes
+// with it, and the one started during the run is hidden at exit.
+void NoIconWindow(Program& program) {
+    StopShell();
+    const bool taskbar = !LayoutOf(session.windows).ownTaskbar;
+    if (!Launch(program)) return;
+    ExpectBoxes(program, "started without an icon window", BST_UNCHECKED, BST_UNCHECKED, taskbar);
+    if (!Click(program, kDesktop)) return;
+    ExpectDesktop("without an icon window, Desktop ticked",
+                  {&kStartPalette, kWallpaper, taskbar ? kVisible : kAny, kAny});
+    if (!Click(program, kDesktop)) return;
+    ExpectDesktop("without an icon window, Desktop unticked",
+                  {&kStartPalette, "", taskbar ? kVisible : kAny, kAny});
+    if (!Expect(StartShell(true), "expected the stand-in shell to start, seen it fail")) return;
+    if (!Exit(program)) return;
+    ExpectDesktop("after a shell started during the run and Exit",
+                  {&kStartPalette, "", Seen(taskbar), kHidden});
+}
+
+void Screenshots(Program& program) {
+    Screenshot(program, "startup", kStartPalette);
+    if (!Exit(program)) return;
+    // What a user with Windows' standard colours sees after clicking with
+    // the mouse; the README's pictures are these, from Windows 98.
+    SetColors(kDefaultScheme);
+    if (!Launch(program) || !MouseClick(program, kDuskColors)) return;
+    Screenshot(program, "night", kNightScheme);
+    if (!MouseClick(program, kDuskColors)) return;
+    Screenshot(program, "default", kDefaultScheme);
+    Exit(program);
+}
+
+void ExpectNightPixels(const Program& program, const char* name, const char* when) {
+    // The X server shows what the program drew a moment later.
+    Sleep(300);
+    const RECT area = NightArea(program);
+    Pixels found;
+    if (!ReadPixels(name, &area, 1, &found)) return;
+    Expect(found.off == 0,
+           "%s: expected only black, pure reds and grey 0x808080 in the window%s, seen %ld other "
+           "pixels, commonest %s",
+           when, session.flatMenus ? " below its flat menu bar" : "", found.off, found.commonest);
+}
+
+// The night scheme leaves nothing bright in the window, however a box is
+// clicked: BM_CLICK gives it the focus as a mouse click does on 95 and 98,
+// and a click of the mouse is what a user does.
+void NightPixels(Program& program) {
+    if (!Click(program, kDuskColors)) return;
+    ExpectNightPixels(program, "night-bm-click", "after ticking Dusk Colors with BM_CLICK");
+    if (!Click(program, kDuskColors) || !MouseClick(program, kDuskColors)) return;
+    Expect(FocusOf(program) == Box(program, kDuskColors),
+           "after ticking Dusk Colors with the mouse: expected the box to take the focus, seen "
+           "window %p",
+           FocusOf(program));
+    ExpectNightPixels(program, "night-mouse", "after ticking Dusk Colors with the mouse");
+    Exit(program);
+}
+
+// A box reached with the keyboard shows its focus, and Space toggles it. The
+// focus that a mouse click gave leaves nothing behind when it moves on.
+void KeyboardFocus(Program& program) {
+    if (!MouseClick(program, kDuskColors)) return;
+    const struct {
+        bool shift;
+        int box;
+        const char* name;
+        const char* when;
+    } steps[] = {{false, kDesktop, "focus-tab", "after a mouse click on Dusk Colors, then Tab"},
+                 {true, kDuskColors, "focus-shift-tab", "after Shift+Tab"}};
+    for (const auto& step : steps) {
+        const HWND box = Box(program, step.box);
+        if (!PressKey(VK_TAB, step.shift) ||
+            !Expect(WaitUntil(10000, [&] { return FocusOf(program) == box; }),
+                    "%s: expected the focus on box %d, seen window %p", step.when, step.box,
+                    FocusOf(program)))
+            return;
+        Sleep(300); // for the X server, as above
+        RECT areas[2] = {NightArea(program), {}};
+        GetWindowRect(box, &areas[1]);
+        Pixels found[2];
+        if (!ReadPixels(step.name, areas, 2, found)) return;
+        Expect(found[1].off > 0, "%s: expected the focus rectangle drawn in box %d, seen none",
+               step.when, step.box);
+        Expect(found[0].off == found[1].off,
+               "%s: expected no pixel outside the night colours but the focus rectangle, seen %ld "
+               "outside box %d, commonest in the window %s",
+               step.when, found[0].off - found[1].off, step.box, found[0].commonest);
+    }
+    const HWND dusk = Box(program, kDuskColors);
+    if (!PressKey(VK_SPACE) ||
+        !Expect(WaitUntil(10000, [&] { return Checked(program, kDuskColors) == BST_UNCHECKED; }),
+                "after Space on Dusk Colors: expected it unticked, seen it %s (focus on %p, the "
+                "box is %p)",
+                Checked(program, kDuskColors) == BST_CHECKED ? "ticked" : "without answer",
+                FocusOf(program), dusk))
+        return;
+    ExpectDesktop("after Space on Dusk Colors", kStartLook);
+    Exit(program);
+}
 
 // Loads captions.dll into the program with a thread of the program's own
 // that runs LoadLibraryA (kernel32 lies at the same address in every
@@ -50,6 +759,67 @@ bool MeasureCaptions(const Program& program, CaptionMeasures& measures) {
                   result);
 }
 
+// Each caption ends before the box that covers its right end (the client
+// area's right edge for the last one), measured in the box's own font. A
+// check box draws its glyph, 12 pixels at 96 dpi and one more, then half a
+// '0' of space, then the text.
+void Captions(Program& program) {
+    CaptionMeasures measures;
+    if (!MeasureCaptions(program, measures)) return;
+    const CaptionMeasure& first = measures.box[0];
+    Line("INFO captions in %s, %ld pixels high, at %ld dpi", first.face, first.height,
+         measures.dpi);
+    const LONG glyph = 12 * measures.dpi / 96 + 1;
+    for (int i = 0; i < 3; ++i) {
+        const CaptionMeasure& caption = measures.box[i];
+        RECT box = VisiblePart(program, kBoxes[i]);
+        MapWindowPoints(nullptr, program.window, reinterpret_cast<POINT*>(&box), 2);
+        Expect(caption.fontSet, "expected \"%s\" in a font set by the program, seen none",
+               caption.text);
+        Expect(Same(caption.face, first.face) && caption.height == first.height,
+               "expected one font for every caption, seen %s %ld pixels for \"%s\" and %s %ld "
+               "pixels for \"%s\"",
+               first.face, first.height, first.text, caption.face, caption.height, caption.text);
+        const LONG end = box.left + glyph + caption.zeroWidth / 2 + caption.textWidth;
+        Expect(end <= box.right,
+               "expected \"%s\" to end by x %ld, where %s, seen it end at x %ld (%ld pixels of "
+               "text in %s %ld pixels high)",
+               caption.text, box.right, i < 2 ? "the next box covers it" : "the client area ends",
+               end, caption.textWidth, caption.face, caption.height);
+    }
+    Exit(program);
+}
+
+constexpr Scenario kScenarios[] = {
+    {"reported-version", ReportedVersion},
+    {"startup-boxes", StartupBoxes},
+    {"window", Window, true},
+    {"dusk-colors", DuskColors, true},
+    {"taskbar-box", TaskbarBox, true},
+    {"desktop-box", DesktopBox, true},
+    {"restore-defaults-no", RestoreDefaultsNo, true},
+    {"restore-defaults-yes", RestoreDefaultsYes, true},
+    {"defaults-night-exit", DefaultsNightExit, true},
+    {"about", About, true},
+    {"version-information", VersionInformation},
+    {"exit-menu", ExitByMenu},
+    {"exit-close", ExitByClosing},
+    {"exit-untouched", ExitUntouched, true},
+    {"started-hidden", StartedHidden},
+    {"started-night", StartedNight},
+    {"magnifier-user-effect", MagnifierUserEffect},
+    {"magnifier-planted-copy", MagnifierPlantedCopy},
+    {"magnifier-init-fails", MagnifierInitializeFails},
+    {"shell-restarted", ShellRestarted, true},
+    {"no-icon-window", NoIconWindow},
+    {"screenshots", Screenshots, true},
+    {"night-pixels", NightPixels, true},
+    {"keyboard-focus", KeyboardFocus, true},
+    {"captions", Captions, true},
+};
+
+} // namespace
+
 } // namespace e2e
 
 extern "C" void DriverEntry() {
@@ -58,5 +828,6 @@ extern "C" void DriverEntry() {
     if (!ReadCommandLine("[SCENARIO]")) ExitProcess(2);
     Argument(6, only, sizeof only);
     session.decoys = true;
-    ExitProcess(static_cast<UINT>(RunScenarios(kScenarios, kScenarioCount, only)));
+    ExitProcess(static_cast<UINT>(
+        RunScenarios(kScenarios, sizeof kScenarios / sizeof kScenarios[0], only)));
 }

@@ -59,7 +59,7 @@ TEST_F(DesktopTest, ExitRightAfterStartReappliesTheRecordedDesktop) {
     DLform::mnExit_Click();
     EXPECT_EQ(Changes(), (Lines{Show(shellWindows.icons, 5), Spi(kWallpaper),
                                 Show(shellWindows.taskbar, 5), "SetSysColors(start)"}));
-    EXPECT_EQ(sim::WindowInfo(main), nullptr);
+    EXPECT_EQ(sim::Find(main), nullptr);
     EXPECT_TRUE(sim::QuitPosted());
 }
 
@@ -160,8 +160,8 @@ TEST_F(DesktopTest, TheWindowUnloadsOnceHoweverItIsClosed) {
     DLform::mnExit_Click();
     EXPECT_EQ(sim::Log("SetSysColors").size(), 1u);
     EXPECT_EQ(sim::Log("PostQuitMessage"), Lines{"PostQuitMessage(0)"});
-    EXPECT_EQ(sim::WindowInfo(main), nullptr);
-    EXPECT_EQ(sim::WindowInfo(box), nullptr);
+    EXPECT_EQ(sim::Find(main), nullptr);
+    EXPECT_EQ(sim::Find(box), nullptr);
 }
 
 TEST_F(DesktopTest, LoggingOffPutsTheDesktopBackButACancelledLogOffDoesNot) {
@@ -172,11 +172,11 @@ TEST_F(DesktopTest, LoggingOffPutsTheDesktopBackButACancelledLogOffDoesNot) {
     sim::ClearCalls();
     DLform::WindowProcedure(main, platform::kWmEndSession, 0, 0);
     EXPECT_EQ(Changes(), Lines{});
-    EXPECT_NE(sim::WindowInfo(main), nullptr);
+    EXPECT_NE(sim::Find(main), nullptr);
     DLform::WindowProcedure(main, platform::kWmEndSession, 1, 0);
     EXPECT_EQ(Changes(), (Lines{Show(shellWindows.icons, 5), Spi(kWallpaper),
                                 Show(shellWindows.taskbar, 0), "SetSysColors(start)"}));
-    EXPECT_EQ(sim::WindowInfo(main), nullptr);
+    EXPECT_EQ(sim::Find(main), nullptr);
 }
 
 TEST_F(DesktopTest, RunLoopsUntilTheWindowIsClosed) {
@@ -224,14 +224,14 @@ Lines LibraryLoads() {
 
 TEST_F(DesktopTest, DuskColorsTurnsTheScreenRedAndTheEffectFoundComesBack) {
     sim::MagnifierConfig().installed = true;
-    sim::MagnifierConfig().effect = UserEffect();
+    sim::MagnifierConfig().effect = kUserEffect;
     DLmodule::Main();
     DLform::mnExit_Click();
     EXPECT_EQ(LibraryLoads(), Lines{}) << "start-up and exit alone load nothing";
 
     Fresh();
     sim::MagnifierConfig().installed = true;
-    sim::MagnifierConfig().effect = UserEffect();
+    sim::MagnifierConfig().effect = kUserEffect;
     DLmodule::Main();
     const Handle dusk = Box(kDuskcolorsChk);
     sim::ClearCalls();
@@ -256,7 +256,7 @@ TEST_F(DesktopTest, DuskColorsTurnsTheScreenRedAndTheEffectFoundComesBack) {
     sim::Close(DLform::Window());
     EXPECT_EQ(MagnifierCalls(), (Lines{"set user's", "MagUninitialize"}));
     EXPECT_EQ(sim::CurrentColors(), kNight) << "the defaults were applied: the colours stay";
-    EXPECT_EQ(Thousandths(sim::MagnifierConfig().effect), Thousandths(UserEffect()));
+    EXPECT_EQ(Thousandths(sim::MagnifierConfig().effect), Thousandths(kUserEffect));
 }
 
 // However the magnifier fails, the night colours still switch, and nothing
@@ -299,7 +299,7 @@ TEST_F(DesktopTest, WithoutAWorkingMagnifierTheNightColoursStillSwitch) {
         SCOPED_TRACE(c.what);
         Fresh();
         sim::MagnifierConfig().installed = true;
-        sim::MagnifierConfig().effect = UserEffect();
+        sim::MagnifierConfig().effect = kUserEffect;
         c.arrange(sim::MagnifierConfig());
         DLmodule::Main();
         for (int click = 0; click < 3; ++click)
@@ -319,7 +319,7 @@ TEST_F(DesktopTest, WindowSitsInTheTopRightCornerOfAnyScreen) {
         Fresh();
         sim::Config().screenWidth = width;
         DLmodule::Main();
-        const platform::Rect rect = sim::WindowInfo(DLform::Window())->rect;
+        const platform::Rect rect = sim::Find(DLform::Window())->rect;
         EXPECT_EQ(rect.top, 0) << width;
         EXPECT_EQ(rect.right, width);
         EXPECT_EQ(rect.right - rect.left, 224 + 2 * 3);
@@ -328,7 +328,7 @@ TEST_F(DesktopTest, WindowSitsInTheTopRightCornerOfAnyScreen) {
 
 TEST_F(DesktopTest, TwipsBecomePixelsAtTheScreenResolution) {
     const auto describe = [](Handle box) {
-        const sim::Window& w = *sim::WindowInfo(box);
+        const sim::Window& w = *sim::Find(box);
         return w.title + " " + N(w.id) + " " + N(w.style & 0xF) + " (" + N(w.rect.left) + "," +
                N(w.rect.top) + ")-(" + N(w.rect.right) + "," + N(w.rect.bottom) + ")";
     };
@@ -367,14 +367,13 @@ TEST_F(DesktopTest, TwipsBecomePixelsAtTheScreenResolution) {
                     order.push_back(call.name);
             EXPECT_EQ(order.front(), vista ? "SetProcessDPIAware" : "GetDC");
             EXPECT_EQ(std::count(order.begin(), order.end(), "SetProcessDPIAware"), vista ? 1 : 0);
-            const std::vector<sim::Call> adjust = sim::CallsTo("AdjustWindowRectEx");
+            const Lines adjust = sim::Log("AdjustWindowRectEx");
             ASSERT_EQ(adjust.size(), 1u);
-            EXPECT_EQ(adjust[0].str().rfind("AdjustWindowRectEx(" + c.client + ", ", 0), 0u)
-                << adjust[0].str();
-            const platform::Rect frame = sim::WindowInfo(main)->rect;
+            EXPECT_EQ(adjust[0].rfind("AdjustWindowRectEx(" + c.client + ", ", 0), 0u) << adjust[0];
+            const platform::Rect frame = sim::Find(main)->rect;
             EXPECT_EQ(N(frame.right - frame.left) + "x" + N(frame.bottom - frame.top), c.frame);
             Lines boxes;
-            for (Handle box : sim::WindowInfo(main)->children)
+            for (Handle box : sim::Find(main)->children)
                 boxes.push_back(describe(box));
             EXPECT_EQ(boxes, c.boxes);
         }
@@ -383,18 +382,13 @@ TEST_F(DesktopTest, TwipsBecomePixelsAtTheScreenResolution) {
 TEST_F(DesktopTest, TabMovesThroughTheBoxesInTabOrder) {
     DLmodule::Main();
     const Handle dusk = Box(kDuskcolorsChk), desktop = Box(kDesktopChk), taskbar = Box(kTaskbarChk);
-    const auto tab = [](Handle from) {
-        return DLform::PreTranslate({from, platform::kWmKeyDown, platform::kVkTab, 0})
-                   ? sim::Focus()
-                   : 0;
-    };
-    EXPECT_EQ(tab(dusk), desktop);
-    EXPECT_EQ(tab(desktop), taskbar);
-    EXPECT_EQ(tab(taskbar), dusk);
+    EXPECT_EQ(Tab(dusk), desktop);
+    EXPECT_EQ(Tab(desktop), taskbar);
+    EXPECT_EQ(Tab(taskbar), dusk);
     sim::SetKeyDown(platform::kVkShift, true);
-    EXPECT_EQ(tab(dusk), taskbar);
-    EXPECT_EQ(tab(taskbar), desktop);
-    EXPECT_EQ(tab(desktop), dusk);
+    EXPECT_EQ(Tab(dusk), taskbar);
+    EXPECT_EQ(Tab(taskbar), desktop);
+    EXPECT_EQ(Tab(desktop), dusk);
     EXPECT_FALSE(DLform::PreTranslate({dusk, platform::kWmKeyDown, 'A', 0}));
     EXPECT_FALSE(
         DLform::PreTranslate({shellWindows.taskbar, platform::kWmKeyDown, platform::kVkTab, 0}));
@@ -407,24 +401,21 @@ TEST_F(DesktopTest, OnlyTheTabKeyShowsTheFocusAndNoRectangleIsLeftBehind) {
     const auto shown = [&] {
         std::string boxes;
         for (Handle box : {dusk, desktop, taskbar})
-            boxes += sim::WindowInfo(box)->focusRectangle ? "+" : "-";
+            boxes += sim::Find(box)->focusRectangle ? "+" : "-";
         return boxes;
-    };
-    const auto tab = [](Handle from) {
-        DLform::PreTranslate({from, platform::kWmKeyDown, platform::kVkTab, 0});
     };
     sim::Click(dusk);
     EXPECT_EQ(sim::Focus(), dusk);
     EXPECT_EQ(shown(), "---");
-    tab(dusk);
+    Tab(dusk);
     EXPECT_EQ(sim::Focus(), desktop);
     EXPECT_EQ(shown(), "-+-") << "the mouse's focus inverted into view as it left";
     sim::Click(taskbar);
     EXPECT_EQ(shown(), "---");
     sim::SetKeyDown(platform::kVkShift, true);
-    tab(taskbar);
+    Tab(taskbar);
     EXPECT_EQ(shown(), "-+-");
-    tab(desktop);
+    Tab(desktop);
     EXPECT_EQ(shown(), "+--");
     sim::Click(dusk); // the box that already has the focus
     EXPECT_EQ(shown(), "+--");
@@ -473,7 +464,7 @@ TEST_F(DesktopTest, MenuBarHoldsExitAndHelpWithItsThreeItems) {
                             ((item.flags & platform::kMfPopup) ? "popup" : N(item.idOrPopup)));
         return lines;
     };
-    const Handle bar = sim::WindowInfo(DLform::Window())->menu;
+    const Handle bar = sim::Find(DLform::Window())->menu;
     ASSERT_NE(sim::MenuInfo(bar), nullptr);
     EXPECT_EQ(items(bar), (Lines{"&Exit 0 201", "&Help 16 popup"}));
     const Handle help = sim::MenuInfo(bar)->items.at(1).idOrPopup;

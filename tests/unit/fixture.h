@@ -26,6 +26,7 @@ constexpr char kWallpaper[] = "C:\\WINDOWS\\Clouds.bmp";
 // The documented values, written out apart from the program's tables.
 using documented::kNight;
 using documented::kStandard;
+using documented::kUserEffect; // a user's own (sepia), in force before the program starts
 
 inline std::string N(std::uint64_t number) { return std::to_string(number); }
 inline std::string Show(Handle window, int command) {
@@ -49,16 +50,13 @@ inline void ResetProgram() {
     DLmodule::nightEffectShown = false;
 }
 
-// A user's own full-screen effect (sepia), in force before the program starts.
-inline sim::Effect UserEffect() { return documented::kUserEffect; }
-
 using sim::Thousandths;
 
 inline std::string EffectName(const std::vector<std::int64_t>& effect) {
-    return effect == Thousandths(DLmodule::nightEffect) ? "night"
-           : effect == Thousandths(sim::Identity())     ? "identity"
-           : effect == Thousandths(UserEffect())        ? "user's"
-                                                        : "other";
+    return effect == Thousandths(DLmodule::nightEffect)   ? "night"
+           : effect == Thousandths(documented::kIdentity) ? "identity"
+           : effect == Thousandths(kUserEffect)           ? "user's"
+                                                          : "other";
 }
 
 class DesktopTest : public ::testing::Test {
@@ -75,8 +73,14 @@ class DesktopTest : public ::testing::Test {
     }
 
     static Handle Box(DLform::Id id) { return sim::ChildWithId(DLform::Window(), id); }
-    static int Check(DLform::Id id) { return sim::WindowInfo(Box(id))->check; }
-    static bool Visible(Handle window) { return sim::WindowInfo(window)->visible; }
+    static int Check(DLform::Id id) { return sim::Find(Box(id))->check; }
+    static bool Visible(Handle window) { return sim::Find(window)->visible; }
+    // Tab (Shift+Tab while Shift is down) in `from`: where the focus went, or
+    // 0 when the key was not taken.
+    static Handle Tab(Handle from) {
+        const platform::Message tab = {from, platform::kWmKeyDown, platform::kVkTab, 0};
+        return DLform::PreTranslate(tab) ? sim::Focus() : 0;
+    }
 
     // The calls that change the desktop, in order. A colour switch is named
     // after its scheme and must hand over all 29 elements 0..28 in one call;
