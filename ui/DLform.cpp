@@ -170,10 +170,11 @@ void OnEndSession(platform::Handle window, bool ending) {
 int TwipsToPixels(int twips, int dotsPerInch) { return (twips * dotsPerInch + 720) / 1440; }
 
 platform::Handle Load() {
-    // Vista and later stretch the window of a program that does not say it
-    // scales itself, blurring its captions at 144 dpi and more; it does, from
-    // the resolution read below. Before that read: it answers 96 until then.
-    // 95 to XP have no such call, and no stretching.
+    // Vista and later stretch the window of a program that does not declare
+    // that it scales itself, blurring its captions at 144 dpi and more. This
+    // one scales from the resolution read below, so it declares so first:
+    // until then Windows answers 96 dpi. 95 to XP have no such call and
+    // stretch nothing.
     const auto setProcessDpiAware = reinterpret_cast<platform::SetProcessDpiAwareProc>(
         platform::GetProcAddress(platform::LoadLibraryA("USER32"), "SetProcessDPIAware"));
     if (setProcessDpiAware != nullptr) setProcessDpiAware();
