@@ -43,7 +43,7 @@ struct MagColorEffect {
 };
 // What GetProcAddress answers: cast to the function's own type to call it.
 using FarProc = void (*)();
-using MagInitializeProc = int(PLATFORM_WINAPI*)(); // MagInitialize, MagUninitialize
+using MagInitializeProc = int(PLATFORM_WINAPI*)();      // MagInitialize, MagUninitialize
 using SetProcessDpiAwareProc = int(PLATFORM_WINAPI*)(); // user32's, Vista and later
 using MagGetColorEffectProc = int(PLATFORM_WINAPI*)(MagColorEffect*);
 using MagSetColorEffectProc = int(PLATFORM_WINAPI*)(const MagColorEffect*);
@@ -123,6 +123,10 @@ ColorRef GetSysColor(int element);
 int SetSysColors(int count, const std::int32_t* elements, const ColorRef* values);
 // The number of a message that every program asks for by name, or 0.
 unsigned RegisterWindowMessageA(const char* name);
+
+// A function of user32 that not every Windows has, looked up by name; nullptr
+// where it is missing. Cast to the function's own type to call it.
+FarProc User32Function(const char* name);
 
 // --- Libraries (kernel32) ---
 // The system directory's path and its length, or the size it needs with its

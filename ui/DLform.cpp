@@ -176,7 +176,7 @@ platform::Handle Load() {
     // until then Windows answers 96 dpi. 95 to XP have no such call and
     // stretch nothing.
     const auto setProcessDpiAware = reinterpret_cast<platform::SetProcessDpiAwareProc>(
-        platform::GetProcAddress(platform::LoadLibraryA("USER32"), "SetProcessDPIAware"));
+        platform::User32Function("SetProcessDPIAware"));
     if (setProcessDpiAware != nullptr) setProcessDpiAware();
     const Resolution dpi = ScreenResolution();
     platform::Rect frame{0, 0, TwipsToPixels(kClientWidthTwips, dpi.x),

@@ -82,7 +82,8 @@ int GetDeviceCaps(Handle dc, int index) {
     Record("GetDeviceCaps", {Num(dc), Num(index)});
     if (S().openDcs.count(dc) == 0) return 0;
     if (index != kLogPixelsX && index != kLogPixelsY) return 0;
-    const bool stretched = S().settings.setProcessDpiAware && !S().dpiAware;
+    const bool stretched =
+        S().settings.user32Lacks.count("SetProcessDPIAware") == 0 && !S().dpiAware;
     return stretched ? 96 : S().settings.dpi;
 }
 

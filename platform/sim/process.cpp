@@ -85,10 +85,8 @@ Handle LoadLibraryA(const char* fileName) {
     Record("LoadLibraryA", {Str(fileName)});
     const std::string name = sim::Lower(fileName == nullptr ? "" : fileName);
     const std::string magnifier = sim::Lower(S().settings.systemDirectory + "\\Magnification.dll");
-    // user32 is loaded in every program with a window, and found by its bare name.
-    Handle* library = name == "user32" || name == "user32.dll"       ? &S().user32Library
-                      : S().magnifier.installed && name == magnifier ? &S().magnifierLibrary
-                                                                     : nullptr;
+    Handle* library =
+        S().magnifier.installed && name == magnifier ? &S().magnifierLibrary : nullptr;
     if (library != nullptr && *library == 0) *library = sim::NewHandle();
     return library != nullptr ? *library : 0;
 }
@@ -97,10 +95,6 @@ FarProc GetProcAddress(Handle module, const char* procName) {
     Record("GetProcAddress", {Num(static_cast<std::int64_t>(module)), Str(procName)});
     if (module == 0 || procName == nullptr) return nullptr;
     const std::string name = procName;
-    if (module == S().user32Library)
-        return name == "SetProcessDPIAware" && S().settings.setProcessDpiAware
-                   ? reinterpret_cast<FarProc>(sim::SetProcessDPIAware)
-                   : nullptr;
     if (module != S().magnifierLibrary) return nullptr;
     const bool fullscreen = S().magnifier.fullscreenEffects;
     if (name == "MagInitialize") return reinterpret_cast<FarProc>(sim::MagInitialize);
@@ -109,6 +103,14 @@ FarProc GetProcAddress(Handle module, const char* procName) {
         return reinterpret_cast<FarProc>(sim::MagGetFullscreenColorEffect);
     if (name == "MagSetFullscreenColorEffect" && fullscreen)
         return reinterpret_cast<FarProc>(sim::MagSetFullscreenColorEffect);
+    return nullptr;
+}
+
+FarProc User32Function(const char* name) {
+    Record("User32Function", {Str(name)});
+    const std::string function = name == nullptr ? "" : name;
+    if (S().settings.user32Lacks.count(function) != 0) return nullptr;
+    if (function == "SetProcessDPIAware") return reinterpret_cast<FarProc>(sim::SetProcessDPIAware);
     return nullptr;
 }
 

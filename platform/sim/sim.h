@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -210,9 +211,10 @@ struct Settings {
     std::string companyName = "Dusklens Project";
     bool mainWindowCreatable = true; // false: no window of the registered class can be made
     std::string systemDirectory = "C:\\WINDOWS\\system32";
-    // Vista and later: user32 has SetProcessDPIAware, and until a process
-    // calls it the screen's resolution reads as 96 dpi, whatever `dpi` is.
-    bool setProcessDpiAware = true;
+    // The functions User32Function does not find, as on an older Windows.
+    // Without SetProcessDPIAware (95 to XP) the screen's resolution reads as
+    // `dpi`; with it, as 96 dpi until the process calls it.
+    std::set<std::string> user32Lacks;
     bool registerWindowMessageWorks = true;
 };
 Settings& Config();

@@ -40,7 +40,6 @@ struct State {
     Magnifier magnifier;
     bool magnifierInitialized = false;
     Handle magnifierLibrary = 0;
-    Handle user32Library = 0;
     bool dpiAware = false;
     std::map<std::string, unsigned> registeredMessages; // by name, from 0xC000
     Shell shell;

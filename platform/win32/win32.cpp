@@ -20,12 +20,6 @@ Handle H(const void* handle) { return reinterpret_cast<Handle>(handle); }
 static_assert(kHkeyCurrentUser == static_cast<ULONG_PTR>(static_cast<LONG>(0x80000001)),
               "HKEY_CURRENT_USER as Windows' headers define it");
 
-// A function of user32 looked up rather than imported: an import takes more
-// bytes of the full import section than the lookup takes of the code.
-FarProc User32Function(const char* name) {
-    return reinterpret_cast<FarProc>(::GetProcAddress(::LoadLibraryA("USER32"), name));
-}
-
 WindowProc mainProcedure = nullptr;
 WindowProc subclassProcedure = nullptr;
 
@@ -38,6 +32,14 @@ LRESULT CALLBACK SubclassTrampoline(HWND window, UINT message, WPARAM wParam, LP
 }
 
 } // namespace
+
+// user32 is in every process with a window already: LoadLibraryA finds the
+// module loaded and loads nothing. Also used for functions that every Windows
+// has, where an import takes more bytes of the full import section than the
+// lookup takes of the code.
+FarProc User32Function(const char* name) {
+    return reinterpret_cast<FarProc>(::GetProcAddress(::LoadLibraryA("USER32"), name));
+}
 
 Handle FindWindowA(const char* className, const char* windowTitle) {
     return H(::FindWindowA(className, windowTitle));
