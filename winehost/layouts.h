@@ -44,6 +44,11 @@ inline constexpr Layout kLayouts[] = {
      true, false, 2, IconPlace::kInProgmanBesideWorkerW, true, VER_PLATFORM_WIN32_NT, 6, 2},
 };
 
+// Sent to Progman: shows the shell's taskbar again, answering how many windows
+// show (a notification); that and a display's taskbar made anew (a monitor),
+// or the wallpaper named by the atom wParam applied, broadcast, answering TRUE.
+enum ShellRequest : UINT { kShowTaskbars = WM_APP, kNewDisplay, kNextWallpaper };
+
 // The layout of `windows`; the first one (95's) for any other name.
 inline const Layout& LayoutOf(const char* windows) {
     for (const Layout& layout : kLayouts)

@@ -1,14 +1,14 @@
 // Stand-in for the Windows shell, which Wine lacks, laid out as the Windows
 // that the session reports (winehost/layouts.h):
-//   shell.exe [WINDOWS] [hidden]
+//   shell.exe [WINDOWS] [hidden|late]
 // makes the desktop window, a top-level "Progman" titled "Program Manager",
 // with the icon view where that Windows keeps it and, where the layout says
 // so, the taskbar, each further display's taskbar and the Start button, all
 // on this one thread, the taskbar's. "hidden" starts with the icon view
 // hidden. Then, as a shell that sets the desktop up does, it applies the
-// stored wallpaper and tells every top-level window "TaskbarCreated", and
-// shows Progman only once they all have heard it. WM_CLOSE to Progman ends
-// it, so the driver can restart it.
+// stored wallpaper and tells every top-level window "TaskbarCreated" ("late":
+// then makes the icon view and applies the wallpaper again, as 11 24H2 may),
+// then shows Progman. WM_CLOSE to Progman ends it, so the driver can restart it.
 #include "winehost/layouts.h"
 #include "winehost/support.h"
 
@@ -61,11 +61,48 @@ void FollowDesktop(bool changed) {
     background = CreateSolidBrush(color);
 }
 
+HWND Make(DWORD exStyle, const char* className, const char* title, DWORD style, RECT place,
+          HWND parent) {
+    return CreateWindowExA(exStyle, className, title, style, place.left, place.top,
+                           place.right - place.left, place.bottom - place.top, parent, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
+}
+
+// Shows a window of the taskbar (the shell's topmost ones) again; counts it.
+BOOL CALLBACK ShowTaskbar(HWND window, LPARAM shown) {
+    if (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST)
+        *reinterpret_cast<int*>(shown) += ShowWindow(window, SW_SHOWNA) || IsWindowVisible(window);
+    return TRUE;
+}
+
+// What a shell does on its own (layouts.h); it broadcasts a wallpaper, as
+// Windows does: Wine 8 broadcasts only a stored one.
+LRESULT Carry(UINT request, WPARAM atom) {
+    char path[MAX_PATH];
+    int shown = 0;
+    RECT place;
+    if (request == e2e::kNextWallpaper)
+        return GlobalGetAtomNameA(static_cast<ATOM>(atom), path, MAX_PATH) &&
+               SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, path, 0) &&
+               SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, SPI_SETDESKWALLPAPER, 0,
+                                   SMTO_ABORTIFHUNG, 5000, nullptr);
+    EnumThreadWindows(GetCurrentThreadId(), ShowTaskbar, reinterpret_cast<LPARAM>(&shown));
+    if (request == e2e::kShowTaskbars) return shown;
+    if (HWND display = FindWindowA("Shell_SecondaryTrayWnd", nullptr);
+        GetWindowRect(display, &place) && DestroyWindow(display))
+        Make(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "Shell_SecondaryTrayWnd", "", WS_POPUP | WS_VISIBLE,
+             place, nullptr);
+    return SendMessageTimeoutA(HWND_BROADCAST, WM_DISPLAYCHANGE, 32, 0, SMTO_ABORTIFHUNG, 5000,
+                               nullptr) != 0;
+}
+
 // The desktop as Windows paints it: the background colour and the
 // wallpaper centred over it, and in the icon view a column of labelled
 // icons.
 LRESULT CALLBACK DesktopProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DESTROY) PostQuitMessage(0);
+    if (message >= e2e::kShowTaskbars && message <= e2e::kNextWallpaper)
+        return Carry(message, wParam);
     if (message != WM_ERASEBKGND) return DefWindowProcA(window, message, wParam, lParam);
     HDC dc = reinterpret_cast<HDC>(wParam), picture = CreateCompatibleDC(dc);
     RECT area;
@@ -89,13 +126,6 @@ LRESULT CALLBACK DesktopProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     return 1;
 }
 
-HWND Make(DWORD exStyle, const char* className, const char* title, DWORD style, RECT place,
-          HWND parent) {
-    return CreateWindowExA(exStyle, className, title, style, place.left, place.top,
-                           place.right - place.left, place.bottom - place.top, parent, nullptr,
-                           GetModuleHandleA(nullptr), nullptr);
-}
-
 // Puts the window first among its siblings (top) or last (bottom).
 void Stack(HWND window, HWND where) {
     SetWindowPos(window, where, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -109,7 +139,9 @@ extern "C" void ShellEntry() {
     e2e::Argument(1, windows, sizeof windows);
     e2e::Argument(2, option, sizeof option);
     const e2e::Layout& layout = e2e::LayoutOf(windows);
-    const DWORD iconsShown = e2e::Same(option, "hidden") ? 0 : WS_VISIBLE;
+    const DWORD iconStyle =
+        WS_CHILD | WS_CLIPSIBLINGS | (e2e::Same(option, "hidden") ? 0 : WS_VISIBLE);
+    const bool late = e2e::Same(option, "late");
 
     // As a shell that sets the desktop up does: the stored wallpaper.
     char stored[MAX_PATH] = "";
@@ -153,11 +185,12 @@ extern "C" void ShellEntry() {
         Stack(iconParent, HWND_BOTTOM);
         Stack(empty, HWND_BOTTOM);
     }
-    HWND icons = Make(0, "SHELLDLL_DefView", "", WS_CHILD | WS_CLIPSIBLINGS | iconsShown, desktop,
-                      iconParent);
     if (layout.icons == IconPlace::kInProgmanBesideWorkerW)
         Make(0, "WorkerW", "", WS_CHILD | WS_CLIPSIBLINGS | WS_VISIBLE, desktop, progman);
-    Stack(icons, HWND_TOP);
+    const auto makeIcons = [&] {
+        Stack(Make(0, "SHELLDLL_DefView", "", iconStyle, desktop, iconParent), HWND_TOP);
+    };
+    if (!late) makeIcons();
 
     if (layout.ownTaskbar) {
         constexpr DWORD kBar = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
@@ -175,6 +208,10 @@ extern "C" void ShellEntry() {
 
     SendMessageTimeoutA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0,
                         SMTO_ABORTIFHUNG, 5000, nullptr);
+    if (late) {
+        makeIcons();
+        Carry(e2e::kNextWallpaper, GlobalAddAtomA(stored));
+    }
     SetWindowPos(progman, HWND_BOTTOM, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 
