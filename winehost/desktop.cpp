@@ -8,6 +8,7 @@
 namespace e2e {
 
 Session session;
+LONG changesHeard, announcementsWithoutIcons;
 
 const Scheme kStartPalette = {"start-up colours",
                               {0xA09080, 0x604020, 0x803010, 0x706050, 0xD0C8B0, 0xF0E8E0,
@@ -136,10 +137,19 @@ void AppendValues(const char* path, const char* only, char* text, int size) {
     RegCloseKey(key);
 }
 
+// The decoy WorkerW counts the colour and wallpaper changes broadcast, and the
+// shell's announcements made while it had no icon view.
+LRESULT CALLBACK DecoyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    changesHeard += message == WM_SYSCOLORCHANGE ||
+                    (message == WM_SETTINGCHANGE && wParam == SPI_SETDESKWALLPAPER);
+    announcementsWithoutIcons += message == RegisterWindowMessageA("TaskbarCreated") && !IconView();
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
 // Makes the decoys and keeps them answering: a window whose thread takes no
 // messages holds up every program that sends it one.
 DWORD WINAPI DecoyThread(void* ready) {
-    RegisterWindowClass("WorkerW", DefWindowProcA, nullptr);
+    RegisterWindowClass("WorkerW", DecoyProc, nullptr);
     // Above Wine's taskbar at the left, away from the program's window.
     decoys[0] = CreateWindowExA(WS_EX_TOOLWINDOW, "Button", "Start", WS_POPUP | BS_PUSHBUTTON, 8,
                                 560, 64, 24, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
@@ -280,11 +290,12 @@ void PrepareDesktop() {
     SetWallpaper(kWallpaper);
 }
 
-bool StartShell(bool iconsVisible) {
+bool StartShell(bool iconsVisible, bool iconsLate) {
     StopShell();
     const Layout& layout = LayoutOf(session.windows);
     char arguments[32];
-    wsprintfA(arguments, "%s%s", layout.windows, iconsVisible ? "" : " hidden");
+    wsprintfA(arguments, "%s %s", layout.windows,
+              iconsLate ? "late" : (iconsVisible ? "" : "hidden"));
     const bool started = StartProcess(session.shell, arguments, shellProcess);
     if (!Expect(started, "expected the stand-in shell %s to start, seen error %lu", session.shell,
                 GetLastError()))

@@ -75,14 +75,16 @@ bool ShowIcons(bool show);
 // The stand-in shell, one at a time, laid out as the session's Windows.
 // Starting waits until every window of the layout is there and the taskbar
 // that FindWindowA finds is the layout's, and fails the running scenario,
-// saying what is missing, when not.
-bool StartShell(bool iconsVisible);
+// saying what is missing, when not. `iconsLate`: shell.cpp's "late".
+bool StartShell(bool iconsVisible, bool iconsLate = false);
 void StopShell();
 
 // Another program's top-level "Button" titled "Start" and "WorkerW", made
 // by a thread of this one that keeps them answering, shown at each
 // scenario's start and after each start of the shell.
 bool MakeDecoys();
+// What the decoy WorkerW heard broadcast since a scenario cleared it (DecoyProc).
+extern LONG changesHeard, announcementsWithoutIcons;
 
 // The user's stored settings that must never change: the wallpaper value
 // and every value under Control Panel\Colors, as one text; storing fails
