@@ -215,6 +215,41 @@ HWND FocusOf(const Program& program) {
     return GetGUIThreadInfo(program.process.dwThreadId, &info) ? info.hwndFocus : nullptr;
 }
 
+// Has the stand-in shell do what a shell does on its own (winehost/layouts.h);
+// a wallpaper after the program's quiet period (about a second) is over.
+bool AskShell(ShellRequest request, const char* wallpaper = "") {
+    if (request == kShowTaskbars && !LayoutOf(session.windows).ownTaskbar) return ShowTaskbar(true);
+    if (request == kNextWallpaper) Sleep(2000);
+    const ATOM atom = GlobalAddAtomA(wallpaper);
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutA(FindWindowA("Progman", "Program Manager"), request, atom, 0, SMTO_NORMAL,
+                        15000, &answer);
+    GlobalDeleteAtom(atom);
+    const int expected = request == kShowTaskbars ? LayoutTaskbars() : TRUE;
+    return Expect(answer == static_cast<DWORD_PTR>(expected),
+                  "expected the shell to carry out request WM_APP+%d, answering %d, seen %d",
+                  request - WM_APP, expected, static_cast<int>(answer));
+}
+
+// Stands in for the lock screen, or sleep that resumed as `power` says: eleven
+// colours back to standard as on 8 and later, no filter; then wakes the program.
+bool Wake(const Program& program, WPARAM power = 0) {
+    static const INT kElements[] = {2, 3, 5, 8, 9, 13, 15, 17, 18, 19, 26};
+    COLORREF standard[11];
+    for (int i = 0; i < 11; ++i)
+        standard[i] = documented::kStandard[kElements[i]];
+    DWORD_PTR answer = 0;
+    const bool woken =
+        SetSysColors(11, kElements, standard) &&
+        UpdateMagnifier([](MagnifierState& state) { state.inForce = documented::kIdentity; }) &&
+        SendMessageTimeoutA(program.window, power ? WM_POWERBROADCAST : WM_WTSSESSION_CHANGE,
+                            power ? power : WTS_SESSION_UNLOCK, 0, SMTO_NORMAL, 10000, &answer);
+    return Expect(woken && (power == 0 || answer == TRUE),
+                  "expected the lock screen's colours set and the program woken (with power event "
+                  "%d answered TRUE), seen answer %d (error %lu)",
+                  static_cast<int>(power), static_cast<int>(answer), GetLastError());
+}
+
 // Opens "Restore Default Colors", checks the question and answers it.
 bool RestoreDefaults(const Program& program, int answer) {
     HWND box = OpenMessageBox(program, DLform::kMnRestore, "Default Colors",
@@ -331,9 +366,9 @@ void TaskbarBox(Program& program) {
     if (!Click(program, kTaskbar)) return;
     ExpectBoxes(program, "after unticking Taskbar", BST_UNCHECKED, BST_CHECKED, BST_UNCHECKED);
     ExpectDesktop("after unticking Taskbar", {&kStartPalette, kWallpaper, kHidden, kVisible});
-    if (!Click(program, kTaskbar)) return;
+    if (!Click(program, kTaskbar) || !AskShell(kNewDisplay)) return;
     ExpectBoxes(program, "after ticking Taskbar", BST_UNCHECKED, BST_CHECKED, BST_CHECKED);
-    ExpectDesktop("after ticking Taskbar", kStartLook);
+    ExpectDesktop("after ticking Taskbar and a new monitor", kStartLook);
     Exit(program);
 }
 
@@ -366,8 +401,8 @@ void RestoreDefaultsYes(Program& program) {
     ExpectDesktop("after answering Yes to Restore Default Colors",
                   {&kDefaultScheme, kWallpaper, kVisible, kVisible});
     ExpectBoxes(program, "after answering Yes", BST_CHECKED, BST_CHECKED, BST_CHECKED);
-    if (!Exit(program)) return;
-    ExpectDesktop("after Yes and Exit", {&kDefaultScheme, kWallpaper, kVisible, kVisible});
+    if (!Wake(program) || !Exit(program)) return;
+    ExpectDesktop("after Yes, unlock and Exit", {&kDefaultScheme, kWallpaper, kVisible, kVisible});
 }
 
 void DefaultsNightExit(Program& program) {
@@ -438,10 +473,18 @@ void VersionInformation(Program&) {
 
 // Switches all three effects on, then closes the program by posting `message`.
 void ExitRestores(Program& program, const char* how, UINT message, WPARAM wParam) {
-    if (!Launch(program)) return;
-    if (!Click(program, kDuskColors) || !Click(program, kDesktop) || !Click(program, kTaskbar))
+    if (!Launch(program) || !Click(program, kDuskColors) || !Click(program, kDesktop) ||
+        !Click(program, kTaskbar))
         return;
-    ExpectDesktop("with all three effects on", {&kNightScheme, "", kHidden, kHidden, kRedEffect});
+    const Look allOn = {&kNightScheme, "", kHidden, kHidden, kRedEffect};
+    ExpectDesktop("with all three effects on", allOn);
+    // What comes back during a night is undone (sleep, not the lock, for WM_CLOSE).
+    if (!AskShell(kShowTaskbars) || !ShowIcons(true) || !SetWallpaper(kOtherWallpaper) ||
+        !Wake(program, message == WM_CLOSE ? PBT_APMRESUMESUSPEND : 0))
+        return;
+    ExpectDesktop("all three on, after all came back and waking", allOn);
+    if (!AskShell(kNewDisplay) || !AskShell(kNextWallpaper, kOtherWallpaper)) return;
+    ExpectDesktop("all three on, after a new monitor and a slideshow's picture", allOn);
     PostMessageA(program.window, message, wParam, 0);
     if (!WaitExit(program)) return;
     ExpectDesktop(how, kStartLook);
@@ -456,10 +499,10 @@ void ExitByClosing(Program& program) {
 }
 
 void ExitUntouched(Program& program) {
-    // Another program changes the desktop; exit re-applies the recorded state anyway.
+    // Another program, a slideshow and resuming change the desktop; exit undoes it all.
     if (!SetColors(kDefaultScheme) || !ShowTaskbar(false) || !ShowIcons(false) ||
-        !SetWallpaper(kOtherWallpaper) ||
-        !ExpectDesktop("after another program changed the desktop",
+        !AskShell(kNextWallpaper, kOtherWallpaper) || !Wake(program, PBT_APMRESUMEAUTOMATIC) ||
+        !ExpectDesktop("after another program changed the desktop, a slideshow and resuming",
                        {&kDefaultScheme, kOtherWallpaper, kHidden, kHidden}) ||
         !Exit(program))
         return;
@@ -610,6 +653,14 @@ void ShellRestarted(Program& program) {
     if (!Click(program, kDesktop)) return;
     ExpectDesktop("after the shell restarted, Desktop unticked",
                   {&kStartPalette, "", kVisible, kHidden});
+    // Nothing hidden in place of an icon view made late; the wallpaper's hides it.
+    changesHeard = announcementsWithoutIcons = 0;
+    if (!StartShell(true, true)) return;
+    Expect(announcementsWithoutIcons == 1 && changesHeard > 0,
+           "expected the shell to announce itself, no icon view, then its wallpaper, seen %ld, %ld",
+           announcementsWithoutIcons, changesHeard);
+    ExpectDesktop("after a restart that made its icon view late, Desktop unticked",
+                  {&kStartPalette, "", kVisible, kHidden});
     if (!StartShell(false) || !Exit(program)) return;
     ExpectDesktop("after another restart and Exit", kStartLook);
 
@@ -638,6 +689,29 @@ void NoIconWindow(Program& program) {
     if (!Exit(program)) return;
     ExpectDesktop("after a shell started during the run and Exit",
                   {&kStartPalette, "", Seen(taskbar), kHidden});
+}
+
+// Two copies at night, Desktop unticked: another program's colours, then a
+// slideshow. Each copy answers each once, the other's answer in its quiet
+// period: the two, four answers, one more each if a quiet period ends between.
+void TwoCopies(Program& first) {
+    Program second;
+    if (!Launch(second) || !Click(first, kDuskColors) || !Click(second, kDuskColors) ||
+        !Click(first, kDesktop) || !Click(second, kDesktop))
+        return;
+    Sleep(2000); // past the quiet periods the clicks began
+    changesHeard = 0;
+    if (!SetColors(kDefaultScheme) || !AskShell(kNextWallpaper, kOtherWallpaper)) return;
+    for (LONG count = -1; count != changesHeard && changesHeard <= 10; Sleep(3000))
+        count = changesHeard;
+    Expect(changesHeard <= 10,
+           "expected at most 10 colour and wallpaper broadcasts, then none, seen %ld",
+           changesHeard);
+    ExpectDesktop("two copies, after another program's colours and a slideshow's picture",
+                  {&kNightScheme, "", kVisible, kHidden, kRedEffect});
+    // The second found the first's filter in force: it goes first.
+    if (!Exit(second) || !Exit(first)) return;
+    ExpectDesktop("two copies, after both exited", kStartLook);
 }
 
 void Screenshots(Program& program) {
@@ -812,6 +886,7 @@ constexpr Scenario kScenarios[] = {
     {"magnifier-init-fails", MagnifierInitializeFails},
     {"shell-restarted", ShellRestarted, true},
     {"no-icon-window", NoIconWindow},
+    {"two-copies", TwoCopies, true},
     {"screenshots", Screenshots, true},
     {"night-pixels", NightPixels, true},
     {"keyboard-focus", KeyboardFocus, true},
