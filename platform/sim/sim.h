@@ -64,6 +64,14 @@ enum class IconPlace {
     InProgmanBesideWorkerW // Progman's first child, a WorkerW its second: 11 24H2
 };
 
+// The watch on shown windows (SetWinEventHook), while the program has one:
+// every window that ShowWindow shows is told to it, as EVENT_OBJECT_SHOW,
+// out of context: from the message loop, or when TellShown is called.
+bool ShowWatched();
+void TellShown();
+// Whether the program asked to hear of unlocking, and still does.
+bool SessionWatched();
+
 struct ShellOptions {
     bool taskbarVisible = true;
     bool iconsVisible = true;
@@ -71,6 +79,8 @@ struct ShellOptions {
     IconPlace icons = IconPlace::InProgman;
     int secondaryTaskbars = 0; // 8 and later: one per further display
     bool startButton = false;  // Vista and 7
+    // A restarted 11 24H2: the icon view made only after "TaskbarCreated".
+    bool iconsAfterAnnouncing = false;
 };
 struct Shell {
     Handle taskbar = 0;                    // "Shell_TrayWnd", titled ""
@@ -87,6 +97,16 @@ void StopShell();
 // A new shell laid out as the last one, with new handles, everything
 // visible, as after a crash of the shell process.
 Shell RestartShell();
+// Sends every top-level window `message`, as Windows does when a program
+// changes a setting (SetSysColors: WM_SYSCOLORCHANGE; the wallpaper:
+// WM_SETTINGCHANGE) or the displays change. With `answer`, another program's
+// window that hears the broadcast: answering true, it broadcasts it again
+// itself, as a second copy of the program putting its own back would.
+void Broadcast(unsigned message, platform::WParam wParam = 0);
+void AnswerBroadcasts(std::function<bool(unsigned message, platform::WParam wParam)> answer);
+int BroadcastsHeard(); // by that window
+// Milliseconds pass (GetTickCount).
+void Wait(std::uint32_t milliseconds);
 // A top-level window (or a child of `parent`) that is not the program's.
 Handle AddWindow(const std::string& className, const std::string& title, Handle parent = 0,
                  bool visible = true, std::uint32_t thread = kOtherThread);
@@ -216,6 +236,8 @@ struct Settings {
     // `dpi`; with it, as 96 dpi until the process calls it.
     std::set<std::string> user32Lacks;
     bool registerWindowMessageWorks = true;
+    bool wtsapi32 = true; // XP and later: wtsapi32.dll in the system directory
+    bool wtsRegisterWorks = true;
 };
 Settings& Config();
 

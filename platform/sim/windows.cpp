@@ -65,16 +65,19 @@ Shell StartShell(const ShellOptions& options) {
         iconParent = add("WorkerW", "");
         shell.workers = {iconParent, add("WorkerW", "")};
     }
-    if (options.iconWindow)
-        shell.icons = add("SHELLDLL_DefView", "", iconParent, options.iconsVisible);
     if (options.icons == IconPlace::InProgmanBesideWorkerW)
         shell.workers.push_back(add("WorkerW", "", shell.desktop));
+    const auto makeIcons = [&] {
+        if (!options.iconWindow) return;
+        shell.icons = add("SHELLDLL_DefView", "", iconParent, options.iconsVisible);
+        std::vector<Handle>& children = Find(iconParent)->children;
+        std::rotate(children.begin(), children.end() - 1, children.end()); // the first child
+        if (options.iconsVisible && S().showHook) S().shown.push_back(shell.icons);
+    };
+    if (!options.iconsAfterAnnouncing) makeIcons();
     const auto registered = S().registeredMessages.find("taskbarcreated");
-    if (registered != S().registeredMessages.end()) {
-        const std::vector<Handle> windows = S().topLevel;
-        for (Handle window : windows)
-            Deliver(window, registered->second, 0, 0);
-    }
+    if (registered != S().registeredMessages.end()) Broadcast(registered->second);
+    if (options.iconsAfterAnnouncing) makeIcons();
     return shell;
 }
 
@@ -93,6 +96,35 @@ Shell RestartShell() {
     options.taskbarVisible = options.iconsVisible = true;
     StopShell();
     return StartShell(options);
+}
+
+void Broadcast(unsigned message, platform::WParam wParam) {
+    const std::vector<Handle> windows = S().topLevel;
+    for (Handle window : windows) {
+        if (window == S().answerer) {
+            ++S().broadcastsHeard;
+            if (S().answerBroadcasts(message, wParam)) Broadcast(message, wParam);
+        } else {
+            Deliver(window, message, wParam, 0);
+        }
+    }
+}
+
+void AnswerBroadcasts(std::function<bool(unsigned message, platform::WParam wParam)> answer) {
+    S().answerBroadcasts = static_cast<std::function<bool(unsigned, platform::WParam)>&&>(answer);
+    S().answerer = AddWindow("Answerer", "");
+}
+
+int BroadcastsHeard() { return S().broadcastsHeard; }
+
+bool ShowWatched() { return S().showHook != nullptr; }
+
+void TellShown() {
+    const std::vector<Handle> shown = S().shown;
+    S().shown.clear();
+    for (Handle window : shown)
+        if (S().showHook)
+            S().showHook(1, platform::kEventObjectShow, window, platform::kObjidWindow, 0, 0, 0);
 }
 
 Handle AddWindow(const std::string& className, const std::string& title, Handle parent,
@@ -179,6 +211,7 @@ int ShowWindow(Handle window, int showCommand) {
     if (found == nullptr) return 0;
     const bool was = found->visible;
     found->visible = showCommand != kSwHide;
+    if (!was && found->visible && S().showHook) S().shown.push_back(window);
     return was ? 1 : 0;
 }
 
