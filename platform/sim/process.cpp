@@ -124,8 +124,10 @@ Handle LoadLibraryA(const char* fileName) {
     Record("LoadLibraryA", {Str(fileName)});
     const std::string name = sim::Lower(fileName == nullptr ? "" : fileName);
     const std::string magnifier = sim::Lower(S().settings.systemDirectory + "\\Magnification.dll");
-    Handle* library =
-        S().magnifier.installed && name == magnifier ? &S().magnifierLibrary : nullptr;
+    const std::string wtsapi32 = sim::Lower(S().settings.systemDirectory + "\\wtsapi32.dll");
+    Handle* library = S().magnifier.installed && name == magnifier ? &S().magnifierLibrary
+                      : S().settings.wtsapi32 && name == wtsapi32  ? &S().wtsLibrary
+                                                                   : nullptr;
     if (library != nullptr && *library == 0) *library = sim::NewHandle();
     return library != nullptr ? *library : 0;
 }

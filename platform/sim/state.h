@@ -47,6 +47,7 @@ struct State {
     std::uint32_t ticks = 1000000;
     std::function<bool(unsigned, platform::WParam)> answerBroadcasts;
     Handle answerer = 0;
+    bool answering = false;
     int broadcastsHeard = 0;
     bool dpiAware = false;
     std::map<std::string, unsigned> registeredMessages; // by name, from 0xC000

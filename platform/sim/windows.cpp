@@ -101,11 +101,13 @@ Shell RestartShell() {
 void Broadcast(unsigned message, platform::WParam wParam) {
     const std::vector<Handle> windows = S().topLevel;
     for (Handle window : windows) {
-        if (window == S().answerer) {
-            ++S().broadcastsHeard;
-            if (S().answerBroadcasts(message, wParam)) Broadcast(message, wParam);
-        } else {
+        if (window != S().answerer) {
             Deliver(window, message, wParam, 0);
+        } else if (!S().answering) { // it does not hear its own
+            ++S().broadcastsHeard;
+            S().answering = S().answerBroadcasts(message, wParam);
+            if (S().answering) Broadcast(message, wParam);
+            S().answering = false;
         }
     }
 }
@@ -211,6 +213,11 @@ int ShowWindow(Handle window, int showCommand) {
     if (found == nullptr) return 0;
     const bool was = found->visible;
     found->visible = showCommand != kSwHide;
+    // SW_SHOW activates a top-level window: it comes first in the z-order,
+    // where FindWindowEx goes on from.
+    std::vector<Handle>& order = S().topLevel;
+    const auto at = std::find(order.begin(), order.end(), window);
+    if (showCommand == kSwShow && at != order.end()) std::rotate(order.begin(), at, at + 1);
     if (!was && found->visible && S().showHook) S().shown.push_back(window);
     return was ? 1 : 0;
 }
