@@ -30,15 +30,19 @@ constexpr DWORD kPatience = 10000; // ms
 // is back in a message loop of its own: a sent message is answered also
 // while the program waits inside a call of its own that sends messages
 // (SetSysColors tells every window), a posted one only from its loops.
-void Sync(const Program& program) {
+// Fails the scenario when the program has not taken it within 10 s.
+bool Sync(const Program& program) {
     HWND box = Box(program, kDuskColors);
     DWORD_PTR state = 0;
-    PostMessageA(box, BM_SETSTATE, TRUE, 0);
-    WaitUntil(kPatience, [&] {
-        return !SendMessageTimeoutA(box, BM_GETSTATE, 0, 0, SMTO_NORMAL, kPatience, &state) ||
-               (state & BST_PUSHED) != 0;
-    });
+    const bool posted = PostMessageA(box, BM_SETSTATE, TRUE, 0) != 0;
+    const bool taken =
+        posted && WaitUntil(kPatience, [&] {
+            return SendMessageTimeoutA(box, BM_GETSTATE, 0, 0, SMTO_NORMAL, kPatience, &state) &&
+                   (state & BST_PUSHED) != 0;
+        });
     SendMessageTimeoutA(box, BM_SETSTATE, FALSE, 0, SMTO_NORMAL, kPatience, &state);
+    return Expect(taken, "expected the program to take a posted message within 10 s, seen %s",
+                  posted ? "no answer" : "PostMessage fail");
 }
 
 constexpr DWORD kProbed = offsetof(DesktopState, taskbars); // the probe's share
@@ -402,8 +406,7 @@ bool Launch(Program& program, const char* path, const char* windowClass, DWORD p
                     windowClass, program.window ? "it hidden" : "no window");
     }
     program.shown = Ticks();
-    Sync(program);
-    return true;
+    return Sync(program);
 }
 
 HWND Box(const Program& program, int id) { return GetDlgItem(program.window, id); }
@@ -431,8 +434,7 @@ bool Answer(const Program& program, HWND box, int button) {
     if (!Expect(WaitUntil(kPatience, [box] { return !IsWindow(box); }),
                 "expected the message box closed after answering, seen it open"))
         return false;
-    Sync(program);
-    return true;
+    return Sync(program);
 }
 
 bool WaitExit(Program& program) {
@@ -492,8 +494,7 @@ bool MouseClick(const Program& program, int id) {
                 "expected box %d to toggle after a mouse click at (%ld, %ld), seen it stay %s", id,
                 target.x, target.y, before == BST_CHECKED ? "checked" : "unchecked"))
         return false;
-    Sync(program);
-    return true;
+    return Sync(program);
 }
 
 void EndLeftoverPrograms() {

@@ -225,7 +225,7 @@ void SystemMagnifier(char* path);
 // MagInitialize fail or not, and clears the record of calls.
 void SetMagnifier(const ColorEffect& inForce, bool initializeFails);
 extern ColorEffect foundEffect;
-void ReadMagnifier(MagnifierState& state);
+bool ReadMagnifier(MagnifierState& state); // fails the scenario where it cannot
 // How many calls of `call` the record holds from `process`.
 int CountCalls(const MagnifierState& state, DWORD process, MagnifierCall call);
 // Checks what every process did with the magnifier since the record was

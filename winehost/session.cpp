@@ -122,8 +122,10 @@ const char* MisuseName(Misuse misuse) {
 bool SetUpMagnifier() {
     char system[MAX_PATH], standIn[MAX_PATH], state[MAX_PATH];
     SystemMagnifier(system);
-    MagnifierStatePath(state);
-    DeleteFileA(state);
+    for (const char* ending : {".bin", ".fault"}) {
+        MagnifierStatePath(state, ending);
+        DeleteFileA(state);
+    }
     if (!MagnifierSession()) {
         DeleteFileA(system);
         return Expect(GetFileAttributesA(system) == INVALID_FILE_ATTRIBUTES,
@@ -222,9 +224,8 @@ bool ExpectDesktop(const char* when, const Look& look) {
         Expect(seen.iconsExist && seen.icons == (look.icons == kVisible),
                "%s: expected the desktop icons %s, seen %s", when, Shown(look.icons == kVisible),
                !seen.iconsExist ? "no icon window" : Shown(seen.icons));
-    if (MagnifierSession()) {
-        static MagnifierState magnifier;
-        ReadMagnifier(magnifier);
+    static MagnifierState magnifier;
+    if (MagnifierSession() && ReadMagnifier(magnifier)) {
         char text[400];
         DescribeEffect(magnifier.inForce, text, sizeof text);
         if (look.effect == kRedEffect) {
@@ -257,8 +258,16 @@ bool ExpectDesktop(const char* when, const Look& look) {
 void ExpectMagnifierRecord() {
     if (!MagnifierSession()) return;
     static MagnifierState state;
-    ReadMagnifier(state);
-    UpdateMagnifier([](MagnifierState& now) { now.count = 0; });
+    char fault[MAX_PATH], why[100] = "";
+    MagnifierStatePath(fault, ".fault");
+    why[ReadWhole(fault, why, sizeof why - 1)] = '\0';
+    DeleteFileA(fault);
+    Expect(why[0] == '\0', "expected the stand-in magnifier to keep its record, seen %s", why);
+    const bool read = ReadMagnifier(state);
+    const char* cleared = UpdateMagnifier([](MagnifierState& now) { now.count = 0; });
+    if (!read ||
+        !Expect(cleared == nullptr, "expected the magnifier's record cleared, seen %s", cleared))
+        return;
     Expect(state.count <= kMagnifierEntries,
            "expected at most %d magnifier calls in a scenario, seen %ld", kMagnifierEntries,
            state.count);
@@ -365,14 +374,18 @@ void SystemMagnifier(char* path) {
 void SetMagnifier(const ColorEffect& inForce, bool initializeFails) {
     foundEffect = inForce;
     if (!MagnifierSession()) return;
-    const bool written = UpdateMagnifier([&](MagnifierState& state) {
-        state = {inForce, initializeFails, 0, {}};
-    });
-    Expect(written, "expected the magnifier's state written, seen error %lu", GetLastError());
+    const char* why = UpdateMagnifier(
+        [&](MagnifierState& state) {
+            state = {inForce, initializeFails, 0, {}};
+        },
+        true, true);
+    Expect(why == nullptr, "expected the magnifier's state written, seen %s (error %lu)", why,
+           GetLastError());
 }
 
-void ReadMagnifier(MagnifierState& state) {
-    UpdateMagnifier([&](const MagnifierState& now) { state = now; }, false);
+bool ReadMagnifier(MagnifierState& state) {
+    const char* why = UpdateMagnifier([&](const MagnifierState& now) { state = now; }, false);
+    return Expect(why == nullptr, "expected the magnifier's state read, seen %s", why);
 }
 
 int CountCalls(const MagnifierState& state, DWORD process, MagnifierCall call) {

@@ -505,7 +505,7 @@ void MagnifierUserEffect(Program& program) {
     const Look night = {&kNightScheme, kWallpaper, kVisible, kVisible, kRedEffect};
     if (!Launch(program)) return;
     static MagnifierState state;
-    ReadMagnifier(state);
+    if (!ReadMagnifier(state)) return;
     Expect(state.count == 0, "after start-up: expected no magnifier call and no load, seen %ld",
            state.count);
     ExpectDesktop("with a user's effect, after start-up", kStartLook);
@@ -574,7 +574,7 @@ void MagnifierInitializeFails(Program& program) {
     if (!Click(program, kDuskColors) || !Exit(program)) return;
     ExpectDesktop("with MagInitialize failing, after ticking again and Exit", kStartLook);
     static MagnifierState state;
-    ReadMagnifier(state);
+    if (!ReadMagnifier(state)) return;
     const DWORD id = program.process.dwProcessId;
     const int initializes = CountCalls(state, id, MagnifierCall::kInitialize);
     const int others = CountCalls(state, id, MagnifierCall::kUninitialize) +
