@@ -3,7 +3,6 @@
 // stored settings, the stand-in shell and the decoys; the program launched,
 // clicked, answered and closed.
 #include "winehost/harness.h"
-#include "winehost/layouts.h"
 
 namespace e2e {
 

@@ -3,14 +3,18 @@
 // end-to-end driver and the benchmark.
 #pragma once
 
-#include "tests/unit/documented.h"
+#include "tests/documented.h"
+#include "tests/layouts.h"
 #include "ui/DLform.h"
 #include "winehost/magnifier.h"
 #include "winehost/support.h"
 
 namespace e2e {
 
-constexpr int kElements = 29;
+using documented::kElements;
+using layouts::IconPlace;
+using layouts::Layout;
+using layouts::LayoutOf;
 
 struct Scheme {
     const char* name;

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "tests/unit/documented.h"
+#include "platform/platform.h"
 #include "winehost/support.h"
 
 namespace e2e {

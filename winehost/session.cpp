@@ -3,7 +3,6 @@
 // stored settings and the magnifier's record, and failed checks, printed at
 // once and counted for the running scenario or stage.
 #include "winehost/harness.h"
-#include "winehost/layouts.h"
 
 #include <initializer_list>
 
@@ -85,8 +84,6 @@ const char* NotRedOnly(const ColorEffect& effect) {
     return nullptr;
 }
 
-int Thousandths(float value) { return static_cast<int>(value * 1000 + (value < 0 ? -0.5f : 0.5f)); }
-
 void DescribeEffect(const ColorEffect& effect, char* text, int size) {
     if (SameEffect(effect, foundEffect)) {
         Copy(text, "the effect found at the start", size);
@@ -97,7 +94,8 @@ void DescribeEffect(const ColorEffect& effect, char* text, int size) {
         Append(text, ", rows r g b a 1 in thousandths:", size);
         for (const auto& row : effect.transform) {
             char numbers[80];
-            wsprintfA(numbers, " [%d %d %d %d %d]", Thousandths(row[0]), Thousandths(row[1]),
+            using documented::Thousandths;
+            wsprintfA(numbers, " [%ld %ld %ld %ld %ld]", Thousandths(row[0]), Thousandths(row[1]),
                       Thousandths(row[2]), Thousandths(row[3]), Thousandths(row[4]));
             Append(text, numbers, size);
         }
@@ -137,6 +135,7 @@ bool SetUpMagnifier() {
         standIn[i - 1] = '\0';
     Append(standIn, "Magnification.dll", MAX_PATH);
     const bool copied = CopyFileA(standIn, system, FALSE) != 0;
+    if (copied) SetMagnifier(documented::kIdentity, false); // the record starts here
     return Expect(copied, "expected the stand-in %s copied to %s, seen error %lu", standIn, system,
                   GetLastError());
 }

@@ -60,15 +60,12 @@ Shell StartShell(const ShellOptions& options) {
         shell.secondaryTaskbars.push_back(
             add("Shell_SecondaryTrayWnd", "", 0, options.taskbarVisible));
     shell.desktop = add("Progman", "Program Manager");
-    Handle iconParent = shell.desktop;
-    if (options.icons == IconPlace::InWorkerW) {
-        iconParent = add("WorkerW", "");
-        shell.workers = {iconParent, add("WorkerW", "")};
-    }
-    if (options.iconWindow)
-        shell.icons = add("SHELLDLL_DefView", "", iconParent, options.iconsVisible);
-    if (options.icons == IconPlace::InProgmanBesideWorkerW)
-        shell.workers.push_back(add("WorkerW", "", shell.desktop));
+    shell.icons =
+        layouts::MakeIconView(options.icons, shell.desktop, [&](const char* name, Handle parent) {
+            if (std::string(name) == "WorkerW")
+                return shell.workers.emplace_back(add(name, "", parent));
+            return options.iconWindow ? add(name, "", parent, options.iconsVisible) : 0;
+        });
     const auto registered = S().registeredMessages.find("taskbarcreated");
     if (registered != S().registeredMessages.end()) {
         const std::vector<Handle> windows = S().topLevel;

@@ -99,19 +99,19 @@ TEST_F(DesktopTest, ShellWindowsAreFoundByExactClassAndTitle) {
     EXPECT_EQ(DesktopIconsWindow(), icons);
 }
 
-// Where each Windows keeps its taskbars and icon view, with another
-// program's button and an empty WorkerW searched first, as decoys.
+// Where each Windows keeps its taskbars and icon view (the suite's layouts,
+// and 10 after a slideshow), with another program's button and an empty
+// WorkerW searched first, as decoys.
 TEST_F(DesktopTest, EveryLayoutsTaskbarsAndIconViewAreFoundAndNothingElseIsTouched) {
-    using sim::IconPlace;
-    const struct {
+    struct Case {
         const char* windows;
         sim::ShellOptions options;
-    } layouts[] = {
-        {"95", {}},
-        {"7 after a slideshow", {true, true, true, IconPlace::InWorkerW, 0, true}},
-        {"10, three displays", {true, true, true, IconPlace::InWorkerW, 2, false}},
-        {"11 24H2, two displays", {true, true, true, IconPlace::InProgmanBesideWorkerW, 1, false}},
     };
+    std::vector<Case> layouts = {
+        {"10 after a slideshow", {true, true, true, sim::IconPlace::kInWorkerW, 2}}};
+    for (const layouts::Layout& l : layouts::kLayouts)
+        layouts.push_back(
+            {l.windows, {true, true, true, l.icons, l.secondaryTaskbars, l.startButton}});
     // '+' for each visible window, '-' for each hidden one.
     const auto seen = [](const std::vector<Handle>& windows) {
         std::string seen;
