@@ -44,8 +44,6 @@ bool Sync(const Program& program) {
                   posted ? "no answer" : "PostMessage fail");
 }
 
-constexpr DWORD kProbed = offsetof(DesktopState, taskbars); // the probe's share
-
 PROCESS_INFORMATION shellProcess;
 HWND decoys[2]; // another program's "Button" titled "Start", and "WorkerW"
 
@@ -187,23 +185,14 @@ int LayoutTaskbars() {
     return 1 + (layout.startButton ? 1 : 0) + layout.secondaryTaskbars;
 }
 
-// The probe's exit code: 0, or 0x10000 and the error writing the result.
-int RunProbe(const char* resultFile) {
-    DesktopState result = {};
-    for (int i = 0; i < kElements; ++i)
-        result.color[i] = GetSysColor(i);
-    SystemParametersInfoA(SPI_GETDESKWALLPAPER, MAX_PATH, result.wallpaper, 0);
-    if (WriteWhole(resultFile, &result, kProbed)) return 0;
-    return static_cast<int>(0x10000 | (GetLastError() & 0xFFFF));
-}
-
 bool ReadDesktop(DesktopState& state) {
     DeleteFileA(session.probe);
-    char arguments[MAX_PATH + 16];
-    wsprintfA(arguments, "probe \"%s\"", session.probe);
+    char arguments[MAX_PATH + 16], path[MAX_PATH];
+    wsprintfA(arguments, "\"%s\"", session.probe);
+    Beside(session.shell, "probe.exe", path);
     PROCESS_INFORMATION probe;
-    if (!StartProcess(session.driver, arguments, probe))
-        return Fail("probe: expected %s to start, seen error %lu", session.driver, GetLastError());
+    if (!StartProcess(path, arguments, probe))
+        return Fail("probe: expected %s to start, seen error %lu", path, GetLastError());
     // A probe ends within a tenth of a second, on a busy machine too; the
     // limit only keeps a hung one from holding up the run.
     const bool ended = WaitForSingleObject(probe.hProcess, 15000) == WAIT_OBJECT_0;

@@ -130,10 +130,7 @@ bool SetUpMagnifier() {
                       "expected no %s, seen it stay after DeleteFile (error %lu)", system,
                       GetLastError());
     }
-    Copy(standIn, session.shell, MAX_PATH);
-    for (int i = lstrlenA(standIn); i > 0 && standIn[i - 1] != '\\'; --i)
-        standIn[i - 1] = '\0';
-    Append(standIn, "Magnification.dll", MAX_PATH);
+    Beside(session.shell, "Magnification.dll", standIn);
     const bool copied = CopyFileA(standIn, system, FALSE) != 0;
     if (copied) SetMagnifier(documented::kIdentity, false); // the record starts here
     return Expect(copied, "expected the stand-in %s copied to %s, seen error %lu", standIn, system,
@@ -306,23 +303,18 @@ void ExpectMagnifierRecord() {
     }
 }
 
-bool ReadCommandLine(const char* usage) {
-    char mode[16] = "";
-    Argument(1, mode, sizeof mode);
+bool ReadCommandLine(const char* mode, const char* usage) {
+    char word[16] = "";
+    Argument(1, word, sizeof word);
     GetModuleFileNameA(nullptr, session.driver, MAX_PATH);
-    if (Same(mode, "probe") && Argument(2, session.probe, MAX_PATH))
-        ExitProcess(RunProbe(session.probe));
-    if (Same(mode, "bright")) ExitProcess(ShowBrightPage());
-    if (!(Same(mode, "run") || Same(mode, "pictures")) || !Argument(2, session.program, MAX_PATH) ||
+    if (!Same(word, mode) || !Argument(2, session.program, MAX_PATH) ||
         !Argument(3, session.shell, MAX_PATH) || !Argument(4, session.acks, MAX_PATH) ||
         !Argument(5, session.windows, sizeof session.windows)) {
-        Line("usage: driver.exe run|pictures PROGRAM SHELL ACK-FOLDER LAYOUT %s | probe FILE",
-             usage);
+        Line("usage: %s", usage);
         return false;
     }
     GetTempPathA(MAX_PATH, session.probe);
     Append(session.probe, "dusklens-probe.bin", MAX_PATH);
-    if (Same(mode, "pictures")) ExitProcess(MakePictures());
     return true;
 }
 

@@ -5,7 +5,7 @@
 // prints one PASS, FAIL or SKIP line per scenario and per screenshot,
 // details indented above a failure, PIXELS lines asking the runner for the
 // colours of a screenshot (it answers in ACK-FOLDER\NAME.ack), and finally
-// "END passed failed". Its other modes are winehost's (harness.h).
+// "END passed failed". It reads the desktop through winehost/probe.cpp.
 // Each scenario starts on a prepared desktop (start-up palette, taskbar and
 // icons visible, the stored wallpaper applied) and leaves it to the driver
 // to check that the user's stored settings were not touched.
@@ -731,10 +731,7 @@ void KeyboardFocus(Program& program) {
 // process of a session), then waits for what the library writes.
 bool MeasureCaptions(const Program& program, CaptionMeasures& measures) {
     char library[MAX_PATH], result[MAX_PATH];
-    Copy(library, session.driver, MAX_PATH);
-    for (int i = lstrlenA(library); i > 0 && library[i - 1] != '\\'; --i)
-        library[i - 1] = '\0';
-    Append(library, "captions.dll", MAX_PATH);
+    Beside(session.driver, "captions.dll", library);
     Copy(result, library, MAX_PATH);
     Append(result, ".txt", MAX_PATH);
     DeleteFileA(result);
@@ -829,7 +826,8 @@ constexpr Scenario kScenarios[] = {
 extern "C" void DriverEntry() {
     using namespace e2e;
     char only[64] = "";
-    if (!ReadCommandLine("[SCENARIO]")) ExitProcess(2);
+    if (!ReadCommandLine("run", "driver.exe run PROGRAM SHELL ACK-FOLDER LAYOUT [SCENARIO]"))
+        ExitProcess(2);
     Argument(6, only, sizeof only);
     session.decoys = true;
     ExitProcess(static_cast<UINT>(
