@@ -303,7 +303,7 @@ TEST_F(DesktopTest, ReadValueReportsFailuresAndLeavesTheValueAlone) {
 }
 
 // Windows' headers define HKEY_CURRENT_USER as (HKEY)(ULONG_PTR)((LONG)0x80000001):
-// zero-extended, 0x80000001 names no key on 64-bit Windows.
+// sign-extended in a 64-bit handle, which is how the program writes it.
 static_assert(sizeof(Handle) == 4 || platform::kHkeyCurrentUser == 0xFFFFFFFF80000001u,
               "the registry root sign-extended in a 64-bit handle");
 
