@@ -47,6 +47,9 @@ int MakePictures() {
         return 2;
     WaitUntil(10000, [] { return FindWindowA("Shell_TrayWnd", "") != nullptr; });
     SetColors(kDefaultScheme);
+    // The stand-in magnifier's state, where the session has it: the identity
+    // in force (the stand-in refuses every call without its state file).
+    SetMagnifier(documented::kIdentity, false);
     Program program;
     if (Expect(StartShell(true), "expected the stand-in shell to start, seen it fail") &&
         Launch(program)) {
