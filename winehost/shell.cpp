@@ -1,5 +1,5 @@
 // Stand-in for the Windows shell, which Wine lacks, laid out as the Windows
-// that the session reports (winehost/layouts.h):
+// that the session reports (tests/layouts.h):
 //   shell.exe [WINDOWS] [hidden]
 // makes the desktop window, a top-level "Progman" titled "Program Manager",
 // with the icon view where that Windows keeps it and, where the layout says
@@ -9,7 +9,7 @@
 // stored wallpaper and tells every top-level window "TaskbarCreated", and
 // shows Progman only once they all have heard it. WM_CLOSE to Progman ends
 // it, so the driver can restart it.
-#include "winehost/layouts.h"
+#include "tests/layouts.h"
 #include "winehost/support.h"
 
 #include <initializer_list>
@@ -104,11 +104,10 @@ void Stack(HWND window, HWND where) {
 } // namespace
 
 extern "C" void ShellEntry() {
-    using e2e::IconPlace;
     char windows[16] = "", option[16] = "";
     e2e::Argument(1, windows, sizeof windows);
     e2e::Argument(2, option, sizeof option);
-    const e2e::Layout& layout = e2e::LayoutOf(windows);
+    const layouts::Layout& layout = layouts::LayoutOf(windows);
     const DWORD iconsShown = e2e::Same(option, "hidden") ? 0 : WS_VISIBLE;
 
     // As a shell that sets the desktop up does: the stored wallpaper.
@@ -143,20 +142,19 @@ extern "C" void ShellEntry() {
     HWND owner = Make(0, "Static", "", WS_POPUP, {}, nullptr);
     HWND progman = Make(WS_EX_TOOLWINDOW, "Progman", "Program Manager", WS_POPUP | WS_CLIPCHILDREN,
                         desktop, owner);
+    // After a slideshow's transition, the top-level WorkerWs lie beneath
+    // everything: the icons' own above the empty one, then the desktop.
     HWND iconParent = progman;
-    if (layout.icons == IconPlace::kInWorkerW) {
-        // After a slideshow's transition: the icons in a WorkerW above the
-        // desktop window, an empty WorkerW between the two.
-        iconParent = Make(WS_EX_TOOLWINDOW, "WorkerW", "", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
-                          desktop, owner);
-        HWND empty = Make(WS_EX_TOOLWINDOW, "WorkerW", "", WS_POPUP | WS_VISIBLE, desktop, owner);
-        Stack(iconParent, HWND_BOTTOM);
-        Stack(empty, HWND_BOTTOM);
-    }
-    HWND icons = Make(0, "SHELLDLL_DefView", "", WS_CHILD | WS_CLIPSIBLINGS | iconsShown, desktop,
-                      iconParent);
-    if (layout.icons == IconPlace::kInProgmanBesideWorkerW)
-        Make(0, "WorkerW", "", WS_CHILD | WS_CLIPSIBLINGS | WS_VISIBLE, desktop, progman);
+    HWND icons = layouts::MakeIconView(layout.icons, progman, [&](const char* name, HWND parent) {
+        const bool view = e2e::Same(name, "SHELLDLL_DefView");
+        if (view) iconParent = parent;
+        HWND made = Make(parent ? 0 : WS_EX_TOOLWINDOW, name, "",
+                         (parent ? WS_CHILD | WS_CLIPSIBLINGS : WS_POPUP | WS_CLIPCHILDREN) |
+                             (view ? iconsShown : WS_VISIBLE),
+                         desktop, parent ? parent : owner);
+        if (!parent) Stack(made, HWND_BOTTOM);
+        return made;
+    });
     Stack(icons, HWND_TOP);
 
     if (layout.ownTaskbar) {

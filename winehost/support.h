@@ -57,6 +57,14 @@ inline bool Argument(int index, char* out, int size) {
     }
 }
 
+// PATH: the file NAME in the folder of FILE.
+inline void Beside(const char* file, const char* name, char* path) {
+    Copy(path, file, MAX_PATH);
+    for (int i = lstrlenA(path); i > 0 && path[i - 1] != '\\'; --i)
+        path[i - 1] = '\0';
+    Append(path, name, MAX_PATH);
+}
+
 // Replaces PATH with SIZE bytes of DATA; false, GetLastError saying why,
 // when not all were written.
 inline bool WriteWhole(const char* path, const void* data, DWORD size) {

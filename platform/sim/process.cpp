@@ -98,7 +98,7 @@ std::vector<std::int64_t> Thousandths(const Effect& effect) {
     std::vector<std::int64_t> list;
     for (const auto& row : effect.transform)
         for (float value : row)
-            list.push_back(std::lround(value * 1000));
+            list.push_back(documented::Thousandths(value));
     return list;
 }
 

@@ -13,7 +13,8 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "tests/unit/documented.h"
+#include "tests/documented.h"
+#include "tests/layouts.h"
 
 namespace sim {
 
@@ -57,12 +58,7 @@ constexpr std::uint32_t kProgramThread = 1; // windows made by CreateWindowExA
 constexpr std::uint32_t kShellThread = 2;
 constexpr std::uint32_t kOtherThread = 3; // another program's
 
-// Where the shell keeps the icon view ("SHELLDLL_DefView").
-enum class IconPlace {
-    InProgman,             // Progman's only child: 95 to 10
-    InWorkerW,             // a top-level WorkerW, beside an empty one: 7 to 10 after a slideshow
-    InProgmanBesideWorkerW // Progman's first child, a WorkerW its second: 11 24H2
-};
+using layouts::IconPlace;
 
 // The watch on shown windows (SetWinEventHook), while the program has one:
 // every window that ShowWindow shows is told to it, as EVENT_OBJECT_SHOW,
@@ -76,7 +72,7 @@ struct ShellOptions {
     bool taskbarVisible = true;
     bool iconsVisible = true;
     bool iconWindow = true; // whether there is an icon view at all
-    IconPlace icons = IconPlace::InProgman;
+    IconPlace icons = IconPlace::kInProgman;
     int secondaryTaskbars = 0; // 8 and later: one per further display
     bool startButton = false;  // Vista and 7
     // A restarted 11 24H2: the icon view made only after "TaskbarCreated".
@@ -157,8 +153,8 @@ int OpenDcs();
 
 // --- System colours, elements 0 to 28 ---
 
-constexpr int kElements = 29;
-using Colors = std::array<ColorRef, kElements>;
+using documented::kElements;
+using Colors = documented::Colors;
 Colors CurrentColors();
 void SetColors(const Colors& colors);
 
@@ -227,8 +223,9 @@ struct Settings {
     int caption = 18;         // added on top for WS_CAPTION
     int menu = 19;            // added on top for a menu bar
     int messageBoxAnswer = 7; // IDNO
-    std::uint16_t version[4] = {1, 5, 0, 0};
-    std::string companyName = "Dusklens Project";
+    std::uint16_t version[4] = {documented::kVersion[0], documented::kVersion[1],
+                                documented::kVersion[2], documented::kVersion[3]};
+    std::string companyName = documented::kCompany;
     bool mainWindowCreatable = true; // false: no window of the registered class can be made
     std::string systemDirectory = "C:\\WINDOWS\\system32";
     // The functions User32Function does not find, as on an older Windows.

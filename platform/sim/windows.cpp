@@ -60,24 +60,24 @@ Shell StartShell(const ShellOptions& options) {
         shell.secondaryTaskbars.push_back(
             add("Shell_SecondaryTrayWnd", "", 0, options.taskbarVisible));
     shell.desktop = add("Progman", "Program Manager");
-    Handle iconParent = shell.desktop;
-    if (options.icons == IconPlace::InWorkerW) {
-        iconParent = add("WorkerW", "");
-        shell.workers = {iconParent, add("WorkerW", "")};
-    }
-    if (options.icons == IconPlace::InProgmanBesideWorkerW)
-        shell.workers.push_back(add("WorkerW", "", shell.desktop));
-    const auto makeIcons = [&] {
-        if (!options.iconWindow) return;
-        shell.icons = add("SHELLDLL_DefView", "", iconParent, options.iconsVisible);
-        std::vector<Handle>& children = Find(iconParent)->children;
-        std::rotate(children.begin(), children.end() - 1, children.end()); // the first child
-        if (options.iconsVisible && S().showHook) S().shown.push_back(shell.icons);
-    };
-    if (!options.iconsAfterAnnouncing) makeIcons();
+    Handle iconParent = 0;
+    shell.icons =
+        layouts::MakeIconView(options.icons, shell.desktop, [&](const char* name, Handle parent) {
+            if (std::string(name) == "WorkerW")
+                return shell.workers.emplace_back(add(name, "", parent));
+            iconParent = parent;
+            const bool now = options.iconWindow && !options.iconsAfterAnnouncing;
+            return now ? add(name, "", parent, options.iconsVisible) : 0;
+        });
     const auto registered = S().registeredMessages.find("taskbarcreated");
     if (registered != S().registeredMessages.end()) Broadcast(registered->second);
-    if (options.iconsAfterAnnouncing) makeIcons();
+    if (options.iconWindow && options.iconsAfterAnnouncing) {
+        // Made last, it comes first among its parent's children, as 24H2's does.
+        shell.icons = add("SHELLDLL_DefView", "", iconParent, options.iconsVisible);
+        std::vector<Handle>& children = Find(iconParent)->children;
+        std::rotate(children.begin(), children.end() - 1, children.end());
+        if (options.iconsVisible && S().showHook) S().shown.push_back(shell.icons);
+    }
     return shell;
 }
 

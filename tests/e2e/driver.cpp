@@ -5,12 +5,11 @@
 // prints one PASS, FAIL or SKIP line per scenario and per screenshot,
 // details indented above a failure, PIXELS lines asking the runner for the
 // colours of a screenshot (it answers in ACK-FOLDER\NAME.ack), and finally
-// "END passed failed". Its other modes are winehost's (harness.h).
+// "END passed failed". It reads the desktop through winehost/probe.cpp.
 // Each scenario starts on a prepared desktop (start-up palette, taskbar and
 // icons visible, the stored wallpaper applied) and leaves it to the driver
 // to check that the user's stored settings were not touched.
 #include "tests/e2e/captions.h"
-#include "winehost/layouts.h"
 
 namespace e2e {
 
@@ -217,8 +216,8 @@ HWND FocusOf(const Program& program) {
 
 // Opens "Restore Default Colors", checks the question and answers it.
 bool RestoreDefaults(const Program& program, int answer) {
-    HWND box = OpenMessageBox(program, DLform::kMnRestore, "Default Colors",
-                              "Reset to Windows default colors?", true);
+    HWND box = OpenMessageBox(program, DLform::kMnRestore, documented::kQuestionTitle,
+                              documented::kQuestion, true);
     return box != nullptr && Answer(program, box, answer);
 }
 
@@ -272,13 +271,15 @@ void Window(Program& program) {
     Expect(outer.top == 0 && outer.right == screenWidth,
            "expected the window at the top-right corner (top 0, right %d), seen top %ld, right %ld",
            screenWidth, outer.top, outer.right);
-    // Twips to pixels at the screen's resolution, to the nearest pixel.
-    const auto px = [](int twips) { return (twips * session.dpi + 720) / 1440; };
-    Expect(client.right == px(3360) && client.bottom == px(315),
-           "expected a client area of %d x %d pixels at %d dpi, seen %ld x %ld", px(3360), px(315),
+    using documented::kBoxTwips;
+    const auto px = [](int twips) { return documented::Pixels(twips, session.dpi); };
+    const int width = px(documented::kClientTwips[0]), height = px(documented::kClientTwips[1]);
+    Expect(client.right == width && client.bottom == height,
+           "expected a client area of %d x %d pixels at %d dpi, seen %ld x %ld", width, height,
            session.dpi, client.right, client.bottom);
 
-    const int lefts[3] = {px(120), px(1200), px(2160)};
+    const int lefts[3] = {px(documented::kBoxLeftTwips[0]), px(documented::kBoxLeftTwips[1]),
+                          px(documented::kBoxLeftTwips[2])};
     for (int i = 0; i < 3; ++i) {
         HWND control = Box(program, kBoxes[i]);
         const char* caption = kCaptions[i];
@@ -297,14 +298,15 @@ void Window(Program& program) {
         RECT place;
         GetWindowRect(control, &place);
         MapWindowPoints(nullptr, program.window, reinterpret_cast<POINT*>(&place), 2);
-        Expect(place.left == lefts[i] && place.right == lefts[i] + px(1215) && place.top == 0 &&
-                   place.bottom == px(312),
+        Expect(place.left == lefts[i] && place.right == lefts[i] + px(kBoxTwips[0]) &&
+                   place.top == 0 && place.bottom == px(kBoxTwips[1]),
                "expected %s at x %d..%d, y 0..%d, seen x %ld..%ld, y %ld..%ld", caption, lefts[i],
-               lefts[i] + px(1215), px(312), place.left, place.right, place.top, place.bottom);
+               lefts[i] + px(kBoxTwips[0]), px(kBoxTwips[1]), place.left, place.right, place.top,
+               place.bottom);
     }
     // Where neighbours overlap, the box further right lies on top.
     for (int i = 1; i < 3; ++i)
-        Expect(ChildWindowFromPointEx(program.window, {lefts[i] + 5, px(312) / 2},
+        Expect(ChildWindowFromPointEx(program.window, {lefts[i] + 5, px(kBoxTwips[1]) / 2},
                                       CWP_SKIPINVISIBLE) == Box(program, kBoxes[i]),
                "expected the %s box on top of %s at x %d, seen another window", kCaptions[i],
                kCaptions[i - 1], lefts[i] + 5);
@@ -383,7 +385,7 @@ void DefaultsNightExit(Program& program) {
 
 void About(Program& program) {
     char text[1024];
-    wsprintfA(text, "%sThe Dusklens developers", documented::kAboutText);
+    wsprintfA(text, "%s%s", documented::kAboutText, documented::kCompany);
     HWND box = OpenMessageBox(program, DLform::kMnAbout, documented::kAboutTitle, text, false);
     if (box == nullptr) return;
     Expect(!IsWindowEnabled(program.window),
@@ -407,23 +409,25 @@ void VersionInformation(Program&) {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     if (VerQueryValueA(block, "\\", reinterpret_cast<void**>(&fixed), &length) && fixed) {
-        Expect(fixed->dwFileVersionMS == 0x00010005 && fixed->dwFileVersionLS == 0 &&
-                   fixed->dwProductVersionMS == 0x00010005 && fixed->dwProductVersionLS == 0,
-               "expected file and product version 1.5.0.0, seen %08lx.%08lx and %08lx.%08lx",
-               fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS,
+        const unsigned short* v = documented::kVersion;
+        const DWORD ms = MAKELONG(v[1], v[0]), ls = MAKELONG(v[3], v[2]);
+        Expect(fixed->dwFileVersionMS == ms && fixed->dwFileVersionLS == ls &&
+                   fixed->dwProductVersionMS == ms && fixed->dwProductVersionLS == ls,
+               "expected file and product version %08lx.%08lx, seen %08lx.%08lx and %08lx.%08lx",
+               ms, ls, fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS,
                fixed->dwProductVersionLS);
     } else {
         Fail("expected a numeric file version, seen none");
     }
     static const char* const kFields[][2] = {
-        {"FileVersion", "1.05"},
-        {"ProductVersion", "1.05"},
+        {"FileVersion", documented::kVersionText},
+        {"ProductVersion", documented::kVersionText},
         {"FileDescription", "32 bit .exe file for use with Windows 95/98"},
         {"Comments", "Beta software. Use at your own risk."},
         {"ProductName", "Dusklens"},
         {"InternalName", "dusklens"},
         {"OriginalFilename", "dusklens.exe"},
-        {"CompanyName", "The Dusklens developers"},
+        {"CompanyName", documented::kCompany},
     };
     for (const auto& field : kFields) {
         char query[96];
@@ -505,7 +509,7 @@ void MagnifierUserEffect(Program& program) {
     const Look night = {&kNightScheme, kWallpaper, kVisible, kVisible, kRedEffect};
     if (!Launch(program)) return;
     static MagnifierState state;
-    ReadMagnifier(state);
+    if (!ReadMagnifier(state)) return;
     Expect(state.count == 0, "after start-up: expected no magnifier call and no load, seen %ld",
            state.count);
     ExpectDesktop("with a user's effect, after start-up", kStartLook);
@@ -574,7 +578,7 @@ void MagnifierInitializeFails(Program& program) {
     if (!Click(program, kDuskColors) || !Exit(program)) return;
     ExpectDesktop("with MagInitialize failing, after ticking again and Exit", kStartLook);
     static MagnifierState state;
-    ReadMagnifier(state);
+    if (!ReadMagnifier(state)) return;
     const DWORD id = program.process.dwProcessId;
     const int initializes = CountCalls(state, id, MagnifierCall::kInitialize);
     const int others = CountCalls(state, id, MagnifierCall::kUninitialize) +
@@ -727,10 +731,7 @@ void KeyboardFocus(Program& program) {
 // process of a session), then waits for what the library writes.
 bool MeasureCaptions(const Program& program, CaptionMeasures& measures) {
     char library[MAX_PATH], result[MAX_PATH];
-    Copy(library, session.driver, MAX_PATH);
-    for (int i = lstrlenA(library); i > 0 && library[i - 1] != '\\'; --i)
-        library[i - 1] = '\0';
-    Append(library, "captions.dll", MAX_PATH);
+    Beside(session.driver, "captions.dll", library);
     Copy(result, library, MAX_PATH);
     Append(result, ".txt", MAX_PATH);
     DeleteFileA(result);
@@ -825,7 +826,8 @@ constexpr Scenario kScenarios[] = {
 extern "C" void DriverEntry() {
     using namespace e2e;
     char only[64] = "";
-    if (!ReadCommandLine("[SCENARIO]")) ExitProcess(2);
+    if (!ReadCommandLine("run", "driver.exe run PROGRAM SHELL ACK-FOLDER LAYOUT [SCENARIO]"))
+        ExitProcess(2);
     Argument(6, only, sizeof only);
     session.decoys = true;
     ExitProcess(static_cast<UINT>(

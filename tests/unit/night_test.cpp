@@ -91,7 +91,7 @@ TEST_F(DesktopTest, WindowsShownAgainAreHiddenOnlyWhereTheirBoxIsUnticked) {
                                             sim::AddWindow("WorkerW", ""),
                                             sim::AddWindow("Tooltip", "")};
         const sim::Shell shell =
-            sim::StartShell({true, true, true, IconPlace::InProgmanBesideWorkerW, 2, true});
+            sim::StartShell({true, true, true, IconPlace::kInProgmanBesideWorkerW, 2, true});
         DLmodule::Main();
         EXPECT_TRUE(sim::ShowWatched());
         Arrange(boxes);
@@ -129,7 +129,7 @@ TEST_F(DesktopTest, WindowsShownAgainAreHiddenOnlyWhereTheirBoxIsUnticked) {
 // its first child is then the WorkerW that paints the wallpaper, never to
 // be hidden; the icon view is hidden when it comes.
 TEST_F(DesktopTest, ARestartedShellsLateIconViewIsHiddenWhenItComesAndItsWorkerWNever) {
-    sim::ShellOptions late = {true, true, true, sim::IconPlace::InProgmanBesideWorkerW, 0, false};
+    sim::ShellOptions late = {true, true, true, sim::IconPlace::kInProgmanBesideWorkerW, 0, false};
     late.iconsAfterAnnouncing = true;
     Fresh(late);
     DLmodule::Main();
