@@ -229,6 +229,15 @@ void OnDestroy(platform::Handle window) {
     platform::PostQuitMessage(0);
 }
 
+void OnSessionChange(platform::WParam event) {
+    if (event == platform::kWtsSessionUnlock) Form_Resume();
+}
+
+void OnPowerBroadcast(platform::WParam event) {
+    if (event == platform::kPbtApmResumeSuspend || event == platform::kPbtApmResumeAutomatic)
+        Form_Resume();
+}
+
 // Logging off or shutting down ends the process without unloading the
 // window; unload it first so the desktop is put back as on any other exit.
 void OnEndSession(platform::Handle window, bool ending) {
@@ -363,13 +372,8 @@ platform::LResult WindowProcedure(platform::Handle window, unsigned message,
     case platform::kWmSysColorChange: Form_SysColorChange(); return 0;
     case platform::kWmSettingChange: Form_SettingChange(wParam); return 0;
     case platform::kWmDisplayChange: Form_DisplayChange(); return 0;
-    case platform::kWmWtsSessionChange:
-        if (wParam == platform::kWtsSessionUnlock) Form_Resume();
-        return 0;
-    case platform::kWmPowerBroadcast:
-        if (wParam == platform::kPbtApmResumeSuspend || wParam == platform::kPbtApmResumeAutomatic)
-            Form_Resume();
-        return 1;
+    case platform::kWmWtsSessionChange: OnSessionChange(wParam); return 0;
+    case platform::kWmPowerBroadcast: OnPowerBroadcast(wParam); return 1; // TRUE: grant any query
     default: return platform::DefWindowProcA(window, message, wParam, lParam);
     }
 }
