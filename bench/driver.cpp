@@ -9,7 +9,7 @@
 //                              memory; it answers with ACK-FOLDER\label.ack
 //   PASS stage | FAIL stage    with the details of a failure indented above
 //   END passed failed
-// Its other modes are winehost's (harness.h).
+// It reads the desktop through winehost/probe.cpp.
 #include "winehost/harness.h"
 
 namespace {
@@ -182,7 +182,8 @@ constexpr Scenario kStages[] = {{"startup", MeasureStartup},
 } // namespace
 
 extern "C" void BenchEntry() {
-    if (!ReadCommandLine("BASELINE LAUNCHES PAIRS ROUNDS WARM-UP") ||
+    if (!ReadCommandLine("run", "driver.exe run PROGRAM SHELL ACK-FOLDER LAYOUT BASELINE LAUNCHES "
+                                "PAIRS ROUNDS WARM-UP") ||
         !Argument(6, settings.baseline, MAX_PATH))
         ExitProcess(2);
     // The four counts, in decimal, into the settings that start at zero.

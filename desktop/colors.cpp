@@ -9,6 +9,8 @@ ColorScheme savedColors;
 ColorScheme nightColors;
 ColorScheme defaultColors;
 bool defaultsApplied = false;
+bool nightInForce = false;
+bool changingDesktop = false;
 
 namespace {
 
@@ -80,7 +82,9 @@ constexpr ColorScheme kDefaultScheme = {
 };
 
 void ApplyScheme(const ColorScheme& scheme) {
+    changingDesktop = true;
     platform::SetSysColors(kColorElementCount, colorElements.data(), scheme.data());
+    changingDesktop = false;
 }
 
 } // namespace
@@ -99,11 +103,15 @@ void CaptureColors() {
 // Windows 8 and later use few of the system colours; the full-screen effect
 // after them reaches the rest of the screen.
 void ApplyNightColors() {
+    nightInForce = true;
     ApplyScheme(nightColors);
     ApplyNightFilter();
 }
 
+void ApplyNightScheme() { ApplyScheme(nightColors); }
+
 void RestoreSavedColors() {
+    nightInForce = false;
     ApplyScheme(savedColors);
     RestoreFoundFilter();
 }
@@ -112,6 +120,7 @@ void ApplyDefaultColors() {
     // The flag goes first: shut-down must leave the defaults in place even if
     // the switch itself failed.
     defaultsApplied = true;
+    nightInForce = false;
     ApplyScheme(defaultColors);
     RestoreFoundFilter();
 }

@@ -19,11 +19,20 @@ extern ColorScheme savedColors;
 extern ColorScheme nightColors;
 extern ColorScheme defaultColors;
 extern bool defaultsApplied;
+// The night is in force: "Dusk Colors" was ticked, and neither unticked nor
+// followed by the default colours since.
+extern bool nightInForce;
+// Set while the program's own SetSysColors or wallpaper call runs: the
+// broadcast that such a call sends reaches the program's window too, and is
+// no change of another program's.
+extern bool changingDesktop;
 
 void FillDefaultColors();
 void FillNightColors();
 void CaptureColors();
 void ApplyNightColors();
+// The night scheme alone, without the effect that ApplyNightColors adds.
+void ApplyNightScheme();
 void RestoreSavedColors();
 void ApplyDefaultColors();
 

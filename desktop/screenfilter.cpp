@@ -1,5 +1,7 @@
 #include "desktop/screenfilter.h"
 
+#include "desktop/library.h"
+
 namespace DLmodule {
 
 // Rows are the inputs red, green, blue, alpha and a constant 1; columns the
@@ -27,27 +29,14 @@ namespace {
 platform::MagInitializeProc magUninitialize;
 platform::MagSetColorEffectProc magSetEffect;
 
-platform::FarProc Lookup(platform::Handle library, const char* name) {
-    return library != 0 ? platform::GetProcAddress(library, name) : nullptr;
-}
-
 // Loads and initialises the magnifier the first time the effect is needed,
-// and reads the effect in force then. Only the system directory's copy is
-// loaded, never one found by its bare name: that would take a
-// Magnification.dll lying beside the program (a Downloads folder) first.
-// MagInitialize runs at most once: initialising again after uninitialising
-// makes later calls fail without a word.
+// and reads the effect in force then. MagInitialize runs at most once:
+// initialising again after uninitialising makes later calls fail without a
+// word.
 bool FilterReady() {
     if (filterState != FilterState::NotLoaded) return filterState == FilterState::Ready;
     filterState = FilterState::Unavailable;
-    constexpr char kLibrary[] = "\\Magnification.dll";
-    char path[260];
-    const unsigned room = sizeof path - (sizeof kLibrary - 1);
-    const unsigned length = platform::GetSystemDirectoryA(path, room);
-    if (length == 0 || length >= room) return false;
-    for (unsigned i = 0; i < sizeof kLibrary; ++i)
-        path[length + i] = kLibrary[i];
-    const platform::Handle library = platform::LoadLibraryA(path);
+    const platform::Handle library = LoadSystemLibrary("\\Magnification.dll");
     const auto magInitialize =
         reinterpret_cast<platform::MagInitializeProc>(Lookup(library, "MagInitialize"));
     magUninitialize =

@@ -47,6 +47,20 @@ using MagInitializeProc = int(PLATFORM_WINAPI*)();      // MagInitialize, MagUni
 using SetProcessDpiAwareProc = int(PLATFORM_WINAPI*)(); // user32's, Vista and later
 using MagGetColorEffectProc = int(PLATFORM_WINAPI*)(MagColorEffect*);
 using MagSetColorEffectProc = int(PLATFORM_WINAPI*)(const MagColorEffect*);
+// WINEVENTPROC, and the functions of user32 and wtsapi32 that watch the
+// desktop (98 and XP and later) or let a message through to a program run
+// as administrator (Vista and later).
+using WinEventProc = void(PLATFORM_WINAPI*)(Handle hook, std::uint32_t event, Handle window,
+                                            std::int32_t object, std::int32_t child,
+                                            std::uint32_t thread, std::uint32_t time);
+using SetWinEventHookProc = Handle(PLATFORM_WINAPI*)(std::uint32_t eventMin, std::uint32_t eventMax,
+                                                     Handle module, WinEventProc procedure,
+                                                     std::uint32_t process, std::uint32_t thread,
+                                                     std::uint32_t flags);
+using UnhookWinEventProc = int(PLATFORM_WINAPI*)(Handle hook);
+using ChangeWindowMessageFilterProc = int(PLATFORM_WINAPI*)(unsigned message, std::uint32_t action);
+using WtsRegisterProc = int(PLATFORM_WINAPI*)(Handle window, std::uint32_t flags);
+using WtsUnregisterProc = int(PLATFORM_WINAPI*)(Handle window);
 
 // Codes of the Win32 API that the program uses.
 constexpr int kGwChild = 5;
@@ -81,6 +95,19 @@ constexpr unsigned kWmKeyDown = 0x0100;
 constexpr unsigned kWmCommand = 0x0111;
 constexpr unsigned kWmChangeUiState = 0x0127;
 constexpr unsigned kWmCtlColorStatic = 0x0138;
+constexpr unsigned kWmSysColorChange = 0x0015;
+constexpr unsigned kWmSettingChange = 0x001A;
+constexpr unsigned kWmDisplayChange = 0x007E;
+constexpr unsigned kWmPowerBroadcast = 0x0218;
+constexpr unsigned kWmWtsSessionChange = 0x02B1;
+constexpr unsigned kWtsSessionUnlock = 0x8;
+constexpr unsigned kPbtApmResumeSuspend = 0x7;
+constexpr unsigned kPbtApmResumeAutomatic = 0x12;
+constexpr std::uint32_t kEventObjectShow = 0x8002;
+constexpr std::int32_t kObjidWindow = 0;
+constexpr std::uint32_t kWineventOutOfContext = 0x0000;
+constexpr std::uint32_t kMsgfltAdd = 1;
+constexpr std::uint32_t kNotifyForThisSession = 0;
 constexpr unsigned kUisClear = 2;
 constexpr unsigned kUisfHideFocus = 0x1;
 constexpr unsigned kBmGetCheck = 0x00F0;
@@ -127,6 +154,9 @@ unsigned RegisterWindowMessageA(const char* name);
 // A function of user32 that not every Windows has, looked up by name; nullptr
 // where it is missing. Cast to the function's own type to call it.
 FarProc User32Function(const char* name);
+
+// --- Time (kernel32): milliseconds since Windows started, wrapping ---
+std::uint32_t GetTickCount();
 
 // --- Libraries (kernel32) ---
 // The system directory's path and its length, or the size it needs with its

@@ -2,6 +2,7 @@
 
 #include "app/lifecycle.h"
 #include "desktop/colors.h"
+#include "desktop/library.h"
 #include "desktop/shell.h"
 #include "ui/about.h"
 
@@ -51,6 +52,14 @@ platform::Handle boxWindows[3] = {0, 0, 0};
 // taskbar, after a restart; 0 until the window is made, and where the name
 // could not be registered.
 unsigned taskbarCreated = 0;
+// The watch on windows being shown, where Windows has one (98, NT 4 SP6 and
+// later), and where Windows tells of unlocking (XP and later), the function
+// that ends that.
+platform::Handle showHook = 0;
+platform::WtsUnregisterProc wtsUnregister = nullptr;
+// When the program last put its own back after a broadcast; see Foreign.
+std::uint32_t reactedAt = 0;
+bool reacted = false;
 
 // A box shows its focus only when the Tab key brought it there. The focus
 // rectangle is drawn by inverting the pixels under it, and on the night
@@ -144,19 +153,89 @@ platform::LResult OnCtlColorStatic(platform::Handle dc) {
     return static_cast<platform::LResult>(platform::GetSysColorBrush(platform::kColorBtnFace));
 }
 
+// EVENT_OBJECT_SHOW, out of context: Windows calls it from this thread's
+// message loop, for windows of every program, without loading anything
+// into them.
+void PLATFORM_WINAPI OnWinEvent(platform::Handle, std::uint32_t, platform::Handle window,
+                                std::int32_t object, std::int32_t, std::uint32_t, std::uint32_t) {
+    if (object == platform::kObjidWindow) Form_WindowShown(window);
+}
+
+// Asks Windows for what it tells of the night's events.
+void Watch(platform::Handle window) {
+    taskbarCreated = platform::RegisterWindowMessageA("TaskbarCreated");
+    // A program run as administrator hears "TaskbarCreated" from the shell,
+    // which runs with less, only when it lets the message through (Vista and
+    // later). The process-wide call serves every one of them; the per-window
+    // one of 7 and later would add a second lookup for the same effect.
+    const auto allow = reinterpret_cast<platform::ChangeWindowMessageFilterProc>(
+        platform::User32Function("ChangeWindowMessageFilter"));
+    if (allow != nullptr) allow(taskbarCreated, platform::kMsgfltAdd);
+    const auto setHook = reinterpret_cast<platform::SetWinEventHookProc>(
+        platform::User32Function("SetWinEventHook"));
+    if (setHook != nullptr)
+        showHook = setHook(platform::kEventObjectShow, platform::kEventObjectShow, 0, OnWinEvent, 0,
+                           0, platform::kWineventOutOfContext);
+    const platform::Handle wts = DLmodule::LoadSystemLibrary("\\wtsapi32.dll");
+    const auto wtsRegister = reinterpret_cast<platform::WtsRegisterProc>(
+        DLmodule::Lookup(wts, "WTSRegisterSessionNotification"));
+    if (wtsRegister != nullptr && wtsRegister(window, platform::kNotifyForThisSession) != 0)
+        wtsUnregister = reinterpret_cast<platform::WtsUnregisterProc>(
+            DLmodule::Lookup(wts, "WTSUnRegisterSessionNotification"));
+}
+
+void StopWatching(platform::Handle window) {
+    const auto unhook =
+        reinterpret_cast<platform::UnhookWinEventProc>(platform::User32Function("UnhookWinEvent"));
+    if (showHook != 0 && unhook != nullptr) unhook(showHook);
+    showHook = 0;
+    if (wtsUnregister != nullptr) wtsUnregister(window);
+    wtsUnregister = nullptr;
+}
+
+// Whether a broadcast of a changed setting is another program's doing, to
+// be answered: not while the program's own change is being broadcast, and
+// not within a second of its last answer. Another copy of the program
+// answers the answer, and each answer is broadcast again: under Wine the
+// changed setting cannot be read back to tell, but two copies that each
+// keep quiet for a moment after answering stop after a few.
+bool Foreign() {
+    const std::uint32_t now = platform::GetTickCount();
+    if (DLmodule::changingDesktop || (reacted && now - reactedAt < 1000)) return false;
+    reacted = true;
+    reactedAt = now;
+    return true;
+}
+
+// What an unticked box hides is hidden again.
+void HideUnticked() {
+    if (!IsChecked(kDesktopChk)) DLmodule::ShowDesktop(false);
+    if (!IsChecked(kTaskbarChk)) DLmodule::ShowTaskbar(false);
+}
+
 void OnCreate(platform::Handle window) {
     mainWindow = window;
-    taskbarCreated = platform::RegisterWindowMessageA("TaskbarCreated");
     CreateControls(window);
+    Watch(window);
     Form_Load();
 }
 
-void OnDestroy() {
+void OnDestroy(platform::Handle window) {
+    StopWatching(window);
     Form_Unload();
     mainWindow = 0;
     for (platform::Handle& box : boxWindows)
         box = 0;
     platform::PostQuitMessage(0);
+}
+
+void OnSessionChange(platform::WParam event) {
+    if (event == platform::kWtsSessionUnlock) Form_Resume();
+}
+
+void OnPowerBroadcast(platform::WParam event) {
+    if (event == platform::kPbtApmResumeSuspend || event == platform::kPbtApmResumeAutomatic)
+        Form_Resume();
 }
 
 // Logging off or shutting down ends the process without unloading the
@@ -214,9 +293,40 @@ void Form_Unload() { DLmodule::RestoreDesktop(); }
 // A restarted shell shows its new taskbars, icons and wallpaper: what an
 // unticked box hides is hidden again. A ticked box leaves the new shell as
 // it is: the start-up wallpaper would override one chosen since.
-void Form_TaskbarCreated() {
-    if (!IsChecked(kDesktopChk)) DLmodule::ShowDesktop(false);
+void Form_TaskbarCreated() { HideUnticked(); }
+
+// Windows 8 and later reload light colours from the theme on the lock screen
+// and may drop the full-screen effect; the night and what the boxes hide
+// are put back, the effect set again whatever it is said to be now.
+void Form_Resume() {
+    if (DLmodule::nightInForce) DLmodule::ApplyNightColors();
+    HideUnticked();
+}
+
+// A notification, a flashing button or a woken monitor shows a taskbar
+// again, and a restarted shell its icon view after it has announced itself.
+void Form_WindowShown(platform::Handle window) {
+    if ((!IsChecked(kTaskbarChk) && DLmodule::IsTaskbar(window)) ||
+        (!IsChecked(kDesktopChk) && window != 0 && window == DLmodule::DesktopIconsWindow()))
+        platform::ShowWindow(window, platform::kSwHide);
+}
+
+// A monitor switched on or woken gets a taskbar of its own; also where no
+// watch tells of it being shown.
+void Form_DisplayChange() {
     if (!IsChecked(kTaskbarChk)) DLmodule::ShowTaskbar(false);
+}
+
+// A wallpaper slideshow, Windows Spotlight or another program applied a
+// picture.
+void Form_SettingChange(platform::WParam action) {
+    if (action == platform::kSpiSetDeskWallpaper && !IsChecked(kDesktopChk) && Foreign())
+        DLmodule::ShowDesktop(false);
+}
+
+// Another program set colours of its own while the night is in force.
+void Form_SysColorChange() {
+    if (DLmodule::nightInForce && Foreign()) DLmodule::ApplyNightScheme();
 }
 
 void duskcolorsChk_Click() {
@@ -257,8 +367,13 @@ platform::LResult WindowProcedure(platform::Handle window, unsigned message,
     case platform::kWmCreate: OnCreate(window); return 0;
     case platform::kWmCommand: OnCommand(wParam); return 0;
     case platform::kWmCtlColorStatic: return OnCtlColorStatic(wParam);
-    case platform::kWmDestroy: OnDestroy(); return 0;
+    case platform::kWmDestroy: OnDestroy(window); return 0;
     case platform::kWmEndSession: OnEndSession(window, wParam != 0); return 0;
+    case platform::kWmSysColorChange: Form_SysColorChange(); return 0;
+    case platform::kWmSettingChange: Form_SettingChange(wParam); return 0;
+    case platform::kWmDisplayChange: Form_DisplayChange(); return 0;
+    case platform::kWmWtsSessionChange: OnSessionChange(wParam); return 0;
+    case platform::kWmPowerBroadcast: OnPowerBroadcast(wParam); return 1; // TRUE: grant any query
     default: return platform::DefWindowProcA(window, message, wParam, lParam);
     }
 }

@@ -3,7 +3,6 @@
 // stored settings, the stand-in shell and the decoys; the program launched,
 // clicked, answered and closed.
 #include "winehost/harness.h"
-#include "winehost/layouts.h"
 
 namespace e2e {
 
@@ -31,18 +30,20 @@ constexpr DWORD kPatience = 10000; // ms
 // is back in a message loop of its own: a sent message is answered also
 // while the program waits inside a call of its own that sends messages
 // (SetSysColors tells every window), a posted one only from its loops.
-void Sync(const Program& program) {
+// Fails the scenario when the program has not taken it within 10 s.
+bool Sync(const Program& program) {
     HWND box = Box(program, kDuskColors);
     DWORD_PTR state = 0;
-    PostMessageA(box, BM_SETSTATE, TRUE, 0);
-    WaitUntil(kPatience, [&] {
-        return !SendMessageTimeoutA(box, BM_GETSTATE, 0, 0, SMTO_NORMAL, kPatience, &state) ||
-               (state & BST_PUSHED) != 0;
-    });
+    const bool posted = PostMessageA(box, BM_SETSTATE, TRUE, 0) != 0;
+    const bool taken =
+        posted && WaitUntil(kPatience, [&] {
+            return SendMessageTimeoutA(box, BM_GETSTATE, 0, 0, SMTO_NORMAL, kPatience, &state) &&
+                   (state & BST_PUSHED) != 0;
+        });
     SendMessageTimeoutA(box, BM_SETSTATE, FALSE, 0, SMTO_NORMAL, kPatience, &state);
+    return Expect(taken, "expected the program to take a posted message within 10 s, seen %s",
+                  posted ? "no answer" : "PostMessage fail");
 }
-
-constexpr DWORD kProbed = offsetof(DesktopState, taskbars); // the probe's share
 
 PROCESS_INFORMATION shellProcess;
 HWND decoys[2]; // another program's "Button" titled "Start", and "WorkerW"
@@ -194,23 +195,14 @@ int LayoutTaskbars() {
     return 1 + (layout.startButton ? 1 : 0) + layout.secondaryTaskbars;
 }
 
-// The probe's exit code: 0, or 0x10000 and the error writing the result.
-int RunProbe(const char* resultFile) {
-    DesktopState result = {};
-    for (int i = 0; i < kElements; ++i)
-        result.color[i] = GetSysColor(i);
-    SystemParametersInfoA(SPI_GETDESKWALLPAPER, MAX_PATH, result.wallpaper, 0);
-    if (WriteWhole(resultFile, &result, kProbed)) return 0;
-    return static_cast<int>(0x10000 | (GetLastError() & 0xFFFF));
-}
-
 bool ReadDesktop(DesktopState& state) {
     DeleteFileA(session.probe);
-    char arguments[MAX_PATH + 16];
-    wsprintfA(arguments, "probe \"%s\"", session.probe);
+    char arguments[MAX_PATH + 16], path[MAX_PATH];
+    wsprintfA(arguments, "\"%s\"", session.probe);
+    Beside(session.shell, "probe.exe", path);
     PROCESS_INFORMATION probe;
-    if (!StartProcess(session.driver, arguments, probe))
-        return Fail("probe: expected %s to start, seen error %lu", session.driver, GetLastError());
+    if (!StartProcess(path, arguments, probe))
+        return Fail("probe: expected %s to start, seen error %lu", path, GetLastError());
     // A probe ends within a tenth of a second, on a busy machine too; the
     // limit only keeps a hung one from holding up the run.
     const bool ended = WaitForSingleObject(probe.hProcess, 15000) == WAIT_OBJECT_0;
@@ -413,8 +405,7 @@ bool Launch(Program& program, const char* path, const char* windowClass, DWORD p
                     windowClass, program.window ? "it hidden" : "no window");
     }
     program.shown = Ticks();
-    Sync(program);
-    return true;
+    return Sync(program);
 }
 
 HWND Box(const Program& program, int id) { return GetDlgItem(program.window, id); }
@@ -442,8 +433,7 @@ bool Answer(const Program& program, HWND box, int button) {
     if (!Expect(WaitUntil(kPatience, [box] { return !IsWindow(box); }),
                 "expected the message box closed after answering, seen it open"))
         return false;
-    Sync(program);
-    return true;
+    return Sync(program);
 }
 
 bool WaitExit(Program& program) {
@@ -503,8 +493,7 @@ bool MouseClick(const Program& program, int id) {
                 "expected box %d to toggle after a mouse click at (%ld, %ld), seen it stay %s", id,
                 target.x, target.y, before == BST_CHECKED ? "checked" : "unchecked"))
         return false;
-    Sync(program);
-    return true;
+    return Sync(program);
 }
 
 void EndLeftoverPrograms() {

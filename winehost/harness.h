@@ -3,14 +3,18 @@
 // end-to-end driver and the benchmark.
 #pragma once
 
-#include "tests/unit/documented.h"
+#include "tests/documented.h"
+#include "tests/layouts.h"
 #include "ui/DLform.h"
 #include "winehost/magnifier.h"
 #include "winehost/support.h"
 
 namespace e2e {
 
-constexpr int kElements = 29;
+using documented::kElements;
+using layouts::IconPlace;
+using layouts::Layout;
+using layouts::LayoutOf;
 
 struct Scheme {
     const char* name;
@@ -60,10 +64,11 @@ HWND Taskbar();
 HWND IconView();
 int LayoutTaskbars();
 
+constexpr DWORD kProbed = offsetof(DesktopState, taskbars); // what probe.exe writes
+
 // System colours and wallpaper are cached per process, so they are read by
-// a fresh copy of the driver in probe mode.
+// a fresh process, winehost/probe.cpp.
 bool ReadDesktop(DesktopState& state);
-int RunProbe(const char* resultFile);
 
 // Each changes the desktop as another program would (every window of the
 // taskbar), and fails the running scenario when the change did not happen.
@@ -95,7 +100,7 @@ bool StoreWallpaperSetting(const char* path);
 // What the driver was told on its command line, and where things are.
 struct Session {
     char program[MAX_PATH]; // dusklens.exe
-    char driver[MAX_PATH];  // this executable
+    char driver[MAX_PATH];  // this executable: the e2e or bench driver, or pictures.exe
     char shell[MAX_PATH];   // the stand-in shell, shell.exe
     char probe[MAX_PATH];   // result file of the probe
     char acks[MAX_PATH];    // folder where the runner acknowledges screenshots
@@ -110,13 +115,10 @@ struct Session {
 };
 extern Session session;
 
-// Reads the command line the drivers share, `run PROGRAM SHELL ACK-FOLDER
-// LAYOUT ...`, into `session`; `probe FILE`, `pictures` with the arguments
-// of `run` (winehost/pictures.cpp) and `bright` run their mode and end the
-// process. Prints `usage` and answers false for any other command line.
-bool ReadCommandLine(const char* usage);
-int MakePictures();
-int ShowBrightPage();
+// Reads the command line the drivers share, `MODE PROGRAM SHELL ACK-FOLDER
+// LAYOUT ...`, into `session`. Prints `usage` and answers false for any
+// other command line. The probe (probe.exe) is found beside SHELL.
+bool ReadCommandLine(const char* mode, const char* usage);
 
 // Starts PATH with ARGUMENTS. Under Wine a new process now and then dies
 // while Wine sets it up, before any of its own code runs, and
@@ -227,7 +229,7 @@ void SystemMagnifier(char* path);
 // MagInitialize fail or not, and clears the record of calls.
 void SetMagnifier(const ColorEffect& inForce, bool initializeFails);
 extern ColorEffect foundEffect;
-void ReadMagnifier(MagnifierState& state);
+bool ReadMagnifier(MagnifierState& state); // fails the scenario where it cannot
 // How many calls of `call` the record holds from `process`.
 int CountCalls(const MagnifierState& state, DWORD process, MagnifierCall call);
 // Checks what every process did with the magnifier since the record was

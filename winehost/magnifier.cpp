@@ -36,21 +36,32 @@ Misuse Refused() {
     return Misuse::kNone;
 }
 
+// Updates the state; where that fails, says why in the fault file, which
+// the driver reports, and answers false: the call fails.
+template <typename Change> bool Update(Change change) {
+    const char* why = e2e::UpdateMagnifier(change);
+    if (why == nullptr) return true;
+    char path[MAX_PATH];
+    e2e::MagnifierStatePath(path, ".fault");
+    e2e::WriteWhole(path, why, static_cast<DWORD>(lstrlenA(why)));
+    return false;
+}
+
 // Sets the effect in force from `effect`, or answers it there.
 BOOL EffectCall(MagnifierCall call, ColorEffect* effect) {
     Misuse misuse = Refused();
     if (misuse == Misuse::kNone && effect == nullptr) misuse = Misuse::kNullEffect;
     const bool set = call == MagnifierCall::kSetEffect;
-    e2e::UpdateMagnifier([&](MagnifierState& state) {
-        if (misuse == Misuse::kNone) {
-            if (set)
-                state.inForce = *effect;
-            else
-                *effect = state.inForce;
-        }
-        Add(state, call, misuse == Misuse::kNone, misuse);
-    });
-    return misuse == Misuse::kNone;
+    return Update([&](MagnifierState& state) {
+               if (misuse == Misuse::kNone) {
+                   if (set)
+                       state.inForce = *effect;
+                   else
+                       *effect = state.inForce;
+               }
+               Add(state, call, misuse == Misuse::kNone, misuse);
+           }) &&
+           misuse == Misuse::kNone;
 }
 
 } // namespace
@@ -59,7 +70,7 @@ extern "C" {
 
 __declspec(dllexport) BOOL WINAPI MagInitialize() {
     BOOL result = TRUE;
-    e2e::UpdateMagnifier([&](MagnifierState& state) {
+    const bool updated = Update([&](MagnifierState& state) {
         Misuse misuse = Misuse::kNone;
         if (state.initializeFails) {
             result = FALSE;
@@ -70,17 +81,17 @@ __declspec(dllexport) BOOL WINAPI MagInitialize() {
         }
         Add(state, MagnifierCall::kInitialize, result, misuse);
     });
-    return result;
+    return updated && result;
 }
 
 __declspec(dllexport) BOOL WINAPI MagUninitialize() {
     const Misuse misuse = Refused();
     if (initialized) uninitialized = true;
     initialized = false;
-    e2e::UpdateMagnifier([&](MagnifierState& state) {
-        Add(state, MagnifierCall::kUninitialize, misuse == Misuse::kNone, misuse);
-    });
-    return misuse == Misuse::kNone;
+    return Update([&](MagnifierState& state) {
+               Add(state, MagnifierCall::kUninitialize, misuse == Misuse::kNone, misuse);
+           }) &&
+           misuse == Misuse::kNone;
 }
 
 __declspec(dllexport) BOOL WINAPI MagSetFullscreenColorEffect(ColorEffect* effect) {
@@ -94,7 +105,7 @@ __declspec(dllexport) BOOL WINAPI MagGetFullscreenColorEffect(ColorEffect* effec
 BOOL WINAPI MagnifierEntry(HINSTANCE instance, DWORD reason, void*) {
     if (reason == DLL_PROCESS_ATTACH) {
         self = instance;
-        e2e::UpdateMagnifier(
+        Update(
             [](MagnifierState& state) { Add(state, MagnifierCall::kLoad, TRUE, Misuse::kNone); });
     }
     return TRUE;

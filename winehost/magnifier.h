@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "tests/unit/documented.h"
+#include "platform/platform.h"
 #include "winehost/support.h"
 
 namespace e2e {
@@ -42,31 +42,37 @@ struct MagnifierState {
     MagnifierEntry entries[kMagnifierEntries];
 };
 
-// The state file is C:\windows\dusklens-e2e-magnifier.bin.
-inline void MagnifierStatePath(char* path) {
+// The state file is C:\windows\dusklens-e2e-magnifier.bin; where the
+// library cannot keep its record, it writes why in the same name .fault.
+inline void MagnifierStatePath(char* path, const char* ending = ".bin") {
     GetWindowsDirectoryA(path, MAX_PATH);
-    Append(path, "\\dusklens-e2e-magnifier.bin", MAX_PATH);
+    Append(path, "\\dusklens-e2e-magnifier", MAX_PATH);
+    Append(path, ending, MAX_PATH);
 }
 
 // Reads the state, lets `change` alter it and, when `write`, writes it back,
-// all under the lock. Without a state file, the identity is in force and
-// nothing is recorded.
-template <typename Change> bool UpdateMagnifier(Change change, bool write = true) {
+// all under the lock; `fresh` starts from an empty state instead of the
+// file. Answers why it could not (the lock not had, the file missing or
+// short, the write refused), or nullptr.
+template <typename Change>
+const char* UpdateMagnifier(Change change, bool write = true, bool fresh = false) {
     static MagnifierState state; // too large for a small thread's stack
     char path[MAX_PATH];
     MagnifierStatePath(path);
     const HANDLE lock = CreateMutexA(nullptr, FALSE, "dusklens-e2e-magnifier");
     // Abandoned by a process that was ended while holding it: still ours.
-    if (lock != nullptr) WaitForSingleObject(lock, 10000);
-    if (ReadWhole(path, &state, sizeof state) != sizeof state)
-        state = {documented::kIdentity, FALSE, 0, {}};
-    change(state);
-    const bool saved = !write || WriteWhole(path, &state, sizeof state);
-    if (lock != nullptr) {
-        ReleaseMutex(lock);
-        CloseHandle(lock);
+    const DWORD waited = lock != nullptr ? WaitForSingleObject(lock, 10000) : WAIT_FAILED;
+    const bool held = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+    const char* why = held ? nullptr : "its lock not had within 10 s";
+    if (held && !fresh && ReadWhole(path, &state, sizeof state) != sizeof state)
+        why = "its state file missing or short";
+    if (why == nullptr) {
+        change(state);
+        if (write && !WriteWhole(path, &state, sizeof state)) why = "its state file not written";
     }
-    return saved;
+    if (held) ReleaseMutex(lock);
+    if (lock != nullptr) CloseHandle(lock);
+    return why;
 }
 
 } // namespace e2e

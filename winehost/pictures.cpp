@@ -1,9 +1,9 @@
 // The README's pictures, made in a Wine virtual desktop for scripts/pictures
-// by a driver started as `pictures PROGRAM SHELL ACK-FOLDER WINDOWS` (win98
-// or win10): it prints "SHOT name left top right bottom" (the taskbar's) per
-// picture, waits for the runner's answer, and ends with "END failures". As
-// `bright`, it shows a page in fixed bright colours, as browsers and
-// planetariums draw theirs.
+// by their driver, started as
+//   pictures.exe pictures PROGRAM SHELL ACK-FOLDER WINDOWS   (win98 or win10)
+// It prints "SHOT name left top right bottom" (the taskbar's) per picture,
+// waits for the runner's answer, and ends with "END failures". The 10
+// pictures show the bright page beside it (winehost/bright_page.cpp).
 #include "winehost/harness.h"
 
 namespace e2e {
@@ -40,46 +40,23 @@ HWND Notepad() {
     return notepad;
 }
 
-LRESULT CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_DESTROY) PostQuitMessage(0);
-    if (message != WM_PAINT) return DefWindowProcA(window, message, wParam, lParam);
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(window, &paint);
-    SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-    TextOutA(dc, 20, 16, "Tonight: new moon, M13 highest at 23:41, seeing 3 of 5", 54);
-    SetTextColor(dc, RGB(0, 0, 238));
-    TextOutA(dc, 20, 40, "Clear-sky forecast for the next 48 hours", 40);
-    // The link's underline, then three lines of a graph.
-    const COLORREF colors[] = {RGB(0, 0, 238), RGB(230, 0, 0), RGB(0, 160, 0), RGB(255, 140, 0)};
-    for (int line = 0; line < 4; ++line) {
-        SelectObject(dc, CreatePen(PS_SOLID, line == 0 ? 1 : 3, colors[line]));
-        for (int x = 0; x <= 260; x += 10) {
-            const int y[] = {55, 220 - x * x / 500, 100 + x / 2, 200 - x * (260 - x) / 150};
-            x == 0 ? MoveToEx(dc, 20, y[line], nullptr) : LineTo(dc, 20 + x, y[line]);
-        }
-    }
-    // A photograph of a sunset; a DIB's pixel is blue, green, red: RGB() reversed.
-    static DWORD photo[200 * 150];
-    for (int y = 0; y < 150; ++y)
-        for (int x = 0; x < 200; ++x)
-            photo[y * 200 + x] =
-                RGB(120 - y * 80 / 150, 30 + y * 110 / 150, 20 + y * 230 / 150 * (400 - x) / 400);
-    BITMAPINFO info = {{sizeof info.bmiHeader, 200, -150, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
-    StretchDIBits(dc, 320, 70, 200, 150, 0, 0, 200, 150, photo, &info, DIB_RGB_COLORS, SRCCOPY);
-    EndPaint(window, &paint);
-    return 0;
-}
-
 } // namespace
 
 int MakePictures() {
+    if (!ReadCommandLine("pictures", "pictures.exe pictures PROGRAM SHELL ACK-FOLDER WINDOWS"))
+        return 2;
     WaitUntil(10000, [] { return FindWindowA("Shell_TrayWnd", "") != nullptr; });
     SetColors(kDefaultScheme);
+    // The stand-in magnifier's state, where the session has it: the identity
+    // in force (the stand-in refuses every call without its state file).
+    SetMagnifier(documented::kIdentity, false);
     Program program;
     if (Expect(StartShell(true), "expected the stand-in shell to start, seen it fail") &&
         Launch(program)) {
         if (Same(session.windows, "win10")) {
-            Open(session.driver, "bright", "Page", {140, 110, 600, 420});
+            char page[MAX_PATH];
+            Beside(session.driver, "bright-page.exe", page);
+            Open(page, "", "Page", {140, 110, 600, 420});
             Shot("10-day") && MouseClick(program, kDuskColors) && Shot("10-night");
         } else if (HWND notepad = Notepad(); Shot("98-day") && MouseClick(program, kDuskColors) &&
                                              MouseClick(program, kDesktop)) {
@@ -95,12 +72,6 @@ int MakePictures() {
     return 0;
 }
 
-int ShowBrightPage() {
-    RegisterWindowClass("Page", PageProc, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    CreateWindowExA(0, "Page", "Sky Atlas - Tonight", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 600,
-                    420, nullptr, nullptr, nullptr, nullptr);
-    DispatchMessages();
-    return 0;
-}
-
 } // namespace e2e
+
+extern "C" void PicturesEntry() { ExitProcess(static_cast<UINT>(e2e::MakePictures())); }

@@ -3,7 +3,6 @@
 // stored settings and the magnifier's record, and failed checks, printed at
 // once and counted for the running scenario or stage.
 #include "winehost/harness.h"
-#include "winehost/layouts.h"
 
 #include <initializer_list>
 
@@ -85,8 +84,6 @@ const char* NotRedOnly(const ColorEffect& effect) {
     return nullptr;
 }
 
-int Thousandths(float value) { return static_cast<int>(value * 1000 + (value < 0 ? -0.5f : 0.5f)); }
-
 void DescribeEffect(const ColorEffect& effect, char* text, int size) {
     if (SameEffect(effect, foundEffect)) {
         Copy(text, "the effect found at the start", size);
@@ -97,7 +94,8 @@ void DescribeEffect(const ColorEffect& effect, char* text, int size) {
         Append(text, ", rows r g b a 1 in thousandths:", size);
         for (const auto& row : effect.transform) {
             char numbers[80];
-            wsprintfA(numbers, " [%d %d %d %d %d]", Thousandths(row[0]), Thousandths(row[1]),
+            using documented::Thousandths;
+            wsprintfA(numbers, " [%ld %ld %ld %ld %ld]", Thousandths(row[0]), Thousandths(row[1]),
                       Thousandths(row[2]), Thousandths(row[3]), Thousandths(row[4]));
             Append(text, numbers, size);
         }
@@ -122,19 +120,19 @@ const char* MisuseName(Misuse misuse) {
 bool SetUpMagnifier() {
     char system[MAX_PATH], standIn[MAX_PATH], state[MAX_PATH];
     SystemMagnifier(system);
-    MagnifierStatePath(state);
-    DeleteFileA(state);
+    for (const char* ending : {".bin", ".fault"}) {
+        MagnifierStatePath(state, ending);
+        DeleteFileA(state);
+    }
     if (!MagnifierSession()) {
         DeleteFileA(system);
         return Expect(GetFileAttributesA(system) == INVALID_FILE_ATTRIBUTES,
                       "expected no %s, seen it stay after DeleteFile (error %lu)", system,
                       GetLastError());
     }
-    Copy(standIn, session.shell, MAX_PATH);
-    for (int i = lstrlenA(standIn); i > 0 && standIn[i - 1] != '\\'; --i)
-        standIn[i - 1] = '\0';
-    Append(standIn, "Magnification.dll", MAX_PATH);
+    Beside(session.shell, "Magnification.dll", standIn);
     const bool copied = CopyFileA(standIn, system, FALSE) != 0;
+    if (copied) SetMagnifier(documented::kIdentity, false); // the record starts here
     return Expect(copied, "expected the stand-in %s copied to %s, seen error %lu", standIn, system,
                   GetLastError());
 }
@@ -222,9 +220,8 @@ bool ExpectDesktop(const char* when, const Look& look) {
         Expect(seen.iconsExist && seen.icons == (look.icons == kVisible),
                "%s: expected the desktop icons %s, seen %s", when, Shown(look.icons == kVisible),
                !seen.iconsExist ? "no icon window" : Shown(seen.icons));
-    if (MagnifierSession()) {
-        static MagnifierState magnifier;
-        ReadMagnifier(magnifier);
+    static MagnifierState magnifier;
+    if (MagnifierSession() && ReadMagnifier(magnifier)) {
         char text[400];
         DescribeEffect(magnifier.inForce, text, sizeof text);
         if (look.effect == kRedEffect) {
@@ -257,8 +254,16 @@ bool ExpectDesktop(const char* when, const Look& look) {
 void ExpectMagnifierRecord() {
     if (!MagnifierSession()) return;
     static MagnifierState state;
-    ReadMagnifier(state);
-    UpdateMagnifier([](MagnifierState& now) { now.count = 0; });
+    char fault[MAX_PATH], why[100] = "";
+    MagnifierStatePath(fault, ".fault");
+    why[ReadWhole(fault, why, sizeof why - 1)] = '\0';
+    DeleteFileA(fault);
+    Expect(why[0] == '\0', "expected the stand-in magnifier to keep its record, seen %s", why);
+    const bool read = ReadMagnifier(state);
+    const char* cleared = UpdateMagnifier([](MagnifierState& now) { now.count = 0; });
+    if (!read ||
+        !Expect(cleared == nullptr, "expected the magnifier's record cleared, seen %s", cleared))
+        return;
     Expect(state.count <= kMagnifierEntries,
            "expected at most %d magnifier calls in a scenario, seen %ld", kMagnifierEntries,
            state.count);
@@ -298,23 +303,18 @@ void ExpectMagnifierRecord() {
     }
 }
 
-bool ReadCommandLine(const char* usage) {
-    char mode[16] = "";
-    Argument(1, mode, sizeof mode);
+bool ReadCommandLine(const char* mode, const char* usage) {
+    char word[16] = "";
+    Argument(1, word, sizeof word);
     GetModuleFileNameA(nullptr, session.driver, MAX_PATH);
-    if (Same(mode, "probe") && Argument(2, session.probe, MAX_PATH))
-        ExitProcess(RunProbe(session.probe));
-    if (Same(mode, "bright")) ExitProcess(ShowBrightPage());
-    if (!(Same(mode, "run") || Same(mode, "pictures")) || !Argument(2, session.program, MAX_PATH) ||
+    if (!Same(word, mode) || !Argument(2, session.program, MAX_PATH) ||
         !Argument(3, session.shell, MAX_PATH) || !Argument(4, session.acks, MAX_PATH) ||
         !Argument(5, session.windows, sizeof session.windows)) {
-        Line("usage: driver.exe run|pictures PROGRAM SHELL ACK-FOLDER LAYOUT %s | probe FILE",
-             usage);
+        Line("usage: %s", usage);
         return false;
     }
     GetTempPathA(MAX_PATH, session.probe);
     Append(session.probe, "dusklens-probe.bin", MAX_PATH);
-    if (Same(mode, "pictures")) ExitProcess(MakePictures());
     return true;
 }
 
@@ -365,14 +365,18 @@ void SystemMagnifier(char* path) {
 void SetMagnifier(const ColorEffect& inForce, bool initializeFails) {
     foundEffect = inForce;
     if (!MagnifierSession()) return;
-    const bool written = UpdateMagnifier([&](MagnifierState& state) {
-        state = {inForce, initializeFails, 0, {}};
-    });
-    Expect(written, "expected the magnifier's state written, seen error %lu", GetLastError());
+    const char* why = UpdateMagnifier(
+        [&](MagnifierState& state) {
+            state = {inForce, initializeFails, 0, {}};
+        },
+        true, true);
+    Expect(why == nullptr, "expected the magnifier's state written, seen %s (error %lu)", why,
+           GetLastError());
 }
 
-void ReadMagnifier(MagnifierState& state) {
-    UpdateMagnifier([&](const MagnifierState& now) { state = now; }, false);
+bool ReadMagnifier(MagnifierState& state) {
+    const char* why = UpdateMagnifier([&](const MagnifierState& now) { state = now; }, false);
+    return Expect(why == nullptr, "expected the magnifier's state read, seen %s", why);
 }
 
 int CountCalls(const MagnifierState& state, DWORD process, MagnifierCall call) {

@@ -326,10 +326,14 @@ wine_session_fonts() {
     cp -n /usr/share/wine/fonts/* "$fonts/"
 }
 
-# A picture file in C:\windows, for wallpapers.
-wine_session_picture() { # name
-    local picture=$WINEPREFIX/drive_c/windows/$1.bmp
-    [[ -f $picture ]] || convert -size 64x48 gradient:navy-black "BMP3:$picture"
+# Picture files in C:\windows, for wallpapers; says which could not be made.
+wine_session_picture() { # name...
+    local name picture
+    for name; do
+        picture=$WINEPREFIX/drive_c/windows/$name.bmp
+        [[ -f $picture ]] || convert -size 64x48 gradient:navy-black "BMP3:$picture" 2>/dev/null ||
+            { wine_session_why="expected the wallpaper $name.bmp made, seen convert fail" && return 1; }
+    done
 }
 
 # Starts a virtual desktop running a Windows program, output to LOG and

@@ -1,5 +1,5 @@
 // Stand-in for the Windows shell, which Wine lacks, laid out as the Windows
-// that the session reports (winehost/layouts.h):
+// that the session reports (tests/layouts.h):
 //   shell.exe [WINDOWS] [hidden|late]
 // makes the desktop window, a top-level "Progman" titled "Program Manager",
 // with the icon view where that Windows keeps it and, where the layout says
@@ -9,7 +9,7 @@
 // stored wallpaper and tells every top-level window "TaskbarCreated" ("late":
 // then makes the icon view and applies the wallpaper again, as 11 24H2 may),
 // then shows Progman. WM_CLOSE to Progman ends it, so the driver can restart it.
-#include "winehost/layouts.h"
+#include "tests/layouts.h"
 #include "winehost/support.h"
 
 #include <initializer_list>
@@ -81,13 +81,13 @@ LRESULT Carry(UINT request, WPARAM atom) {
     char path[MAX_PATH];
     int shown = 0;
     RECT place;
-    if (request == e2e::kNextWallpaper)
+    if (request == e2e::kSlideshow)
         return GlobalGetAtomNameA(static_cast<ATOM>(atom), path, MAX_PATH) &&
                SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, path, 0) &&
                SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, SPI_SETDESKWALLPAPER, 0,
                                    SMTO_ABORTIFHUNG, 5000, nullptr);
     EnumThreadWindows(GetCurrentThreadId(), ShowTaskbar, reinterpret_cast<LPARAM>(&shown));
-    if (request == e2e::kShowTaskbars) return shown;
+    if (request == e2e::kNotification) return shown;
     if (HWND display = FindWindowA("Shell_SecondaryTrayWnd", nullptr);
         GetWindowRect(display, &place) && DestroyWindow(display))
         Make(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "Shell_SecondaryTrayWnd", "", WS_POPUP | WS_VISIBLE,
@@ -101,8 +101,7 @@ LRESULT Carry(UINT request, WPARAM atom) {
 // icons.
 LRESULT CALLBACK DesktopProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DESTROY) PostQuitMessage(0);
-    if (message >= e2e::kShowTaskbars && message <= e2e::kNextWallpaper)
-        return Carry(message, wParam);
+    if (message >= e2e::kNotification && message <= e2e::kSlideshow) return Carry(message, wParam);
     if (message != WM_ERASEBKGND) return DefWindowProcA(window, message, wParam, lParam);
     HDC dc = reinterpret_cast<HDC>(wParam), picture = CreateCompatibleDC(dc);
     RECT area;
@@ -134,13 +133,11 @@ void Stack(HWND window, HWND where) {
 } // namespace
 
 extern "C" void ShellEntry() {
-    using e2e::IconPlace;
     char windows[16] = "", option[16] = "";
     e2e::Argument(1, windows, sizeof windows);
     e2e::Argument(2, option, sizeof option);
-    const e2e::Layout& layout = e2e::LayoutOf(windows);
-    const DWORD iconStyle =
-        WS_CHILD | WS_CLIPSIBLINGS | (e2e::Same(option, "hidden") ? 0 : WS_VISIBLE);
+    const layouts::Layout& layout = layouts::LayoutOf(windows);
+    const DWORD iconsShown = e2e::Same(option, "hidden") ? 0 : WS_VISIBLE;
     const bool late = e2e::Same(option, "late");
 
     // As a shell that sets the desktop up does: the stored wallpaper.
@@ -175,22 +172,21 @@ extern "C" void ShellEntry() {
     HWND owner = Make(0, "Static", "", WS_POPUP, {}, nullptr);
     HWND progman = Make(WS_EX_TOOLWINDOW, "Progman", "Program Manager", WS_POPUP | WS_CLIPCHILDREN,
                         desktop, owner);
+    // After a slideshow's transition, the top-level WorkerWs lie beneath
+    // everything: the icons' own above the empty one, then the desktop.
     HWND iconParent = progman;
-    if (layout.icons == IconPlace::kInWorkerW) {
-        // After a slideshow's transition: the icons in a WorkerW above the
-        // desktop window, an empty WorkerW between the two.
-        iconParent = Make(WS_EX_TOOLWINDOW, "WorkerW", "", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
-                          desktop, owner);
-        HWND empty = Make(WS_EX_TOOLWINDOW, "WorkerW", "", WS_POPUP | WS_VISIBLE, desktop, owner);
-        Stack(iconParent, HWND_BOTTOM);
-        Stack(empty, HWND_BOTTOM);
-    }
-    if (layout.icons == IconPlace::kInProgmanBesideWorkerW)
-        Make(0, "WorkerW", "", WS_CHILD | WS_CLIPSIBLINGS | WS_VISIBLE, desktop, progman);
-    const auto makeIcons = [&] {
-        Stack(Make(0, "SHELLDLL_DefView", "", iconStyle, desktop, iconParent), HWND_TOP);
-    };
-    if (!late) makeIcons();
+    HWND icons = layouts::MakeIconView(layout.icons, progman, [&](const char* name, HWND parent) {
+        const bool view = e2e::Same(name, "SHELLDLL_DefView");
+        if (view) iconParent = parent;
+        if (view && late) return HWND{};
+        HWND made = Make(parent ? 0 : WS_EX_TOOLWINDOW, name, "",
+                         (parent ? WS_CHILD | WS_CLIPSIBLINGS : WS_POPUP | WS_CLIPCHILDREN) |
+                             (view ? iconsShown : WS_VISIBLE),
+                         desktop, parent ? parent : owner);
+        if (!parent) Stack(made, HWND_BOTTOM);
+        return made;
+    });
+    Stack(icons, HWND_TOP);
 
     if (layout.ownTaskbar) {
         constexpr DWORD kBar = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
@@ -209,8 +205,10 @@ extern "C" void ShellEntry() {
     SendMessageTimeoutA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0,
                         SMTO_ABORTIFHUNG, 5000, nullptr);
     if (late) {
-        makeIcons();
-        Carry(e2e::kNextWallpaper, GlobalAddAtomA(stored));
+        Stack(Make(0, "SHELLDLL_DefView", "", WS_CHILD | WS_CLIPSIBLINGS | iconsShown, desktop,
+                   iconParent),
+              HWND_TOP);
+        Carry(e2e::kSlideshow, GlobalAddAtomA(stored));
     }
     SetWindowPos(progman, HWND_BOTTOM, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);

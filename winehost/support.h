@@ -57,6 +57,14 @@ inline bool Argument(int index, char* out, int size) {
     }
 }
 
+// PATH: the file NAME in the folder of FILE.
+inline void Beside(const char* file, const char* name, char* path) {
+    Copy(path, file, MAX_PATH);
+    for (int i = lstrlenA(path); i > 0 && path[i - 1] != '\\'; --i)
+        path[i - 1] = '\0';
+    Append(path, name, MAX_PATH);
+}
+
 // Replaces PATH with SIZE bytes of DATA; false, GetLastError saying why,
 // when not all were written.
 inline bool WriteWhole(const char* path, const void* data, DWORD size) {
@@ -87,6 +95,11 @@ inline void RegisterWindowClass(const char* name, WNDPROC procedure, HBRUSH back
         0, procedure, 0, 0, GetModuleHandleA(nullptr), nullptr, arrow, background, nullptr, name};
     RegisterClassA(&windowClass);
 }
+
+// Sent to the stand-in shell's Progman: shows its taskbar again, answering how many windows
+// show (a notification); that and a display's taskbar made anew (a monitor), or the wallpaper
+// named by the atom wParam applied (a slideshow), each broadcast, answering TRUE.
+enum ShellRequest : UINT { kNotification = WM_APP, kMonitor, kSlideshow };
 
 // Hands this thread's messages to their windows until WM_QUIT.
 inline void DispatchMessages() {

@@ -49,6 +49,7 @@ int SystemParametersInfoA(unsigned action, unsigned uiParam, void* pvParam, unsi
     S().wallpaper = path == nullptr ? std::nullopt : std::optional<std::string>(path);
     if ((winIni & sim::kSpifUpdateIniFile) != 0)
         sim::SetText(kHkeyCurrentUser, sim::kDesktopKey, "Wallpaper", path ? path : "");
+    if ((winIni & kSpifSendWinIniChange) != 0) sim::Broadcast(kWmSettingChange, action);
     return 1;
 }
 
@@ -62,6 +63,7 @@ int SetSysColors(int count, const std::int32_t* elements, const ColorRef* values
     if (count <= 0 || elements == nullptr || values == nullptr) return 0;
     for (int i = 0; i < count; ++i)
         if (elements[i] >= 0 && elements[i] < sim::kElements) S().colors[elements[i]] = values[i];
+    sim::Broadcast(kWmSysColorChange);
     return 1;
 }
 

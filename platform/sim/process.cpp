@@ -53,13 +53,52 @@ int PLATFORM_WINAPI MagSetFullscreenColorEffect(const Effect* effect) {
     return 1;
 }
 
+Handle PLATFORM_WINAPI SetWinEventHook(std::uint32_t eventMin, std::uint32_t eventMax, Handle,
+                                       platform::WinEventProc procedure, std::uint32_t process,
+                                       std::uint32_t thread, std::uint32_t flags) {
+    Record("SetWinEventHook",
+           {Num(eventMin), Num(eventMax), Num(process), Num(thread), Num(flags)});
+    S().showHook = procedure;
+    return 0x5E0;
+}
+
+int PLATFORM_WINAPI UnhookWinEvent(Handle hook) {
+    Record("UnhookWinEvent", {Num(hook)});
+    const bool hooked = hook == 0x5E0 && S().showHook != nullptr;
+    S().showHook = nullptr;
+    return hooked;
+}
+
+int PLATFORM_WINAPI ChangeWindowMessageFilter(unsigned message, std::uint32_t action) {
+    Record("ChangeWindowMessageFilter", {Num(message), Num(action)});
+    return 1;
+}
+
+int PLATFORM_WINAPI WTSRegisterSessionNotification(Handle window, std::uint32_t flags) {
+    Record("WTSRegisterSessionNotification", {Num(window), Num(flags)});
+    if (!S().settings.wtsRegisterWorks) return 0;
+    S().sessionWatcher = window;
+    return 1;
+}
+
+int PLATFORM_WINAPI WTSUnRegisterSessionNotification(Handle window) {
+    Record("WTSUnRegisterSessionNotification", {Num(window)});
+    const bool watched = window != 0 && S().sessionWatcher == window;
+    S().sessionWatcher = 0;
+    return watched;
+}
+
 } // namespace
+
+bool SessionWatched() { return S().sessionWatcher != 0; }
+
+void Wait(std::uint32_t milliseconds) { S().ticks += milliseconds; }
 
 std::vector<std::int64_t> Thousandths(const Effect& effect) {
     std::vector<std::int64_t> list;
     for (const auto& row : effect.transform)
         for (float value : row)
-            list.push_back(std::lround(value * 1000));
+            list.push_back(documented::Thousandths(value));
     return list;
 }
 
@@ -85,8 +124,10 @@ Handle LoadLibraryA(const char* fileName) {
     Record("LoadLibraryA", {Str(fileName)});
     const std::string name = sim::Lower(fileName == nullptr ? "" : fileName);
     const std::string magnifier = sim::Lower(S().settings.systemDirectory + "\\Magnification.dll");
-    Handle* library =
-        S().magnifier.installed && name == magnifier ? &S().magnifierLibrary : nullptr;
+    const std::string wtsapi32 = sim::Lower(S().settings.systemDirectory + "\\wtsapi32.dll");
+    Handle* library = S().magnifier.installed && name == magnifier ? &S().magnifierLibrary
+                      : S().settings.wtsapi32 && name == wtsapi32  ? &S().wtsLibrary
+                                                                   : nullptr;
     if (library != nullptr && *library == 0) *library = sim::NewHandle();
     return library != nullptr ? *library : 0;
 }
@@ -95,6 +136,12 @@ FarProc GetProcAddress(Handle module, const char* procName) {
     Record("GetProcAddress", {Num(static_cast<std::int64_t>(module)), Str(procName)});
     if (module == 0 || procName == nullptr) return nullptr;
     const std::string name = procName;
+    if (module == S().wtsLibrary)
+        return name == "WTSRegisterSessionNotification"
+                   ? reinterpret_cast<FarProc>(sim::WTSRegisterSessionNotification)
+               : name == "WTSUnRegisterSessionNotification"
+                   ? reinterpret_cast<FarProc>(sim::WTSUnRegisterSessionNotification)
+                   : nullptr;
     if (module != S().magnifierLibrary) return nullptr;
     const bool fullscreen = S().magnifier.fullscreenEffects;
     if (name == "MagInitialize") return reinterpret_cast<FarProc>(sim::MagInitialize);
@@ -106,11 +153,23 @@ FarProc GetProcAddress(Handle module, const char* procName) {
     return nullptr;
 }
 
+std::uint32_t GetTickCount() {
+    Record("GetTickCount", {});
+    return S().ticks;
+}
+
 FarProc User32Function(const char* name) {
     Record("User32Function", {Str(name)});
     const std::string function = name == nullptr ? "" : name;
     if (S().settings.user32Lacks.count(function) != 0) return nullptr;
-    if (function == "SetProcessDPIAware") return reinterpret_cast<FarProc>(sim::SetProcessDPIAware);
+    const std::pair<const char*, FarProc> functions[] = {
+        {"SetProcessDPIAware", reinterpret_cast<FarProc>(sim::SetProcessDPIAware)},
+        {"SetWinEventHook", reinterpret_cast<FarProc>(sim::SetWinEventHook)},
+        {"UnhookWinEvent", reinterpret_cast<FarProc>(sim::UnhookWinEvent)},
+        {"ChangeWindowMessageFilter", reinterpret_cast<FarProc>(sim::ChangeWindowMessageFilter)},
+    };
+    for (const auto& [known, address] : functions)
+        if (function == known) return address;
     return nullptr;
 }
 

@@ -13,7 +13,8 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "tests/unit/documented.h"
+#include "tests/documented.h"
+#include "tests/layouts.h"
 
 namespace sim {
 
@@ -57,20 +58,25 @@ constexpr std::uint32_t kProgramThread = 1; // windows made by CreateWindowExA
 constexpr std::uint32_t kShellThread = 2;
 constexpr std::uint32_t kOtherThread = 3; // another program's
 
-// Where the shell keeps the icon view ("SHELLDLL_DefView").
-enum class IconPlace {
-    InProgman,             // Progman's only child: 95 to 10
-    InWorkerW,             // a top-level WorkerW, beside an empty one: 7 to 10 after a slideshow
-    InProgmanBesideWorkerW // Progman's first child, a WorkerW its second: 11 24H2
-};
+using layouts::IconPlace;
+
+// The watch on shown windows (SetWinEventHook), while the program has one:
+// every window that ShowWindow shows is told to it, as EVENT_OBJECT_SHOW,
+// out of context: from the message loop, or when TellShown is called.
+bool ShowWatched();
+void TellShown();
+// Whether the program asked to hear of unlocking, and still does.
+bool SessionWatched();
 
 struct ShellOptions {
     bool taskbarVisible = true;
     bool iconsVisible = true;
     bool iconWindow = true; // whether there is an icon view at all
-    IconPlace icons = IconPlace::InProgman;
+    IconPlace icons = IconPlace::kInProgman;
     int secondaryTaskbars = 0; // 8 and later: one per further display
     bool startButton = false;  // Vista and 7
+    // A restarted 11 24H2: the icon view made only after "TaskbarCreated".
+    bool iconsAfterAnnouncing = false;
 };
 struct Shell {
     Handle taskbar = 0;                    // "Shell_TrayWnd", titled ""
@@ -87,6 +93,16 @@ void StopShell();
 // A new shell laid out as the last one, with new handles, everything
 // visible, as after a crash of the shell process.
 Shell RestartShell();
+// Sends every top-level window `message`, as Windows does when a program
+// changes a setting (SetSysColors: WM_SYSCOLORCHANGE; the wallpaper:
+// WM_SETTINGCHANGE) or the displays change. With `answer`, another program's
+// window that hears the broadcast: answering true, it broadcasts it again
+// itself, as a second copy of the program putting its own back would.
+void Broadcast(unsigned message, platform::WParam wParam = 0);
+void AnswerBroadcasts(std::function<bool(unsigned message, platform::WParam wParam)> answer);
+int BroadcastsHeard(); // by that window
+// Milliseconds pass (GetTickCount).
+void Wait(std::uint32_t milliseconds);
 // A top-level window (or a child of `parent`) that is not the program's.
 Handle AddWindow(const std::string& className, const std::string& title, Handle parent = 0,
                  bool visible = true, std::uint32_t thread = kOtherThread);
@@ -137,8 +153,8 @@ int OpenDcs();
 
 // --- System colours, elements 0 to 28 ---
 
-constexpr int kElements = 29;
-using Colors = std::array<ColorRef, kElements>;
+using documented::kElements;
+using Colors = documented::Colors;
 Colors CurrentColors();
 void SetColors(const Colors& colors);
 
@@ -207,8 +223,9 @@ struct Settings {
     int caption = 18;         // added on top for WS_CAPTION
     int menu = 19;            // added on top for a menu bar
     int messageBoxAnswer = 7; // IDNO
-    std::uint16_t version[4] = {1, 5, 0, 0};
-    std::string companyName = "Dusklens Project";
+    std::uint16_t version[4] = {documented::kVersion[0], documented::kVersion[1],
+                                documented::kVersion[2], documented::kVersion[3]};
+    std::string companyName = documented::kCompany;
     bool mainWindowCreatable = true; // false: no window of the registered class can be made
     std::string systemDirectory = "C:\\WINDOWS\\system32";
     // The functions User32Function does not find, as on an older Windows.
@@ -216,6 +233,8 @@ struct Settings {
     // `dpi`; with it, as 96 dpi until the process calls it.
     std::set<std::string> user32Lacks;
     bool registerWindowMessageWorks = true;
+    bool wtsapi32 = true; // XP and later: wtsapi32.dll in the system directory
+    bool wtsRegisterWorks = true;
 };
 Settings& Config();
 

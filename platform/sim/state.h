@@ -40,6 +40,15 @@ struct State {
     Magnifier magnifier;
     bool magnifierInitialized = false;
     Handle magnifierLibrary = 0;
+    Handle wtsLibrary = 0;
+    platform::WinEventProc showHook = nullptr;
+    std::vector<Handle> shown; // told to the hook from the message loop
+    Handle sessionWatcher = 0;
+    std::uint32_t ticks = 1000000;
+    std::function<bool(unsigned, platform::WParam)> answerBroadcasts;
+    Handle answerer = 0;
+    bool answering = false;
+    int broadcastsHeard = 0;
     bool dpiAware = false;
     std::map<std::string, unsigned> registeredMessages; // by name, from 0xC000
     Shell shell;

@@ -254,6 +254,7 @@ int RunMessageLoop(bool (*preTranslate)(const Message& message)) {
     Record("RunMessageLoop", {Ptr(preTranslate != nullptr)});
     // As in Windows, the quit is seen only once the queue is empty.
     for (;;) {
+        sim::TellShown();
         if (S().queue.empty()) {
             if (S().quitPosted) break;
             if (S().idleActions.empty()) return -1;

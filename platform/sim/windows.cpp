@@ -60,20 +60,23 @@ Shell StartShell(const ShellOptions& options) {
         shell.secondaryTaskbars.push_back(
             add("Shell_SecondaryTrayWnd", "", 0, options.taskbarVisible));
     shell.desktop = add("Progman", "Program Manager");
-    Handle iconParent = shell.desktop;
-    if (options.icons == IconPlace::InWorkerW) {
-        iconParent = add("WorkerW", "");
-        shell.workers = {iconParent, add("WorkerW", "")};
-    }
-    if (options.iconWindow)
-        shell.icons = add("SHELLDLL_DefView", "", iconParent, options.iconsVisible);
-    if (options.icons == IconPlace::InProgmanBesideWorkerW)
-        shell.workers.push_back(add("WorkerW", "", shell.desktop));
+    Handle iconParent = 0;
+    shell.icons =
+        layouts::MakeIconView(options.icons, shell.desktop, [&](const char* name, Handle parent) {
+            if (std::string(name) == "WorkerW")
+                return shell.workers.emplace_back(add(name, "", parent));
+            iconParent = parent;
+            const bool now = options.iconWindow && !options.iconsAfterAnnouncing;
+            return now ? add(name, "", parent, options.iconsVisible) : 0;
+        });
     const auto registered = S().registeredMessages.find("taskbarcreated");
-    if (registered != S().registeredMessages.end()) {
-        const std::vector<Handle> windows = S().topLevel;
-        for (Handle window : windows)
-            Deliver(window, registered->second, 0, 0);
+    if (registered != S().registeredMessages.end()) Broadcast(registered->second);
+    if (options.iconWindow && options.iconsAfterAnnouncing) {
+        // Made last, it comes first among its parent's children, as 24H2's does.
+        shell.icons = add("SHELLDLL_DefView", "", iconParent, options.iconsVisible);
+        std::vector<Handle>& children = Find(iconParent)->children;
+        std::rotate(children.begin(), children.end() - 1, children.end());
+        if (options.iconsVisible && S().showHook) S().shown.push_back(shell.icons);
     }
     return shell;
 }
@@ -93,6 +96,37 @@ Shell RestartShell() {
     options.taskbarVisible = options.iconsVisible = true;
     StopShell();
     return StartShell(options);
+}
+
+void Broadcast(unsigned message, platform::WParam wParam) {
+    const std::vector<Handle> windows = S().topLevel;
+    for (Handle window : windows) {
+        if (window != S().answerer) {
+            Deliver(window, message, wParam, 0);
+        } else if (!S().answering) { // it does not hear its own
+            ++S().broadcastsHeard;
+            S().answering = S().answerBroadcasts(message, wParam);
+            if (S().answering) Broadcast(message, wParam);
+            S().answering = false;
+        }
+    }
+}
+
+void AnswerBroadcasts(std::function<bool(unsigned message, platform::WParam wParam)> answer) {
+    S().answerBroadcasts = static_cast<std::function<bool(unsigned, platform::WParam)>&&>(answer);
+    S().answerer = AddWindow("Answerer", "");
+}
+
+int BroadcastsHeard() { return S().broadcastsHeard; }
+
+bool ShowWatched() { return S().showHook != nullptr; }
+
+void TellShown() {
+    const std::vector<Handle> shown = S().shown;
+    S().shown.clear();
+    for (Handle window : shown)
+        if (S().showHook)
+            S().showHook(1, platform::kEventObjectShow, window, platform::kObjidWindow, 0, 0, 0);
 }
 
 Handle AddWindow(const std::string& className, const std::string& title, Handle parent,
@@ -179,6 +213,12 @@ int ShowWindow(Handle window, int showCommand) {
     if (found == nullptr) return 0;
     const bool was = found->visible;
     found->visible = showCommand != kSwHide;
+    // SW_SHOW activates a top-level window: it comes first in the z-order,
+    // where FindWindowEx goes on from.
+    std::vector<Handle>& order = S().topLevel;
+    const auto at = std::find(order.begin(), order.end(), window);
+    if (showCommand == kSwShow && at != order.end()) std::rotate(order.begin(), at, at + 1);
+    if (!was && found->visible && S().showHook) S().shown.push_back(window);
     return was ? 1 : 0;
 }
 

@@ -71,6 +71,8 @@ unsigned RegisterWindowMessageA(const char* name) {
     return function == nullptr ? 0 : function(name);
 }
 
+std::uint32_t GetTickCount() { return ::GetTickCount(); }
+
 unsigned GetSystemDirectoryA(char* buffer, unsigned size) {
     return ::GetSystemDirectoryA(buffer, size);
 }

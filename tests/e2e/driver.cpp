@@ -5,12 +5,11 @@
 // prints one PASS, FAIL or SKIP line per scenario and per screenshot,
 // details indented above a failure, PIXELS lines asking the runner for the
 // colours of a screenshot (it answers in ACK-FOLDER\NAME.ack), and finally
-// "END passed failed". Its other modes are winehost's (harness.h).
+// "END passed failed". It reads the desktop through winehost/probe.cpp.
 // Each scenario starts on a prepared desktop (start-up palette, taskbar and
 // icons visible, the stored wallpaper applied) and leaves it to the driver
 // to check that the user's stored settings were not touched.
 #include "tests/e2e/captions.h"
-#include "winehost/layouts.h"
 
 namespace e2e {
 
@@ -218,14 +217,14 @@ HWND FocusOf(const Program& program) {
 // Has the stand-in shell do what a shell does on its own (winehost/layouts.h);
 // a wallpaper after the program's quiet period (about a second) is over.
 bool AskShell(ShellRequest request, const char* wallpaper = "") {
-    if (request == kShowTaskbars && !LayoutOf(session.windows).ownTaskbar) return ShowTaskbar(true);
-    if (request == kNextWallpaper) Sleep(2000);
+    if (request == kNotification && !LayoutOf(session.windows).ownTaskbar) return ShowTaskbar(true);
+    if (request == kSlideshow) Sleep(2000);
     const ATOM atom = GlobalAddAtomA(wallpaper);
     DWORD_PTR answer = 0;
     SendMessageTimeoutA(FindWindowA("Progman", "Program Manager"), request, atom, 0, SMTO_NORMAL,
                         15000, &answer);
     GlobalDeleteAtom(atom);
-    const int expected = request == kShowTaskbars ? LayoutTaskbars() : TRUE;
+    const int expected = request == kNotification ? LayoutTaskbars() : TRUE;
     return Expect(answer == static_cast<DWORD_PTR>(expected),
                   "expected the shell to carry out request WM_APP+%d, answering %d, seen %d",
                   request - WM_APP, expected, static_cast<int>(answer));
@@ -241,19 +240,19 @@ bool Wake(const Program& program, WPARAM power = 0) {
     DWORD_PTR answer = 0;
     const bool woken =
         SetSysColors(11, kElements, standard) &&
-        UpdateMagnifier([](MagnifierState& state) { state.inForce = documented::kIdentity; }) &&
+        (!MagnifierSession() ||
+         !UpdateMagnifier([](MagnifierState& state) { state.inForce = documented::kIdentity; })) &&
         SendMessageTimeoutA(program.window, power ? WM_POWERBROADCAST : WM_WTSSESSION_CHANGE,
                             power ? power : WTS_SESSION_UNLOCK, 0, SMTO_NORMAL, 10000, &answer);
     return Expect(woken && (power == 0 || answer == TRUE),
-                  "expected the lock screen's colours set and the program woken (with power event "
-                  "%d answered TRUE), seen answer %d (error %lu)",
-                  static_cast<int>(power), static_cast<int>(answer), GetLastError());
+                  "expected the lock's colours set and the program woken (event %d: TRUE), seen %d",
+                  static_cast<int>(power), static_cast<int>(answer));
 }
 
 // Opens "Restore Default Colors", checks the question and answers it.
 bool RestoreDefaults(const Program& program, int answer) {
-    HWND box = OpenMessageBox(program, DLform::kMnRestore, "Default Colors",
-                              "Reset to Windows default colors?", true);
+    HWND box = OpenMessageBox(program, DLform::kMnRestore, documented::kQuestionTitle,
+                              documented::kQuestion, true);
     return box != nullptr && Answer(program, box, answer);
 }
 
@@ -307,13 +306,15 @@ void Window(Program& program) {
     Expect(outer.top == 0 && outer.right == screenWidth,
            "expected the window at the top-right corner (top 0, right %d), seen top %ld, right %ld",
            screenWidth, outer.top, outer.right);
-    // Twips to pixels at the screen's resolution, to the nearest pixel.
-    const auto px = [](int twips) { return (twips * session.dpi + 720) / 1440; };
-    Expect(client.right == px(3360) && client.bottom == px(315),
-           "expected a client area of %d x %d pixels at %d dpi, seen %ld x %ld", px(3360), px(315),
+    using documented::kBoxTwips;
+    const auto px = [](int twips) { return documented::Pixels(twips, session.dpi); };
+    const int width = px(documented::kClientTwips[0]), height = px(documented::kClientTwips[1]);
+    Expect(client.right == width && client.bottom == height,
+           "expected a client area of %d x %d pixels at %d dpi, seen %ld x %ld", width, height,
            session.dpi, client.right, client.bottom);
 
-    const int lefts[3] = {px(120), px(1200), px(2160)};
+    const int lefts[3] = {px(documented::kBoxLeftTwips[0]), px(documented::kBoxLeftTwips[1]),
+                          px(documented::kBoxLeftTwips[2])};
     for (int i = 0; i < 3; ++i) {
         HWND control = Box(program, kBoxes[i]);
         const char* caption = kCaptions[i];
@@ -332,14 +333,15 @@ void Window(Program& program) {
         RECT place;
         GetWindowRect(control, &place);
         MapWindowPoints(nullptr, program.window, reinterpret_cast<POINT*>(&place), 2);
-        Expect(place.left == lefts[i] && place.right == lefts[i] + px(1215) && place.top == 0 &&
-                   place.bottom == px(312),
+        Expect(place.left == lefts[i] && place.right == lefts[i] + px(kBoxTwips[0]) &&
+                   place.top == 0 && place.bottom == px(kBoxTwips[1]),
                "expected %s at x %d..%d, y 0..%d, seen x %ld..%ld, y %ld..%ld", caption, lefts[i],
-               lefts[i] + px(1215), px(312), place.left, place.right, place.top, place.bottom);
+               lefts[i] + px(kBoxTwips[0]), px(kBoxTwips[1]), place.left, place.right, place.top,
+               place.bottom);
     }
     // Where neighbours overlap, the box further right lies on top.
     for (int i = 1; i < 3; ++i)
-        Expect(ChildWindowFromPointEx(program.window, {lefts[i] + 5, px(312) / 2},
+        Expect(ChildWindowFromPointEx(program.window, {lefts[i] + 5, px(kBoxTwips[1]) / 2},
                                       CWP_SKIPINVISIBLE) == Box(program, kBoxes[i]),
                "expected the %s box on top of %s at x %d, seen another window", kCaptions[i],
                kCaptions[i - 1], lefts[i] + 5);
@@ -366,7 +368,7 @@ void TaskbarBox(Program& program) {
     if (!Click(program, kTaskbar)) return;
     ExpectBoxes(program, "after unticking Taskbar", BST_UNCHECKED, BST_CHECKED, BST_UNCHECKED);
     ExpectDesktop("after unticking Taskbar", {&kStartPalette, kWallpaper, kHidden, kVisible});
-    if (!Click(program, kTaskbar) || !AskShell(kNewDisplay)) return;
+    if (!Click(program, kTaskbar) || !AskShell(kMonitor)) return;
     ExpectBoxes(program, "after ticking Taskbar", BST_UNCHECKED, BST_CHECKED, BST_CHECKED);
     ExpectDesktop("after ticking Taskbar and a new monitor", kStartLook);
     Exit(program);
@@ -418,7 +420,7 @@ void DefaultsNightExit(Program& program) {
 
 void About(Program& program) {
     char text[1024];
-    wsprintfA(text, "%sThe Dusklens developers", documented::kAboutText);
+    wsprintfA(text, "%s%s", documented::kAboutText, documented::kCompany);
     HWND box = OpenMessageBox(program, DLform::kMnAbout, documented::kAboutTitle, text, false);
     if (box == nullptr) return;
     Expect(!IsWindowEnabled(program.window),
@@ -442,23 +444,25 @@ void VersionInformation(Program&) {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     if (VerQueryValueA(block, "\\", reinterpret_cast<void**>(&fixed), &length) && fixed) {
-        Expect(fixed->dwFileVersionMS == 0x00010005 && fixed->dwFileVersionLS == 0 &&
-                   fixed->dwProductVersionMS == 0x00010005 && fixed->dwProductVersionLS == 0,
-               "expected file and product version 1.5.0.0, seen %08lx.%08lx and %08lx.%08lx",
-               fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS,
+        const unsigned short* v = documented::kVersion;
+        const DWORD ms = MAKELONG(v[1], v[0]), ls = MAKELONG(v[3], v[2]);
+        Expect(fixed->dwFileVersionMS == ms && fixed->dwFileVersionLS == ls &&
+                   fixed->dwProductVersionMS == ms && fixed->dwProductVersionLS == ls,
+               "expected file and product version %08lx.%08lx, seen %08lx.%08lx and %08lx.%08lx",
+               ms, ls, fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS,
                fixed->dwProductVersionLS);
     } else {
         Fail("expected a numeric file version, seen none");
     }
     static const char* const kFields[][2] = {
-        {"FileVersion", "1.05"},
-        {"ProductVersion", "1.05"},
+        {"FileVersion", documented::kVersionText},
+        {"ProductVersion", documented::kVersionText},
         {"FileDescription", "32 bit .exe file for use with Windows 95/98"},
         {"Comments", "Beta software. Use at your own risk."},
         {"ProductName", "Dusklens"},
         {"InternalName", "dusklens"},
         {"OriginalFilename", "dusklens.exe"},
-        {"CompanyName", "The Dusklens developers"},
+        {"CompanyName", documented::kCompany},
     };
     for (const auto& field : kFields) {
         char query[96];
@@ -479,11 +483,11 @@ void ExitRestores(Program& program, const char* how, UINT message, WPARAM wParam
     const Look allOn = {&kNightScheme, "", kHidden, kHidden, kRedEffect};
     ExpectDesktop("with all three effects on", allOn);
     // What comes back during a night is undone (sleep, not the lock, for WM_CLOSE).
-    if (!AskShell(kShowTaskbars) || !ShowIcons(true) || !SetWallpaper(kOtherWallpaper) ||
+    if (!AskShell(kNotification) || !ShowIcons(true) || !SetWallpaper(kOtherWallpaper) ||
         !Wake(program, message == WM_CLOSE ? PBT_APMRESUMESUSPEND : 0))
         return;
     ExpectDesktop("all three on, after all came back and waking", allOn);
-    if (!AskShell(kNewDisplay) || !AskShell(kNextWallpaper, kOtherWallpaper)) return;
+    if (!AskShell(kMonitor) || !AskShell(kSlideshow, kOtherWallpaper)) return;
     ExpectDesktop("all three on, after a new monitor and a slideshow's picture", allOn);
     PostMessageA(program.window, message, wParam, 0);
     if (!WaitExit(program)) return;
@@ -501,7 +505,7 @@ void ExitByClosing(Program& program) {
 void ExitUntouched(Program& program) {
     // Another program, a slideshow and resuming change the desktop; exit undoes it all.
     if (!SetColors(kDefaultScheme) || !ShowTaskbar(false) || !ShowIcons(false) ||
-        !AskShell(kNextWallpaper, kOtherWallpaper) || !Wake(program, PBT_APMRESUMEAUTOMATIC) ||
+        !AskShell(kSlideshow, kOtherWallpaper) || !Wake(program, PBT_APMRESUMEAUTOMATIC) ||
         !ExpectDesktop("after another program changed the desktop, a slideshow and resuming",
                        {&kDefaultScheme, kOtherWallpaper, kHidden, kHidden}) ||
         !Exit(program))
@@ -548,7 +552,7 @@ void MagnifierUserEffect(Program& program) {
     const Look night = {&kNightScheme, kWallpaper, kVisible, kVisible, kRedEffect};
     if (!Launch(program)) return;
     static MagnifierState state;
-    ReadMagnifier(state);
+    if (!ReadMagnifier(state)) return;
     Expect(state.count == 0, "after start-up: expected no magnifier call and no load, seen %ld",
            state.count);
     ExpectDesktop("with a user's effect, after start-up", kStartLook);
@@ -617,7 +621,7 @@ void MagnifierInitializeFails(Program& program) {
     if (!Click(program, kDuskColors) || !Exit(program)) return;
     ExpectDesktop("with MagInitialize failing, after ticking again and Exit", kStartLook);
     static MagnifierState state;
-    ReadMagnifier(state);
+    if (!ReadMagnifier(state)) return;
     const DWORD id = program.process.dwProcessId;
     const int initializes = CountCalls(state, id, MagnifierCall::kInitialize);
     const int others = CountCalls(state, id, MagnifierCall::kUninitialize) +
@@ -701,7 +705,7 @@ void TwoCopies(Program& first) {
         return;
     Sleep(2000); // past the quiet periods the clicks began
     changesHeard = 0;
-    if (!SetColors(kDefaultScheme) || !AskShell(kNextWallpaper, kOtherWallpaper)) return;
+    if (!SetColors(kDefaultScheme) || !AskShell(kSlideshow, kOtherWallpaper)) return;
     for (LONG count = -1; count != changesHeard && changesHeard <= 10; Sleep(3000))
         count = changesHeard;
     Expect(changesHeard <= 10,
@@ -801,10 +805,7 @@ void KeyboardFocus(Program& program) {
 // process of a session), then waits for what the library writes.
 bool MeasureCaptions(const Program& program, CaptionMeasures& measures) {
     char library[MAX_PATH], result[MAX_PATH];
-    Copy(library, session.driver, MAX_PATH);
-    for (int i = lstrlenA(library); i > 0 && library[i - 1] != '\\'; --i)
-        library[i - 1] = '\0';
-    Append(library, "captions.dll", MAX_PATH);
+    Beside(session.driver, "captions.dll", library);
     Copy(result, library, MAX_PATH);
     Append(result, ".txt", MAX_PATH);
     DeleteFileA(result);
@@ -900,7 +901,8 @@ constexpr Scenario kScenarios[] = {
 extern "C" void DriverEntry() {
     using namespace e2e;
     char only[64] = "";
-    if (!ReadCommandLine("[SCENARIO]")) ExitProcess(2);
+    if (!ReadCommandLine("run", "driver.exe run PROGRAM SHELL ACK-FOLDER LAYOUT [SCENARIO]"))
+        ExitProcess(2);
     Argument(6, only, sizeof only);
     session.decoys = true;
     ExitProcess(static_cast<UINT>(

@@ -99,19 +99,19 @@ TEST_F(DesktopTest, ShellWindowsAreFoundByExactClassAndTitle) {
     EXPECT_EQ(DesktopIconsWindow(), icons);
 }
 
-// Where each Windows keeps its taskbars and icon view, with another
-// program's button and an empty WorkerW searched first, as decoys.
+// Where each Windows keeps its taskbars and icon view (the suite's layouts,
+// and 10 after a slideshow), with another program's button and an empty
+// WorkerW searched first, as decoys.
 TEST_F(DesktopTest, EveryLayoutsTaskbarsAndIconViewAreFoundAndNothingElseIsTouched) {
-    using sim::IconPlace;
-    const struct {
+    struct Case {
         const char* windows;
         sim::ShellOptions options;
-    } layouts[] = {
-        {"95", {}},
-        {"7 after a slideshow", {true, true, true, IconPlace::InWorkerW, 0, true}},
-        {"10, three displays", {true, true, true, IconPlace::InWorkerW, 2, false}},
-        {"11 24H2, two displays", {true, true, true, IconPlace::InProgmanBesideWorkerW, 1, false}},
     };
+    std::vector<Case> layouts = {
+        {"10 after a slideshow", {true, true, true, sim::IconPlace::kInWorkerW, 2}}};
+    for (const layouts::Layout& l : layouts::kLayouts)
+        layouts.push_back(
+            {l.windows, {true, true, true, l.icons, l.secondaryTaskbars, l.startButton}});
     // '+' for each visible window, '-' for each hidden one.
     const auto seen = [](const std::vector<Handle>& windows) {
         std::string seen;
@@ -303,7 +303,7 @@ TEST_F(DesktopTest, ReadValueReportsFailuresAndLeavesTheValueAlone) {
 }
 
 // Windows' headers define HKEY_CURRENT_USER as (HKEY)(ULONG_PTR)((LONG)0x80000001):
-// zero-extended, 0x80000001 names no key on 64-bit Windows.
+// sign-extended in a 64-bit handle, which is how the program writes it.
 static_assert(sizeof(Handle) == 4 || platform::kHkeyCurrentUser == 0xFFFFFFFF80000001u,
               "the registry root sign-extended in a 64-bit handle");
 

@@ -14,7 +14,7 @@
 #include "desktop/screenfilter.h"
 #include "desktop/shell.h"
 #include "platform/sim/sim.h"
-#include "tests/unit/documented.h"
+#include "tests/documented.h"
 #include "ui/DLform.h"
 
 using Lines = std::vector<std::string>;

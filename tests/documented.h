@@ -1,6 +1,6 @@
-// What the program is documented to show, written out apart from its own
-// tables so that a swapped or mistyped entry there shows: the unit tests'
-// copy, which the drivers under Wine (winehost/) read too.
+// What the program is documented to show, written out once, apart from its
+// own tables, so that a swapped or mistyped entry there shows: read by the
+// unit tests, the simulated desktop and the drivers under Wine.
 #pragma once
 
 #include <array>
@@ -11,7 +11,8 @@
 namespace documented {
 
 // System colours 0 to 28, 0x00BBGGRR: the night scheme and Windows' standard one.
-using Colors = std::array<std::uint32_t, 29>;
+constexpr int kElements = 29;
+using Colors = std::array<std::uint32_t, kElements>;
 constexpr Colors kNight = {0x000040, 0x000000, 0x000040, 0x000000, 0x000080, 0x000080,
                            0x000000, 0x0000FF, 0x0000FF, 0x0000FF, 0x000080, 0x000040,
                            0x000000, 0x000080, 0x0000C0, 0x000080, 0x000000, 0x808080,
@@ -31,6 +32,24 @@ constexpr char kAboutText[] =
     "to find Dusklens if is has has been covered by other windows.\n\n"
     "Copyright (C) 2026 ";
 
+// The version information: the company (the About text ends with it), the
+// version as numbers and as the text fields say it.
+constexpr char kCompany[] = "The Dusklens developers";
+constexpr unsigned short kVersion[4] = {1, 5, 0, 0};
+constexpr char kVersionText[] = "1.05";
+
+// "Restore Default Colors" asks first: the question and its title.
+constexpr char kQuestion[] = "Reset to Windows default colors?";
+constexpr char kQuestionTitle[] = "Default Colors";
+
+// The window's client area, width and height, and each box's left edge
+// (left to right), width and height, all in twips.
+constexpr int kClientTwips[2] = {3360, 315};
+constexpr int kBoxLeftTwips[3] = {120, 1200, 2160};
+constexpr int kBoxTwips[2] = {1215, 312};
+// Twips to pixels at `dpi`, to the nearest pixel.
+constexpr int Pixels(int twips, int dpi) { return (twips * dpi + 720) / 1440; }
+
 // Full-screen colour effects: the identity, and a user's own (sepia).
 constexpr platform::MagColorEffect kIdentity = {
     {{1, 0, 0, 0, 0}, {0, 1, 0, 0, 0}, {0, 0, 1, 0, 0}, {0, 0, 0, 1, 0}, {0, 0, 0, 0, 1}}};
@@ -39,5 +58,10 @@ constexpr platform::MagColorEffect kUserEffect = {{{0.393f, 0.349f, 0.272f, 0, 0
                                                    {0.189f, 0.168f, 0.131f, 0, 0},
                                                    {0, 0, 0, 1, 0},
                                                    {0, 0, 0, 0, 1}}};
+// An effect's entry in thousandths, to the nearest: how the call log and
+// the messages show one.
+constexpr long Thousandths(float value) {
+    return static_cast<long>(value * 1000 + (value < 0 ? -0.5f : 0.5f));
+}
 
 } // namespace documented

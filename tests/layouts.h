@@ -1,10 +1,9 @@
-// How the shell of each Windows that a session reports lays out its
-// windows: the stand-in shell makes them, the driver checks every one.
+// How the shell of each Windows lays out its windows: the simulated desktop
+// and the stand-in shell under Wine make them from here, the tests and the
+// driver check every one.
 #pragma once
 
-#include "winehost/support.h"
-
-namespace e2e {
+namespace layouts {
 
 // Where the icon view ("SHELLDLL_DefView") lives.
 enum class IconPlace {
@@ -12,6 +11,21 @@ enum class IconPlace {
     kInWorkerW,             // a top-level WorkerW, beside an empty one: 7 to 10 after a slideshow
     kInProgmanBesideWorkerW // Progman's first child, a WorkerW its second: 11 24H2
 };
+
+// Makes the icon view and the WorkerWs of `icons` in the order a shell
+// makes them, with make(className, parent), a null parent for a top-level
+// window; answers the icon view.
+template <typename Window, typename Make>
+Window MakeIconView(IconPlace icons, Window progman, Make make) {
+    Window parent = progman;
+    if (icons == IconPlace::kInWorkerW) {
+        parent = make("WorkerW", Window{}); // the icons' own, above an empty one
+        make("WorkerW", Window{});
+    }
+    const Window view = make("SHELLDLL_DefView", parent);
+    if (icons == IconPlace::kInProgmanBesideWorkerW) make("WorkerW", progman);
+    return view;
+}
 
 struct Layout {
     const char* windows;     // the Windows the session reports: win95, win98, win7, win10
@@ -25,35 +39,36 @@ struct Layout {
     // 8 and later: the stand-in Magnification.dll in the system directory.
     // Elsewhere the driver removes it, as Wine has none of its own.
     bool magnifier;
-    // What GetVersionEx tells the program; without a manifest, 8 and later say 6.2.
-    DWORD platform, major, minor;
+    // What GetVersionEx tells the program (platform 1 is
+    // VER_PLATFORM_WIN32_WINDOWS, 2 VER_PLATFORM_WIN32_NT); without a
+    // manifest, 8 and later say 6.2.
+    unsigned long platform, major, minor;
 };
 
 inline constexpr Layout kLayouts[] = {
     {"win95", "as 95: Wine's taskbar, the icons in Progman", false, false, 0, IconPlace::kInProgman,
-     false, VER_PLATFORM_WIN32_WINDOWS, 4, 0},
+     false, 1, 4, 0},
     {"win98", "as 98: Wine's taskbar, the icons in Progman", false, false, 0, IconPlace::kInProgman,
-     false, VER_PLATFORM_WIN32_WINDOWS, 4, 10},
+     false, 1, 4, 10},
     {"win7",
      "as 7: the shell's taskbar with its Start button, the icons in a WorkerW as after a "
      "slideshow",
-     true, true, 0, IconPlace::kInWorkerW, false, VER_PLATFORM_WIN32_NT, 6, 1},
+     true, true, 0, IconPlace::kInWorkerW, false, 2, 6, 1},
     {"win10",
      "as 10: the shell's taskbar and two more as with three displays, the icons in Progman "
      "beside a WorkerW as on 11 24H2",
-     true, false, 2, IconPlace::kInProgmanBesideWorkerW, true, VER_PLATFORM_WIN32_NT, 6, 2},
+     true, false, 2, IconPlace::kInProgmanBesideWorkerW, true, 2, 6, 2},
 };
-
-// Sent to Progman: shows the shell's taskbar again, answering how many windows
-// show (a notification); that and a display's taskbar made anew (a monitor),
-// or the wallpaper named by the atom wParam applied, broadcast, answering TRUE.
-enum ShellRequest : UINT { kShowTaskbars = WM_APP, kNewDisplay, kNextWallpaper };
 
 // The layout of `windows`; the first one (95's) for any other name.
 inline const Layout& LayoutOf(const char* windows) {
-    for (const Layout& layout : kLayouts)
-        if (Same(layout.windows, windows)) return layout;
+    for (const Layout& layout : kLayouts) {
+        int i = 0;
+        while (layout.windows[i] != '\0' && layout.windows[i] == windows[i])
+            ++i;
+        if (layout.windows[i] == windows[i]) return layout;
+    }
     return kLayouts[0];
 }
 
-} // namespace e2e
+} // namespace layouts

@@ -1,0 +1,199 @@
+// Through the night: unlocking, resuming, windows the shell shows again,
+// displays, and other programs' changes of the wallpaper and the colours.
+#include "fixture.h"
+
+using DLform::kDesktopChk;
+using DLform::kDuskcolorsChk;
+using DLform::kTaskbarChk;
+
+namespace {
+
+platform::LResult Tell(unsigned message, platform::WParam wParam = 0) {
+    return DLform::WindowProcedure(DLform::Window(), message, wParam, 0);
+}
+
+// Unticks the boxes named: 'n' ticks Dusk Colors, 'd' and 't' untick Desktop
+// and Taskbar.
+void Arrange(const std::string& boxes) {
+    for (char box : boxes)
+        sim::Click(sim::ChildWithId(DLform::Window(), box == 'n'   ? kDuskcolorsChk
+                                                      : box == 'd' ? kDesktopChk
+                                                                   : kTaskbarChk));
+}
+
+} // namespace
+
+TEST_F(DesktopTest, UnlockAndResumePutBackTheNightAndWhatTheUntickedBoxesHide) {
+    sim::ShellOptions twoDisplays;
+    twoDisplays.secondaryTaskbars = 1;
+    const std::tuple<unsigned, platform::WParam, bool> events[] = {
+        {platform::kWmWtsSessionChange, platform::kWtsSessionUnlock, true},
+        {platform::kWmPowerBroadcast, platform::kPbtApmResumeSuspend, true},
+        {platform::kWmPowerBroadcast, platform::kPbtApmResumeAutomatic, true},
+        {platform::kWmWtsSessionChange, 0x7 /* WTS_SESSION_LOCK */, false},
+        {platform::kWmPowerBroadcast, 0x4 /* PBT_APMSUSPEND */, false}};
+    for (const auto& [message, code, resumes] : events) {
+        // 'y': Yes to Restore Default Colors; the night is no longer in force.
+        for (const std::string boxes : {"", "n", "ndt", "ny"}) {
+            SCOPED_TRACE(testing::Message() << message << " " << code << " " << boxes);
+            Fresh(twoDisplays);
+            sim::MagnifierConfig().installed = true;
+            DLmodule::Main();
+            Arrange(boxes.substr(0, boxes.find('y')));
+            sim::Config().messageBoxAnswer = platform::kIdYes;
+            if (boxes == "ny") sim::ChooseMenu(DLform::Window(), DLform::kMnRestore);
+            // As the lock screen does: light colours, and no effect.
+            sim::SetColors(kStandard);
+            sim::MagnifierConfig().effect = documented::kIdentity;
+            sim::ClearCalls();
+            EXPECT_EQ(Tell(message, code), message == platform::kWmPowerBroadcast ? 1 : 0);
+            Lines expected;
+            if (resumes && boxes == "ndt") {
+                expected = {
+                    "SetSysColors(night)",         "MagSetFullscreenColorEffect(night)",
+                    Show(shellWindows.icons, 0),   Spi(""),
+                    Show(shellWindows.taskbar, 0), Show(shellWindows.secondaryTaskbars[0], 0)};
+            } else if (resumes && boxes == "n") {
+                expected = {"SetSysColors(night)", "MagSetFullscreenColorEffect(night)"};
+            }
+            EXPECT_EQ(Changes(), expected);
+        }
+    }
+    // Unregistered before the desktop is put back. Before XP there is no
+    // wtsapi32.dll, and where registering failed there is nothing to end.
+    for (int windows : {0, 1, 2}) {
+        Fresh();
+        sim::Config().wtsapi32 = windows != 0;
+        sim::Config().wtsRegisterWorks = windows != 1;
+        DLmodule::Main();
+        EXPECT_EQ(sim::SessionWatched(), windows == 2);
+        const std::string main = N(DLform::Window());
+        sim::ClearCalls();
+        DLform::mnExit_Click();
+        Lines order;
+        for (const sim::Call& call : sim::Calls())
+            if (call.name.rfind("WTS", 0) == 0 || call.name == "SetSysColors")
+                order.push_back(call.name);
+        const Lines unregistered = {"WTSUnRegisterSessionNotification", "SetSysColors"};
+        EXPECT_EQ(order, windows == 2 ? unregistered : Lines{"SetSysColors"});
+        EXPECT_FALSE(sim::SessionWatched());
+    }
+}
+
+// A notification, a woken monitor or a restarted shell shows a taskbar or
+// the icon view again; another program's windows are never touched.
+TEST_F(DesktopTest, WindowsShownAgainAreHiddenOnlyWhereTheirBoxIsUnticked) {
+    using sim::IconPlace;
+    for (const std::string boxes : {"", "d", "t", "dt"}) {
+        SCOPED_TRACE(boxes);
+        Fresh({}, false);
+        const std::vector<Handle> others = {sim::AddWindow("Button", "Start"),
+                                            sim::AddWindow("WorkerW", ""),
+                                            sim::AddWindow("Tooltip", "")};
+        const sim::Shell shell =
+            sim::StartShell({true, true, true, IconPlace::kInProgmanBesideWorkerW, 2, true});
+        DLmodule::Main();
+        EXPECT_TRUE(sim::ShowWatched());
+        Arrange(boxes);
+        sim::TellShown();
+        std::vector<Handle> taskbars = {shell.taskbar, shell.startButton};
+        taskbars.insert(taskbars.end(), shell.secondaryTaskbars.begin(),
+                        shell.secondaryTaskbars.end());
+        std::vector<Handle> all = taskbars;
+        all.insert(all.end(), others.begin(), others.end());
+        all.insert(all.end(), {shell.icons, shell.workers[0]});
+        for (Handle window : all)
+            platform::ShowWindow(window, platform::kSwHide);
+        for (Handle window : all)
+            platform::ShowWindow(window, platform::kSwShow); // as the shell or another program
+        sim::ClearCalls();
+        sim::TellShown();
+        Lines hidden;
+        for (Handle window : taskbars)
+            if (boxes.find('t') != std::string::npos) hidden.push_back(Show(window, 0));
+        if (boxes.find('d') != std::string::npos) hidden.push_back(Show(shell.icons, 0));
+        EXPECT_EQ(Changes(), hidden);
+        // A further display woken or plugged in, where no watch tells of its taskbar.
+        sim::Config().user32Lacks = {"SetWinEventHook"};
+        const Handle added =
+            sim::AddWindow("Shell_SecondaryTrayWnd", "", 0, true, sim::kShellThread);
+        sim::ClearCalls();
+        Tell(platform::kWmDisplayChange);
+        EXPECT_EQ(Visible(added), boxes.find('t') == std::string::npos);
+        DLform::mnExit_Click();
+        EXPECT_FALSE(sim::ShowWatched()) << "unhooked at exit";
+    }
+}
+
+// A restarted 11 24H2 shell announces itself before it has an icon view:
+// its first child is then the WorkerW that paints the wallpaper, never to
+// be hidden; the icon view is hidden when it comes.
+TEST_F(DesktopTest, ARestartedShellsLateIconViewIsHiddenWhenItComesAndItsWorkerWNever) {
+    sim::ShellOptions late = {true, true, true, sim::IconPlace::kInProgmanBesideWorkerW, 0, false};
+    late.iconsAfterAnnouncing = true;
+    Fresh(late);
+    DLmodule::Main();
+    Arrange("d");
+    sim::ClearCalls();
+    const sim::Shell shell = sim::RestartShell();
+    EXPECT_EQ(Changes(), (Lines{Show(0, 0), Spi("")})) << "nothing hidden in the icon view's place";
+    sim::TellShown();
+    EXPECT_FALSE(Visible(shell.icons));
+    Arrange("d");
+    EXPECT_TRUE(Visible(shell.icons));
+    EXPECT_TRUE(Visible(shell.workers[0]));
+    EXPECT_EQ(sim::Wallpaper(), kWallpaper);
+}
+
+// Another program's wallpaper or colours are put back while a box says
+// so; the program's own broadcasts are not answered, and an answer is not
+// answered again within a second: two copies answering each other stop.
+TEST_F(DesktopTest, OtherProgramsChangesArePutBackOnceAndTheProgramsOwnNever) {
+    sim::MagnifierConfig().installed = true;
+    DLmodule::Main();
+    sim::ClearCalls();
+    Arrange("ndt");
+    Arrange("ndt");
+    EXPECT_EQ(Changes().size(), 10u) << "own broadcasts answered";
+    const struct {
+        std::string boxes;
+        unsigned message;
+        platform::WParam action;
+        const char* answer; // "icons" for the desktop hidden again
+    } cases[] = {
+        {"d", platform::kWmSettingChange, 20, "icons"},
+        {"", platform::kWmSettingChange, 20, nullptr},
+        {"d", platform::kWmSettingChange, 0x57 /* SPI_SETCURSORS */, nullptr},
+        {"n", platform::kWmSysColorChange, 0, "SetSysColors(night)"},
+        {"", platform::kWmSysColorChange, 0, nullptr},
+        {"ny", platform::kWmSysColorChange, 0, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.boxes + " " + N(c.message) + " " + N(c.action));
+        Fresh();
+        DLmodule::Main();
+        Arrange(c.boxes.substr(0, 1));
+        sim::Config().messageBoxAnswer = platform::kIdYes;
+        if (c.boxes == "ny") sim::ChooseMenu(DLform::Window(), DLform::kMnRestore);
+        Lines answer;
+        if (c.answer != nullptr)
+            answer = c.answer == std::string("icons") ? Lines{Show(shellWindows.icons, 0), Spi("")}
+                                                      : Lines{c.answer};
+        sim::ClearCalls();
+        sim::Broadcast(c.message, c.action);
+        sim::Broadcast(c.message, c.action); // within the second after an answer
+        EXPECT_EQ(Changes(), answer);
+        sim::Wait(1000);
+        sim::ClearCalls();
+        sim::Broadcast(c.message, c.action);
+        EXPECT_EQ(Changes(), answer);
+    }
+    // Another copy that answers every broadcast, with no pause of its own.
+    Fresh();
+    DLmodule::Main();
+    Arrange("nd");
+    sim::AnswerBroadcasts([](unsigned, platform::WParam) { return sim::BroadcastsHeard() < 50; });
+    sim::Broadcast(platform::kWmSysColorChange);
+    sim::Broadcast(platform::kWmSettingChange, 20);
+    EXPECT_LE(sim::BroadcastsHeard(), 6);
+}
