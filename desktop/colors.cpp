@@ -1,5 +1,6 @@
 #include "desktop/colors.h"
 
+#include "desktop/pointers.h"
 #include "desktop/screenfilter.h"
 
 namespace DLmodule {
@@ -101,11 +102,13 @@ void CaptureColors() {
 void ApplyNightColors() {
     ApplyScheme(nightColors);
     ApplyNightFilter();
+    ApplyRedPointers();
 }
 
 void RestoreSavedColors() {
     ApplyScheme(savedColors);
     RestoreFoundFilter();
+    RestoreUserPointers();
 }
 
 void ApplyDefaultColors() {
@@ -114,6 +117,7 @@ void ApplyDefaultColors() {
     defaultsApplied = true;
     ApplyScheme(defaultColors);
     RestoreFoundFilter();
+    RestoreUserPointers();
 }
 
 } // namespace DLmodule

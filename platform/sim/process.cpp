@@ -111,6 +111,7 @@ FarProc User32Function(const char* name) {
     const std::string function = name == nullptr ? "" : name;
     if (S().settings.user32Lacks.count(function) != 0) return nullptr;
     if (function == "SetProcessDPIAware") return reinterpret_cast<FarProc>(sim::SetProcessDPIAware);
+    if (function == "SetSystemCursor") return reinterpret_cast<FarProc>(sim::SetSystemCursor);
     return nullptr;
 }
 

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -197,6 +198,33 @@ struct Magnifier {
     Effect effect = documented::kIdentity; // in force
 };
 Magnifier& MagnifierConfig();
+
+// --- Mouse pointers: the user's standard ones by OCR_* id, which
+// SPI_SETCURSORS puts in force, and the GDI bitmaps and cursors the program
+// holds. Pixels are 32-bit values in a bottom-up DIB's order, a mask's 0 or
+// 0xFFFFFF. Without colour pixels a pointer is monochrome and its mask twice
+// as high: AND above XOR, so XOR first bottom-up. ---
+
+struct Bitmap {
+    int width = 0, height = 0, bitCount = 32;
+    std::vector<std::uint32_t> pixels;
+};
+struct Pointer {
+    Bitmap mask, color;
+    std::uint32_t hotX = 0, hotY = 0;
+};
+using Pointers = std::map<std::uint32_t, Pointer>;
+// Every standard pointer is a 2 by 2 monochrome one at first: white, black,
+// transparent and inverting, its hot spot at (1, 0).
+Pointers& UserPointers();
+const Pointers& PointersInForce();
+// Made and not freed; `handed`: cursors given to SetSystemCursor, which
+// Windows owns from then on.
+struct Held {
+    std::size_t bitmaps, cursors;
+    int handed;
+};
+Held HeldByProgram();
 
 // --- Toolkit settings ---
 

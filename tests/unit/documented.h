@@ -40,4 +40,8 @@ constexpr platform::MagColorEffect kUserEffect = {{{0.393f, 0.349f, 0.272f, 0, 0
                                                    {0, 0, 0, 1, 0},
                                                    {0, 0, 0, 0, 1}}};
 
+// The standard pointers that SPI_SETCURSORS reloads, OCR_* of Windows' headers.
+constexpr std::uint32_t kStandardPointers[14] = {32512, 32513, 32514, 32515, 32516, 32642, 32643,
+                                                 32644, 32645, 32646, 32648, 32649, 32650, 32651};
+
 } // namespace documented
