@@ -9,52 +9,47 @@ namespace sim {
 
 namespace {
 
-constexpr std::uint32_t kWhite = 0xFFFFFF;
-
 Handle Keep(const Bitmap& bitmap) {
     const Handle handle = NewHandle();
     S().bitmaps[handle] = bitmap;
     return handle;
 }
 
-// The whole bitmap as a 32-bit DIB without a colour table, else nullptr.
-Bitmap* Whole(Handle dc, Handle bitmap, unsigned start, unsigned lines,
-              const platform::BitmapInfoHeader* info, unsigned usage) {
-    const auto found = S().bitmaps.find(bitmap);
-    if (found == S().bitmaps.end() || S().openDcs.count(dc) == 0 || info == nullptr) return nullptr;
-    Bitmap& whole = found->second;
-    const bool fits = info->biSize == sizeof *info && info->biWidth == whole.width &&
-                      info->biHeight == whole.height && info->biBitCount == 32 &&
-                      info->biCompression == 0 && info->biClrUsed == 0 && start == 0 &&
-                      lines == static_cast<unsigned>(whole.height) && usage == 0;
-    return fits ? &whole : nullptr;
+// Copies the whole bitmap to or from `bits`, a 32-bit DIB without a colour table.
+int Transfer(Handle dc, Handle bitmap, unsigned lines, const void* from, void* to,
+             const platform::BitmapInfoHeader* info) {
+    Bitmap* whole = S().bitmaps.count(bitmap) != 0 ? &S().bitmaps[bitmap] : nullptr;
+    if (whole == nullptr || S().openDcs.count(dc) == 0 || info->biSize != sizeof *info ||
+        info->biWidth != whole->width || info->biHeight != whole->height ||
+        info->biBitCount != 32 || info->biClrUsed != 0 ||
+        lines != static_cast<unsigned>(whole->height))
+        return 0;
+    std::memcpy(to ? to : whole->pixels.data(), from ? from : whole->pixels.data(),
+                whole->pixels.size() * 4);
+    return static_cast<int>(lines);
 }
 
 } // namespace
 
 Pointers StandardPointers() {
-    const Pointer arrow{{2, 4, 1, {kWhite, 0, 0, kWhite, 0, 0, kWhite, kWhite}}, {}, 1, 0};
     Pointers pointers;
     for (std::uint32_t id : documented::kStandardPointers)
-        pointers[id] = arrow;
+        pointers[id] = {{2, 4, 1, {0xFFFFFF, 0, 0, 0xFFFFFF, 0, 0, 0xFFFFFF, 0xFFFFFF}}, {}, 1, 0};
     return pointers;
 }
 
 Pointers& UserPointers() { return S().userPointers; }
-
 const Pointers& PointersInForce() { return S().pointers; }
-
-Held HeldByProgram() { return {S().bitmaps.size(), S().cursors.size(), S().handedCursors}; }
+int HeldByProgram() { return static_cast<int>(S().bitmaps.size() + S().cursors.size()); }
+int HandedCursors() { return S().handedCursors; }
 
 // Windows takes the cursor and destroys it.
 int PLATFORM_WINAPI SetSystemCursor(Handle cursor, std::uint32_t id) {
     Record("SetSystemCursor", {Num(cursor), Num(id)});
-    const auto found = S().cursors.find(cursor);
-    if (found == S().cursors.end()) return 0;
-    S().pointers[id] = found->second;
-    S().cursors.erase(found);
-    ++S().handedCursors;
-    return 1;
+    if (S().cursors.count(cursor) == 0) return 0;
+    S().pointers[id] = S().cursors[cursor];
+    S().cursors.erase(cursor);
+    return ++S().handedCursors;
 }
 
 } // namespace sim
@@ -70,20 +65,19 @@ Handle LoadCursorA(Handle instance, const char* name) {
 
 // Copies of the pointer's bitmaps, which the caller frees.
 int GetIconInfo(Handle icon, IconInfo* info) {
-    Record("GetIconInfo", {Num(icon), Ptr(info)});
-    const auto cursor = S().cursors.find(icon);
+    Record("GetIconInfo", {Num(icon)});
     const auto pointer = S().pointers.find(static_cast<std::uint32_t>(icon));
-    const sim::Pointer* found = cursor != S().cursors.end()     ? &cursor->second
+    const sim::Pointer* found = S().cursors.count(icon) != 0    ? &S().cursors[icon]
                                 : pointer != S().pointers.end() ? &pointer->second
                                                                 : nullptr;
-    if (found == nullptr || info == nullptr) return 0;
+    if (found == nullptr) return 0;
     *info = {0, found->hotX, found->hotY, sim::Keep(found->mask),
              found->color.pixels.empty() ? 0 : sim::Keep(found->color)};
     return 1;
 }
 
 Handle CreateIconIndirect(IconInfo* info) {
-    Record("CreateIconIndirect", {Ptr(info)});
+    Record("CreateIconIndirect", {});
     const auto mask = S().bitmaps.find(info->hbmMask), color = S().bitmaps.find(info->hbmColor);
     if (mask == S().bitmaps.end() || (info->hbmColor != 0 && color == S().bitmaps.end())) return 0;
     const Handle cursor = sim::NewHandle();
@@ -97,49 +91,35 @@ int DestroyCursor(Handle cursor) {
     return S().cursors.erase(cursor) != 0;
 }
 
-int GetDIBits(Handle dc, Handle bitmap, unsigned start, unsigned lines, void* bits,
-              BitmapInfoHeader* info, unsigned usage) {
-    Record("GetDIBits", {Num(dc), Num(bitmap), Num(start), Num(lines), Ptr(bits), Ptr(info)});
-    const auto found = S().bitmaps.find(bitmap);
-    if (bits == nullptr && found != S().bitmaps.end() && info->biBitCount == 0) {
-        const sim::Bitmap& size = found->second;
-        *info = {info->biSize,
-                 size.width,
-                 size.height,
-                 1,
-                 static_cast<std::uint16_t>(size.bitCount),
-                 0,
-                 0,
-                 0,
-                 0,
-                 size.bitCount == 1 ? 2u : 0u,
-                 0};
-        return 1;
-    }
-    const sim::Bitmap* whole = sim::Whole(dc, bitmap, start, lines, info, usage);
-    if (whole == nullptr || bits == nullptr) return 0;
-    std::memcpy(bits, whole->pixels.data(), whole->pixels.size() * 4);
-    return static_cast<int>(lines);
+// Asked for the size, it tells a mask's two-colour table, as Windows may.
+int GetDIBits(Handle dc, Handle bitmap, unsigned, unsigned lines, void* bits,
+              BitmapInfoHeader* info, unsigned) {
+    Record("GetDIBits", {Num(bitmap), Num(lines), Ptr(bits)});
+    if (bits != nullptr || S().bitmaps.count(bitmap) == 0 || info->biBitCount != 0)
+        return sim::Transfer(dc, bitmap, lines, nullptr, bits, info);
+    const sim::Bitmap& size = S().bitmaps[bitmap];
+    *info = {info->biSize,
+             size.width,
+             size.height,
+             1,
+             static_cast<std::uint16_t>(size.bitCount),
+             0,
+             0,
+             0,
+             0,
+             size.bitCount == 1 ? 2u : 0u,
+             0};
+    return 1;
 }
 
-// A mask keeps the nearer of black and white.
-int SetDIBits(Handle dc, Handle bitmap, unsigned start, unsigned lines, const void* bits,
-              const BitmapInfoHeader* info, unsigned usage) {
-    Record("SetDIBits", {Num(dc), Num(bitmap), Num(start), Num(lines), Ptr(bits), Ptr(info)});
-    sim::Bitmap* whole = sim::Whole(dc, bitmap, start, lines, info, usage);
-    if (whole == nullptr || bits == nullptr) return 0;
-    std::memcpy(whole->pixels.data(), bits, whole->pixels.size() * 4);
-    for (std::uint32_t& pixel : whole->pixels)
-        if (whole->bitCount == 1)
-            pixel =
-                (pixel & 0xFF) + (pixel >> 8 & 0xFF) + (pixel >> 16 & 0xFF) > 382 ? sim::kWhite : 0;
-    return static_cast<int>(lines);
+int SetDIBits(Handle dc, Handle bitmap, unsigned, unsigned lines, const void* bits,
+              const BitmapInfoHeader* info, unsigned) {
+    Record("SetDIBits", {Num(bitmap), Num(lines), Ptr(bits)});
+    return sim::Transfer(dc, bitmap, lines, bits, nullptr, info);
 }
 
-// Of one plane, 1 or 32 bits deep, without bits: all the program asks for.
-Handle CreateBitmap(int width, int height, unsigned planes, unsigned bitCount, const void* bits) {
-    Record("CreateBitmap", {Num(width), Num(height), Num(planes), Num(bitCount), Ptr(bits)});
-    if (planes != 1 || (bitCount != 1 && bitCount != 32) || bits != nullptr) return 0;
+Handle CreateBitmap(int width, int height, unsigned planes, unsigned bitCount, const void*) {
+    Record("CreateBitmap", {Num(width), Num(height), Num(planes), Num(bitCount)});
     return sim::Keep({width, height, static_cast<int>(bitCount),
                       std::vector<std::uint32_t>(static_cast<std::size_t>(width) * height)});
 }

@@ -200,11 +200,10 @@ struct Magnifier {
 Magnifier& MagnifierConfig();
 
 // --- Mouse pointers: the user's standard ones by OCR_* id, which
-// SPI_SETCURSORS puts in force, and the GDI bitmaps and cursors the program
-// holds. Pixels are 32-bit values in a bottom-up DIB's order, a mask's 0 or
-// 0xFFFFFF. Without colour pixels a pointer is monochrome and its mask twice
-// as high: AND above XOR, so XOR first bottom-up. ---
-
+// SPI_SETCURSORS puts in force. Pixels are 32-bit, in a bottom-up DIB's
+// order; a mask's 0 or 0xFFFFFF. Without colour pixels a pointer is
+// monochrome, its mask AND above XOR. At first each is 2 by 2 and monochrome:
+// white, black, transparent, inverting; its hot spot (1, 0). ---
 struct Bitmap {
     int width = 0, height = 0, bitCount = 32;
     std::vector<std::uint32_t> pixels;
@@ -214,17 +213,12 @@ struct Pointer {
     std::uint32_t hotX = 0, hotY = 0;
 };
 using Pointers = std::map<std::uint32_t, Pointer>;
-// Every standard pointer is a 2 by 2 monochrome one at first: white, black,
-// transparent and inverting, its hot spot at (1, 0).
 Pointers& UserPointers();
 const Pointers& PointersInForce();
-// Made and not freed; `handed`: cursors given to SetSystemCursor, which
-// Windows owns from then on.
-struct Held {
-    std::size_t bitmaps, cursors;
-    int handed;
-};
-Held HeldByProgram();
+// GDI bitmaps and cursors the program made and has not freed or handed to
+// SetSystemCursor, which makes them Windows'.
+int HeldByProgram();
+int HandedCursors();
 
 // --- Toolkit settings ---
 
