@@ -1,6 +1,7 @@
 #include "app/lifecycle.h"
 
 #include "desktop/colors.h"
+#include "desktop/pointers.h"
 #include "desktop/registry.h"
 #include "desktop/screenfilter.h"
 #include "desktop/shell.h"
@@ -58,6 +59,9 @@ void RestoreDesktop() {
     // Also when the colours stay: an effect must never outlive the program
     // that can take it away.
     EndFilter();
+    // In every case: the colours follow the user's answer, the red pointers
+    // are the program's own.
+    RestoreUserPointers();
 }
 
 } // namespace DLmodule

@@ -7,6 +7,7 @@
 //   COUNT name number          a total
 //   RSS label                  asks the runner to read the program's resident
 //                              memory; it answers with ACK-FOLDER\label.ack
+//                              (after COUNT gdi_label, its GDI objects)
 //   PASS stage | FAIL stage    with the details of a failure indented above
 //   END passed failed
 // It reads the desktop through winehost/probe.cpp.
@@ -124,7 +125,8 @@ bool Repaint(const Program& program, HDC screen, HBRUSH marker) {
     return false;
 }
 
-void ReadMemory(const char* label) {
+void ReadMemory(const Program& program, const char* label) {
+    Line("COUNT gdi_%s %d", label, GdiObjects(program));
     Line("RSS %s", label);
     Expect(AwaitRunner(label, 30000),
            "expected the runner to read the memory (%s), seen no answer in 30 s", label);
@@ -148,7 +150,7 @@ void Soak(const Program& program, int rounds, int& toggles) {
         if (round % 1000 == 0 && round != rounds) {
             char label[16];
             wsprintfA(label, "round-%d", round);
-            ReadMemory(label);
+            ReadMemory(program, label);
         }
     }
     DeleteObject(marker);
@@ -158,10 +160,10 @@ void Soak(const Program& program, int rounds, int& toggles) {
 void MeasureEndurance(Program& program) {
     int toggles = 0;
     Soak(program, settings.warmUp, toggles);
-    ReadMemory("warm");
+    ReadMemory(program, "warm");
     toggles = 0;
     Soak(program, settings.rounds, toggles);
-    ReadMemory("end");
+    ReadMemory(program, "end");
     Line("COUNT soak_toggles %d", toggles);
     // Every box in the other state than at start, so that the exit has
     // everything to put back.

@@ -1,5 +1,6 @@
 #include "desktop/colors.h"
 
+#include "desktop/pointers.h"
 #include "desktop/screenfilter.h"
 
 namespace DLmodule {
@@ -106,6 +107,7 @@ void ApplyNightColors() {
     nightInForce = true;
     ApplyScheme(nightColors);
     ApplyNightFilter();
+    ApplyRedPointers();
 }
 
 void ApplyNightScheme() { ApplyScheme(nightColors); }
@@ -114,6 +116,7 @@ void RestoreSavedColors() {
     nightInForce = false;
     ApplyScheme(savedColors);
     RestoreFoundFilter();
+    RestoreUserPointers();
 }
 
 void ApplyDefaultColors() {
@@ -123,6 +126,7 @@ void ApplyDefaultColors() {
     nightInForce = false;
     ApplyScheme(defaultColors);
     RestoreFoundFilter();
+    RestoreUserPointers();
 }
 
 } // namespace DLmodule

@@ -222,6 +222,38 @@ short GetKeyState(int virtualKey);
 int MessageBoxA(Handle owner, const char* text, const char* caption, unsigned style);
 void PostQuitMessage(int exitCode);
 
+// --- Mouse pointers (user32, gdi32) ---
+// ICONINFO and BITMAPINFOHEADER, laid out as Windows' own on 32 and 64 bits.
+struct IconInfo {
+    std::int32_t fIcon;
+    std::uint32_t xHotspot, yHotspot;
+    Handle hbmMask, hbmColor;
+};
+struct BitmapInfoHeader {
+    std::uint32_t biSize;
+    std::int32_t biWidth, biHeight;
+    std::uint16_t biPlanes, biBitCount;
+    std::uint32_t biCompression, biSizeImage;
+    std::int32_t biXPelsPerMeter, biYPelsPerMeter;
+    std::uint32_t biClrUsed, biClrImportant;
+};
+// user32's, looked up: Windows 95 may lack it.
+using SetSystemCursorProc = int(PLATFORM_WINAPI*)(Handle cursor, std::uint32_t id);
+constexpr unsigned kSpiSetCursors = 0x0057;
+constexpr unsigned kDibRgbColors = 0;
+// `name` is a resource number as MAKEINTRESOURCEA gives it.
+Handle LoadCursorA(Handle instance, const char* name);
+int GetIconInfo(Handle icon, IconInfo* info);
+Handle CreateIconIndirect(IconInfo* info);
+int DestroyCursor(Handle cursor);
+// With `bits` null and biBitCount 0, fills in the bitmap's size and format.
+int GetDIBits(Handle dc, Handle bitmap, unsigned start, unsigned lines, void* bits,
+              BitmapInfoHeader* info, unsigned usage);
+int SetDIBits(Handle dc, Handle bitmap, unsigned start, unsigned lines, const void* bits,
+              const BitmapInfoHeader* info, unsigned usage);
+Handle CreateBitmap(int width, int height, unsigned planes, unsigned bitCount, const void* bits);
+int DeleteObject(Handle object);
+
 // Runs the event loop until PostQuitMessage. Before a message is dispatched
 // it is offered to preTranslate, which may consume it by answering true.
 struct Message {

@@ -64,4 +64,8 @@ constexpr long Thousandths(float value) {
     return static_cast<long>(value * 1000 + (value < 0 ? -0.5f : 0.5f));
 }
 
+// The standard pointers that SPI_SETCURSORS reloads, OCR_* of Windows' headers.
+constexpr std::uint32_t kStandardPointers[14] = {32512, 32513, 32514, 32515, 32516, 32642, 32643,
+                                                 32644, 32645, 32646, 32648, 32649, 32650, 32651};
+
 } // namespace documented

@@ -446,6 +446,27 @@ bool Close(Program& program) {
     return WaitExit(program);
 }
 
+int GdiObjects(const Program& program) {
+    const HANDLE process = program.process.hProcess;
+    const int counted = static_cast<int>(GetGuiResources(process, GR_GDIOBJECTS));
+    using Query = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+    const auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+    void* basic[6] = {}; // PROCESS_BASIC_INFORMATION: the PEB's address second
+    void* table = nullptr;
+    static WORD entries[0x10000][12];
+    if (counted != 0 || query == nullptr || query(process, 0, basic, sizeof basic, nullptr) != 0 ||
+        !ReadProcessMemory(process,
+                           static_cast<char*>(basic[1]) + (sizeof(void*) == 8 ? 0xF8 : 0x94),
+                           &table, sizeof table, nullptr) ||
+        !ReadProcessMemory(process, table, entries, sizeof entries, nullptr))
+        return counted != 0 ? counted : -1;
+    int used = 0;
+    for (const auto& entry : entries)
+        used += entry[7] != 0;
+    return used;
+}
+
 RECT VisiblePart(const Program& program, int id) {
     RECT part, client;
     GetWindowRect(Box(program, id), &part);

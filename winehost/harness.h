@@ -171,6 +171,12 @@ bool WaitExit(Program& program);
 // Tells the window to close, as its close button does, and waits.
 bool Close(Program& program);
 
+// The GDI objects the program holds, as GetGuiResources counts them; where
+// it counts none (Wine 8's stub), the used entries of the process's GDI
+// handle table, which Wine keeps in the process (PEB GdiSharedHandleTable,
+// 24-byte entries, the type at byte 14); -1 when neither can be read.
+int GdiObjects(const Program& program);
+
 // The part of a box that no other box covers and the client area holds,
 // in screen coordinates.
 RECT VisiblePart(const Program& program, int id);

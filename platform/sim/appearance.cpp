@@ -45,7 +45,8 @@ int SystemParametersInfoA(unsigned action, unsigned uiParam, void* pvParam, unsi
     Record("SystemParametersInfoA",
            {Num(action), Num(uiParam), action == kSpiSetDeskWallpaper ? Str(path) : Ptr(pvParam),
             Num(winIni)});
-    if (action != kSpiSetDeskWallpaper) return 0;
+    if (action == kSpiSetCursors) S().pointers = S().userPointers;
+    if (action != kSpiSetDeskWallpaper) return action == kSpiSetCursors;
     S().wallpaper = path == nullptr ? std::nullopt : std::optional<std::string>(path);
     if ((winIni & sim::kSpifUpdateIniFile) != 0)
         sim::SetText(kHkeyCurrentUser, sim::kDesktopKey, "Wallpaper", path ? path : "");

@@ -167,6 +167,7 @@ FarProc User32Function(const char* name) {
         {"SetWinEventHook", reinterpret_cast<FarProc>(sim::SetWinEventHook)},
         {"UnhookWinEvent", reinterpret_cast<FarProc>(sim::UnhookWinEvent)},
         {"ChangeWindowMessageFilter", reinterpret_cast<FarProc>(sim::ChangeWindowMessageFilter)},
+        {"SetSystemCursor", reinterpret_cast<FarProc>(sim::SetSystemCursor)},
     };
     for (const auto& [known, address] : functions)
         if (function == known) return address;

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -213,6 +214,27 @@ struct Magnifier {
     Effect effect = documented::kIdentity; // in force
 };
 Magnifier& MagnifierConfig();
+
+// --- Mouse pointers: the user's standard ones by OCR_* id, which
+// SPI_SETCURSORS puts in force. Pixels are 32-bit, in a bottom-up DIB's
+// order; a mask's 0 or 0xFFFFFF. Without colour pixels a pointer is
+// monochrome, its mask AND above XOR. At first each is 2 by 2 and monochrome:
+// white, black, transparent, inverting; its hot spot (1, 0). ---
+struct Bitmap {
+    int width = 0, height = 0, bitCount = 32;
+    std::vector<std::uint32_t> pixels;
+};
+struct Pointer {
+    Bitmap mask, color;
+    std::uint32_t hotX = 0, hotY = 0;
+};
+using Pointers = std::map<std::uint32_t, Pointer>;
+Pointers& UserPointers();
+const Pointers& PointersInForce();
+// GDI bitmaps and cursors the program made and has not freed or handed to
+// SetSystemCursor, which makes them Windows'.
+int HeldByProgram();
+int HandedCursors();
 
 // --- Toolkit settings ---
 

@@ -18,6 +18,9 @@ struct Key {
     std::map<std::string, RegValue> values; // by lower-case name
 };
 
+// The user's pointers at a fresh start.
+Pointers StandardPointers();
+
 struct State {
     State() {
         // The user's own scheme: no entry equals the night or the standard one.
@@ -50,6 +53,10 @@ struct State {
     bool answering = false;
     int broadcastsHeard = 0;
     bool dpiAware = false;
+    Pointers userPointers = StandardPointers(), pointers = userPointers;
+    std::map<Handle, Bitmap> bitmaps;
+    std::map<Handle, Pointer> cursors;
+    int handedCursors = 0;
     std::map<std::string, unsigned> registeredMessages; // by name, from 0xC000
     Shell shell;
     ShellOptions shellOptions; // the running shell's layout
@@ -65,6 +72,7 @@ struct State {
 
 State& S();
 Handle NewHandle();
+int PLATFORM_WINAPI SetSystemCursor(Handle cursor, std::uint32_t id);
 
 Arg Num(std::int64_t number);
 Arg Str(const char* text);

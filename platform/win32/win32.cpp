@@ -220,6 +220,37 @@ int MessageBoxA(Handle owner, const char* text, const char* caption, unsigned st
 }
 void PostQuitMessage(int exitCode) { ::PostQuitMessage(exitCode); }
 
+// --- Mouse pointers ---
+static_assert(sizeof(IconInfo) == sizeof(ICONINFO) &&
+                  offsetof(IconInfo, hbmMask) == offsetof(ICONINFO, hbmMask),
+              "ICONINFO as Windows lays it out");
+static_assert(sizeof(BitmapInfoHeader) == sizeof(BITMAPINFOHEADER),
+              "BITMAPINFOHEADER as Windows lays it out");
+Handle LoadCursorA(Handle instance, const char* name) {
+    return H(::LoadCursorA(reinterpret_cast<HINSTANCE>(instance), name));
+}
+int GetIconInfo(Handle icon, IconInfo* info) {
+    return ::GetIconInfo(reinterpret_cast<HICON>(icon), reinterpret_cast<ICONINFO*>(info));
+}
+Handle CreateIconIndirect(IconInfo* info) {
+    return H(::CreateIconIndirect(reinterpret_cast<ICONINFO*>(info)));
+}
+int DestroyCursor(Handle cursor) { return ::DestroyCursor(reinterpret_cast<HCURSOR>(cursor)); }
+int GetDIBits(Handle dc, Handle bitmap, unsigned start, unsigned lines, void* bits,
+              BitmapInfoHeader* info, unsigned usage) {
+    return ::GetDIBits(reinterpret_cast<HDC>(dc), reinterpret_cast<HBITMAP>(bitmap), start, lines,
+                       bits, reinterpret_cast<BITMAPINFO*>(info), usage);
+}
+int SetDIBits(Handle dc, Handle bitmap, unsigned start, unsigned lines, const void* bits,
+              const BitmapInfoHeader* info, unsigned usage) {
+    return ::SetDIBits(reinterpret_cast<HDC>(dc), reinterpret_cast<HBITMAP>(bitmap), start, lines,
+                       bits, reinterpret_cast<const BITMAPINFO*>(info), usage);
+}
+Handle CreateBitmap(int width, int height, unsigned planes, unsigned bitCount, const void* bits) {
+    return H(::CreateBitmap(width, height, planes, bitCount, bits));
+}
+int DeleteObject(Handle object) { return ::DeleteObject(reinterpret_cast<HGDIOBJ>(object)); }
+
 int RunMessageLoop(bool (*preTranslate)(const Message& message)) {
     MSG msg;
     while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {

@@ -10,6 +10,7 @@
 
 #include "app/lifecycle.h"
 #include "desktop/colors.h"
+#include "desktop/pointers.h"
 #include "desktop/registry.h"
 #include "desktop/screenfilter.h"
 #include "desktop/shell.h"
@@ -48,6 +49,7 @@ inline void ResetProgram() {
     DLmodule::filterState = DLmodule::FilterState::NotLoaded;
     DLmodule::foundEffect = {};
     DLmodule::nightEffectShown = false;
+    DLmodule::redPointersShown = false;
 }
 
 using sim::Thousandths;
@@ -84,8 +86,9 @@ class DesktopTest : public ::testing::Test {
 
     // The calls that change the desktop, in order. A colour switch is named
     // after its scheme and must hand over all 29 elements 0..28 in one call;
-    // a full-screen effect after what it is.
-    Lines Changes() const {
+    // a full-screen effect after what it is. With `pointers`, each run of
+    // SetSystemCursor calls as one line, and SPI_SETCURSORS.
+    Lines Changes(bool pointers = false) const {
         Lines changes;
         for (const sim::Call& call : sim::Calls()) {
             if (call.name == "SetSysColors")
@@ -93,7 +96,12 @@ class DesktopTest : public ::testing::Test {
             else if (call.name == "MagSetFullscreenColorEffect")
                 changes.push_back("MagSetFullscreenColorEffect(" + EffectName(call.args[0].list) +
                                   ")");
-            else if (call.name == "ShowWindow" || call.name == "SystemParametersInfoA")
+            else if (call.name == "SetSystemCursor" && pointers &&
+                     (changes.empty() || changes.back() != call.name))
+                changes.push_back(call.name);
+            else if (call.name == "ShowWindow" ||
+                     (call.name == "SystemParametersInfoA" &&
+                      (pointers || call.args[0].number != platform::kSpiSetCursors)))
                 changes.push_back(call.str());
         }
         return changes;

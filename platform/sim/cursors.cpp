@@ -1,0 +1,132 @@
+// The mouse pointers: the user's, those in force, and the GDI bitmaps and
+// cursors the program makes, each followed until it is freed or handed to
+// SetSystemCursor. Bitmaps are read and written whole, as 32-bit DIBs.
+#include "platform/sim/state.h"
+
+#include <cstring>
+
+namespace sim {
+
+namespace {
+
+Handle Keep(const Bitmap& bitmap) {
+    const Handle handle = NewHandle();
+    S().bitmaps[handle] = bitmap;
+    return handle;
+}
+
+// Copies the whole bitmap to or from `bits`, a 32-bit DIB without a colour table.
+int Transfer(Handle dc, Handle bitmap, unsigned lines, const void* from, void* to,
+             const platform::BitmapInfoHeader* info) {
+    Bitmap* whole = S().bitmaps.count(bitmap) != 0 ? &S().bitmaps[bitmap] : nullptr;
+    if (whole == nullptr || S().openDcs.count(dc) == 0 || info->biSize != sizeof *info ||
+        info->biWidth != whole->width || info->biHeight != whole->height ||
+        info->biBitCount != 32 || info->biClrUsed != 0 ||
+        lines != static_cast<unsigned>(whole->height))
+        return 0;
+    std::memcpy(to ? to : whole->pixels.data(), from ? from : whole->pixels.data(),
+                whole->pixels.size() * 4);
+    return static_cast<int>(lines);
+}
+
+} // namespace
+
+Pointers StandardPointers() {
+    Pointers pointers;
+    for (std::uint32_t id : documented::kStandardPointers)
+        pointers[id] = {{2, 4, 1, {0xFFFFFF, 0, 0, 0xFFFFFF, 0, 0, 0xFFFFFF, 0xFFFFFF}}, {}, 1, 0};
+    return pointers;
+}
+
+Pointers& UserPointers() { return S().userPointers; }
+const Pointers& PointersInForce() { return S().pointers; }
+int HeldByProgram() { return static_cast<int>(S().bitmaps.size() + S().cursors.size()); }
+int HandedCursors() { return S().handedCursors; }
+
+// Windows takes the cursor and destroys it.
+int PLATFORM_WINAPI SetSystemCursor(Handle cursor, std::uint32_t id) {
+    Record("SetSystemCursor", {Num(cursor), Num(id)});
+    if (S().cursors.count(cursor) == 0) return 0;
+    S().pointers[id] = S().cursors[cursor];
+    S().cursors.erase(cursor);
+    return ++S().handedCursors;
+}
+
+} // namespace sim
+
+namespace platform {
+
+// A standard pointer's handle is its number, as MAKEINTRESOURCEA gives it.
+Handle LoadCursorA(Handle instance, const char* name) {
+    const auto id = reinterpret_cast<std::uintptr_t>(name);
+    Record("LoadCursorA", {Num(instance), Num(id)});
+    return instance == 0 && S().pointers.count(id) != 0 ? id : 0;
+}
+
+// Copies of the pointer's bitmaps, which the caller frees.
+int GetIconInfo(Handle icon, IconInfo* info) {
+    Record("GetIconInfo", {Num(icon)});
+    const auto pointer = S().pointers.find(static_cast<std::uint32_t>(icon));
+    const sim::Pointer* found = S().cursors.count(icon) != 0    ? &S().cursors[icon]
+                                : pointer != S().pointers.end() ? &pointer->second
+                                                                : nullptr;
+    if (found == nullptr) return 0;
+    *info = {0, found->hotX, found->hotY, sim::Keep(found->mask),
+             found->color.pixels.empty() ? 0 : sim::Keep(found->color)};
+    return 1;
+}
+
+Handle CreateIconIndirect(IconInfo* info) {
+    Record("CreateIconIndirect", {});
+    const auto mask = S().bitmaps.find(info->hbmMask), color = S().bitmaps.find(info->hbmColor);
+    if (mask == S().bitmaps.end() || (info->hbmColor != 0 && color == S().bitmaps.end())) return 0;
+    const Handle cursor = sim::NewHandle();
+    S().cursors[cursor] = {mask->second, info->hbmColor != 0 ? color->second : sim::Bitmap{},
+                           info->xHotspot, info->yHotspot};
+    return cursor;
+}
+
+int DestroyCursor(Handle cursor) {
+    Record("DestroyCursor", {Num(cursor)});
+    return S().cursors.erase(cursor) != 0;
+}
+
+// Asked for the size, it tells a mask's two-colour table, as Windows may.
+int GetDIBits(Handle dc, Handle bitmap, unsigned, unsigned lines, void* bits,
+              BitmapInfoHeader* info, unsigned) {
+    Record("GetDIBits", {Num(bitmap), Num(lines), Ptr(bits)});
+    if (bits != nullptr || S().bitmaps.count(bitmap) == 0 || info->biBitCount != 0)
+        return sim::Transfer(dc, bitmap, lines, nullptr, bits, info);
+    const sim::Bitmap& size = S().bitmaps[bitmap];
+    *info = {info->biSize,
+             size.width,
+             size.height,
+             1,
+             static_cast<std::uint16_t>(size.bitCount),
+             0,
+             0,
+             0,
+             0,
+             size.bitCount == 1 ? 2u : 0u,
+             0};
+    return 1;
+}
+
+int SetDIBits(Handle dc, Handle bitmap, unsigned, unsigned lines, const void* bits,
+              const BitmapInfoHeader* info, unsigned) {
+    Record("SetDIBits", {Num(bitmap), Num(lines), Ptr(bits)});
+    return sim::Transfer(dc, bitmap, lines, bits, nullptr, info);
+}
+
+Handle CreateBitmap(int width, int height, unsigned planes, unsigned bitCount, const void*) {
+    Record("CreateBitmap", {Num(width), Num(height), Num(planes), Num(bitCount)});
+    return sim::Keep({width, height, static_cast<int>(bitCount),
+                      std::vector<std::uint32_t>(static_cast<std::size_t>(width) * height)});
+}
+
+int DeleteObject(Handle object) {
+    Record("DeleteObject", {Num(object)});
+    return S().bitmaps.erase(object) != 0;
+}
+
+} // namespace platform
