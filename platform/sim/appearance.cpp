@@ -8,7 +8,6 @@ namespace sim {
 namespace {
 
 constexpr unsigned kSpifUpdateIniFile = 1;
-constexpr char kDesktopKey[] = "Control Panel\\Desktop";
 // Fixed handles, below every handle handed out by NewHandle.
 constexpr Handle kSysColorBrushes = 0x2000;
 
@@ -29,7 +28,7 @@ std::optional<std::string> Wallpaper() { return S().wallpaper; }
 
 void ChooseWallpaper(const std::string& path) {
     S().wallpaper = path;
-    SetText(kCurrentUser, kDesktopKey, "Wallpaper", path);
+    SetText("Wallpaper", path);
 }
 
 DcColors DcState(Handle dc) { return S().dcColors[dc]; }
@@ -47,8 +46,7 @@ int SystemParametersInfoA(unsigned action, unsigned uiParam, void* pvParam, unsi
             Num(winIni)});
     if (action != kSpiSetDeskWallpaper) return 0;
     S().wallpaper = path == nullptr ? std::nullopt : std::optional<std::string>(path);
-    if ((winIni & sim::kSpifUpdateIniFile) != 0)
-        sim::SetText(kHkeyCurrentUser, sim::kDesktopKey, "Wallpaper", path ? path : "");
+    if ((winIni & sim::kSpifUpdateIniFile) != 0) sim::SetText("Wallpaper", path ? path : "");
     if ((winIni & kSpifSendWinIniChange) != 0) sim::Broadcast(kWmSettingChange, action);
     return 1;
 }

@@ -165,7 +165,8 @@ std::optional<std::string> Wallpaper();
 // As the user would choose one: current and stored setting both change.
 void ChooseWallpaper(const std::string& path);
 
-// --- Registry ---
+// --- Registry: the values of HKCU\Control Panel\Desktop, the one key the
+// program reads, set up by name ---
 
 constexpr Handle kCurrentUser = platform::kHkeyCurrentUser;
 constexpr std::uint32_t kRegExpandSz = 2;
@@ -176,19 +177,16 @@ struct RegValue {
     std::uint32_t type = 0;
     std::vector<std::uint8_t> bytes;
 };
-void SetValue(Handle root, const std::string& path, const std::string& name, std::uint32_t type,
-              std::vector<std::uint8_t> bytes);
-void SetText(Handle root, const std::string& path, const std::string& name,
-             const std::string& text);
+void SetValue(const std::string& name, std::uint32_t type, std::vector<std::uint8_t> bytes);
+void SetText(const std::string& name, const std::string& text);
 // REG_DWORD stored little-endian in `bytes` bytes (1 to 8).
-void SetNumber(Handle root, const std::string& path, const std::string& name, std::uint64_t value,
-               std::size_t bytes = 4);
+void SetNumber(const std::string& name, std::uint64_t value, std::size_t bytes = 4);
 // Opening the key then answers ERROR_ACCESS_DENIED.
-void RefuseKey(Handle root, const std::string& path);
+void RefuseKey();
 // The next RegQueryValueExA given a data buffer answers `status` and writes
 // nothing, as when the value changed after its size was asked.
 void FailNextDataQuery(platform::Status status);
-std::optional<RegValue> Value(Handle root, const std::string& path, const std::string& name);
+std::optional<RegValue> Value(const std::string& name);
 int OpenKeys();
 
 // --- Heap ---
