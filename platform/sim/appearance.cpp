@@ -11,6 +11,13 @@ constexpr unsigned kSpifUpdateIniFile = 1;
 // Fixed handles, below every handle handed out by NewHandle.
 constexpr Handle kSysColorBrushes = 0x2000;
 
+// A device context's text or background colour set; answers the one before.
+ColorRef SetDcColor(std::optional<ColorRef>& slot, ColorRef color, ColorRef initial) {
+    const ColorRef previous = slot.value_or(initial);
+    slot = color;
+    return previous;
+}
+
 template <typename T> Arg List(const T* values, int count) {
     Arg arg{values == nullptr ? Arg::Kind::Null : Arg::Kind::List, 0, {}, {}};
     for (int i = 0; values != nullptr && i < count; ++i)
@@ -100,18 +107,12 @@ Handle CreateFontA(int height, int width, int escapement, int orientation, int w
 
 ColorRef SetTextColor(Handle dc, ColorRef color) {
     Record("SetTextColor", {Num(dc), Num(color)});
-    std::optional<ColorRef>& text = S().dcColors[dc].text;
-    const ColorRef previous = text.value_or(0x000000);
-    text = color;
-    return previous;
+    return sim::SetDcColor(S().dcColors[dc].text, color, 0x000000);
 }
 
 ColorRef SetBkColor(Handle dc, ColorRef color) {
     Record("SetBkColor", {Num(dc), Num(color)});
-    std::optional<ColorRef>& background = S().dcColors[dc].background;
-    const ColorRef previous = background.value_or(0xFFFFFF);
-    background = color;
-    return previous;
+    return sim::SetDcColor(S().dcColors[dc].background, color, 0xFFFFFF);
 }
 
 Handle GetSysColorBrush(int element) {

@@ -25,16 +25,11 @@ std::string StoredWallpaper() {
 
 // --- Colour schemes ---
 
-TEST_F(DesktopTest, ConstantSchemesHoldTheNightAndStandardTables) {
-    FillNightColors();
-    FillDefaultColors();
-    EXPECT_EQ(nightColors, kNight);
-    EXPECT_EQ(defaultColors, kStandard);
-}
-
 TEST_F(DesktopTest, EverySchemeGoesInOneCallAndRestoreReturnsToStartup) {
     FillDefaultColors();
     FillNightColors();
+    EXPECT_EQ(nightColors, kNight);
+    EXPECT_EQ(defaultColors, kStandard);
     CaptureColors();
     sim::ClearCalls();
     ApplyNightColors();
@@ -171,6 +166,8 @@ TEST_F(DesktopTest, MissingWindowsCountAsHiddenAndTheWallpaperStillChanges) {
 }
 
 TEST_F(DesktopTest, ShowDesktopPutsBackTheStartupWallpaperNotTheUsersLaterChoice) {
+    ShowDesktop(true); // an unset wallpaper is handed over as null, not empty
+    EXPECT_EQ(sim::Wallpaper(), std::nullopt);
     savedWallpaper = dl::Text::Copy(kWallpaper, sizeof kWallpaper - 1);
     const Handle icons = shellWindows.icons;
     ShowDesktop(false);
@@ -188,13 +185,7 @@ TEST_F(DesktopTest, ShowDesktopPutsBackTheStartupWallpaperNotTheUsersLaterChoice
     // Flag 2 alone: the stored setting keeps whatever the user chose.
     EXPECT_EQ(StoredWallpaper(), std::string("D:\\Moon.bmp") + '\0');
     EXPECT_EQ(sim::Log("SystemParametersInfoA"),
-              (Lines{Spi(""), Spi(""), Spi(kWallpaper), Spi(kWallpaper)}));
-}
-
-TEST_F(DesktopTest, UnsetWallpaperIsHandedOverAsNullNotEmpty) {
-    ShowDesktop(true);
-    EXPECT_EQ(sim::Log("SystemParametersInfoA"), Lines{Spi(nullptr)});
-    EXPECT_EQ(sim::Wallpaper(), std::nullopt);
+              (Lines{Spi(nullptr), Spi(""), Spi(""), Spi(kWallpaper), Spi(kWallpaper)}));
 }
 
 TEST_F(DesktopTest, RestartedShellIsActedOnThroughItsNewWindows) {
