@@ -213,12 +213,9 @@ Lines MagnifierCalls() {
 
 // The loads of Magnification.dll; start-up loads wtsapi32.dll.
 Lines MagnifierLoads() {
-    Lines loads = sim::Log("LoadLibraryA");
-    loads.erase(std::remove_if(loads.begin(), loads.end(),
-                               [](const std::string& load) {
-                                   return load.find("Magnification") == std::string::npos;
-                               }),
-                loads.end());
+    Lines loads;
+    for (const std::string& load : sim::Log("LoadLibraryA"))
+        if (load.find("Magnification") != std::string::npos) loads.push_back(load);
     return loads;
 }
 
