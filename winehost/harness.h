@@ -21,21 +21,17 @@ struct Scheme {
     documented::Colors color;
 };
 
-// The palette in force when each scenario starts: no element equals the
-// night or the default scheme, so the three can never be confused.
+// The palette at each scenario's start equals neither of the other two in any element.
 extern const Scheme kStartPalette;
 extern const Scheme kNightScheme;
 extern const Scheme kDefaultScheme;
 
-// The wallpaper stored in the user's settings, and one set by "someone else"
-// during a run (never stored).
+// The wallpaper stored in the user's settings, and another program's.
 constexpr const char* kWallpaper = "C:\\windows\\dusklens-e2e.bmp";
 constexpr const char* kOtherWallpaper = "C:\\windows\\other-e2e.bmp";
 
 enum Visibility { kHidden, kVisible, kAny };
 
-// A window of the shell's layout, or one that is not the shell's, and what
-// a user would see of it.
 struct SeenWindow {
     char name[80]; // class, title, whose
     bool visible;
@@ -45,59 +41,46 @@ struct DesktopState {
     // What the probe reads and writes to its file, these first two only.
     COLORREF color[kElements];
     char wallpaper[MAX_PATH];
-    // Every window of the taskbar as the session's layout has them: the main
-    // one (found as FindWindowA finds it), the shell's top-level buttons,
-    // and each further display's.
-    SeenWindow taskbars[8];
+    SeenWindow taskbars[8]; // the main one first, the shell's buttons, each further display's
     int taskbarCount;
     bool iconsExist;
     bool icons;
-    // Windows that no box may change: another program's button and WorkerW,
-    // and every WorkerW without the icons.
-    SeenWindow others[8];
+    SeenWindow others[8]; // windows that no box may change
     int otherCount;
 };
 
-// The main taskbar, the icon view, and how many windows the taskbar has, as
-// the session's layout has them.
+// The main taskbar, the icon view, and how many windows the layout's taskbar has.
 HWND Taskbar();
 HWND IconView();
 int LayoutTaskbars();
 
 constexpr DWORD kProbed = offsetof(DesktopState, taskbars); // what probe.exe writes
 
-// System colours and wallpaper are cached per process, so they are read by
-// a fresh process, winehost/probe.cpp.
 bool ReadDesktop(DesktopState& state);
 
-// Each changes the desktop as another program would (every window of the
-// taskbar), and fails the running scenario when the change did not happen.
+// Each changes the desktop as another program would, and fails the running
+// scenario when the change did not happen.
 bool SetColors(const Scheme& scheme);
 bool SetWallpaper(const char* path);
 bool ShowTaskbar(bool show);
 bool ShowIcons(bool show);
 
-// The stand-in shell, one at a time, laid out as the session's Windows.
-// Starting waits until every window of the layout is there and the taskbar
-// that FindWindowA finds is the layout's, and fails the running scenario,
-// saying what is missing, when not. `iconsLate`: shell.cpp's "late".
+// The stand-in shell, laid out as the session's Windows (its icon view made
+// after its announcement when `iconsLate`); starting waits for every window of
+// the layout, and fails the running scenario when one is missing.
 bool StartShell(bool iconsVisible, bool iconsLate = false);
 void StopShell();
 
-// Another program's top-level "Button" titled "Start" and "WorkerW", made
-// by a thread of this one that keeps them answering, shown at each
-// scenario's start and after each start of the shell.
+// Another program's top-level "Button" titled "Start" and "WorkerW".
 bool MakeDecoys();
 // What the decoy WorkerW heard broadcast since a scenario cleared it (DecoyProc).
 extern LONG changesHeard, announcementsWithoutIcons;
 
-// The user's stored settings that must never change: the wallpaper value
-// and every value under Control Panel\Colors, as one text; storing fails
-// the running scenario when refused.
+// The user's stored settings that must never change (the wallpaper and
+// Control Panel\Colors) as one text; storing fails the scenario when refused.
 void ReadStoredSettings(char* text, int size);
 bool StoreWallpaperSetting(const char* path);
 
-// What the driver was told on its command line, and where things are.
 struct Session {
     char program[MAX_PATH]; // dusklens.exe
     char driver[MAX_PATH];  // this executable: the e2e or bench driver, or pictures.exe
@@ -105,9 +88,7 @@ struct Session {
     char probe[MAX_PATH];   // result file of the probe
     char acks[MAX_PATH];    // folder where the runner acknowledges screenshots
     char windows[16];       // the shell's layout (winehost/layouts.h): win95, win98, win7, win10
-    // Whether to make the decoys: the suite's, not the bench's, whose timings
-    // would wait for them in every broadcast of a changed setting.
-    bool decoys;
+    bool decoys; // the suite's; the bench's timings would wait for them in every broadcast
     OSVERSIONINFOA version; // as GetVersionExA reports it
     bool flatMenus;         // menu bars drawn flat, in display element 30
     int dpi;                // the screen's logical resolution
@@ -115,16 +96,12 @@ struct Session {
 };
 extern Session session;
 
-// Reads the command line the drivers share, `MODE PROGRAM SHELL ACK-FOLDER
-// LAYOUT ...`, into `session`. Prints `usage` and answers false for any
-// other command line. The probe (probe.exe) is found beside SHELL.
+// Reads `MODE PROGRAM SHELL ACK-FOLDER LAYOUT ...` into `session`, or prints `usage`.
 bool ReadCommandLine(const char* mode, const char* usage);
 
 // Starts PATH with ARGUMENTS. Under Wine a new process now and then dies
-// while Wine sets it up, before any of its own code runs, and
-// CreateProcess fails with ERROR_INTERNAL_ERROR (seen about once in 25
-// sessions in a new 64-bit prefix on a machine that runs no 32-bit
-// programs); such a start is said in an INFO line and tried once more.
+// while Wine sets it up (ERROR_INTERNAL_ERROR, about once in 25 sessions in
+// a new 64-bit prefix without 32-bit Wine); such a start is tried once more.
 bool StartProcess(const char* path, const char* arguments, PROCESS_INFORMATION& process);
 
 constexpr int kDuskColors = DLform::kDuskcolorsChk;
@@ -146,12 +123,10 @@ struct Scenario {
     bool launched = false; // the program is launched first, and `run` runs once it shows
 };
 
-// Sets the session up, then runs each scenario (or the one named `only`,
-// failing when none is) on the desktop every scenario starts on
-// (PrepareDesktop: start-up palette, taskbar and icons visible, the stored
-// wallpaper applied), checking after each that the user's stored settings
-// and the magnifier were used rightly. Prints one PASS, FAIL or SKIP line
-// per scenario and "END passed failed"; answers the exit code.
+// Sets the session up, then runs each scenario (or the one named `only`)
+// on a prepared desktop (start-up palette, taskbar and icons visible, the
+// stored wallpaper), checking after each the stored settings and the
+// magnifier's record. Prints PASS, FAIL or SKIP per scenario and "END passed failed".
 int RunScenarios(const Scenario* scenarios, int count, const char* only);
 void PrepareDesktop();
 
@@ -176,39 +151,28 @@ bool Close(Program& program);
 // handle table, which Wine keeps in the process (PEB GdiSharedHandleTable,
 // 24-byte entries, the type at byte 14); -1 when neither can be read.
 int GdiObjects(const Program& program);
-
-// The part of a box that no other box covers and the client area holds,
-// in screen coordinates.
+// The part of a box that no other box covers and the client area holds, on the screen.
 RECT VisiblePart(const Program& program, int id);
-// A click as a user gives it, through SendInput: Wine and Windows handle it
-// as the mouse's own, activation and focus drawing included, unlike messages
-// sent to the program. It lands on the visible part of the box and waits
-// until the box has toggled.
+// A click of the mouse through SendInput, activation and focus drawing
+// included, on the visible part of the box; waits until the box has toggled.
 bool MouseClick(const Program& program, int id);
 // Ends every program launched in this scenario that is still running.
 void EndLeftoverPrograms();
 
-// Waits until the runner acknowledges the request `name` (a file
-// ACK-FOLDER\name.ack, removed again); false after `patience` ms. The
-// runner's answer, when `answer` asks for it, is what the file holds.
+// Waits `patience` ms for the runner's ACK-FOLDER\name.ack, read into `answer` and removed.
 bool AwaitRunner(const char* name, DWORD patience, char* answer = nullptr, DWORD size = 0);
 
-// Records a failed check of the running scenario and prints what was
-// expected and what was seen; answers false. Expect does so when `ok` is
-// false, and answers `ok`.
-extern int failures; // of the running scenario; the driver resets it
+// Prints a failed check of the running scenario and counts it; answers false.
+extern int failures;
 bool Fail(const char* format, ...);
 template <typename... Arguments> bool Expect(bool ok, const char* format, Arguments... arguments) {
     return ok || Fail(format, arguments...);
 }
-// Marks the running scenario as not applying to this session, saying why;
-// the driver reports it as skipped rather than passed.
+// Marks the running scenario as not applying to this session, saying why.
 extern const char* skipReason;
 void Skip(const char* reason);
 
-// The full-screen colour effect in force, where the session has the
-// stand-in magnifier: the one found at the scenario's start, or the
-// program's night filter.
+// The full-screen colour effect in force, where the session has the stand-in magnifier.
 enum EffectSeen { kFoundEffect, kRedEffect };
 
 struct Look {
@@ -217,18 +181,14 @@ struct Look {
     Visibility taskbar;
     Visibility icons;
     EffectSeen effect = kFoundEffect;
-    // Another program's wallpaper, stored in place of the user's; else the
-    // user's stored settings are those at the session's start.
-    const char* stored = nullptr;
+    const char* stored = nullptr; // another program's wallpaper stored, else the user's settings
 };
 constexpr Look kStartLook = {&kStartPalette, kWallpaper, kVisible, kVisible};
-// Compares the desktop and the user's stored settings with `look`; `when`
-// says at which step, for messages.
+// Compares the desktop and the stored settings with `look`; `when` names the step.
 bool ExpectDesktop(const char* when, const Look& look);
 bool ExpectStoredSettingsUnchanged(const char* when);
 
-// Whether the session has the stand-in magnifier (winehost/magnifier.h) in
-// the system directory, where the program looks for it.
+// Whether the session has the stand-in magnifier (winehost/magnifier.h).
 bool MagnifierSession();
 void SystemMagnifier(char* path);
 // Puts `inForce` in force as the effect found at the scenario's start, has
@@ -238,10 +198,9 @@ extern ColorEffect foundEffect;
 bool ReadMagnifier(MagnifierState& state); // fails the scenario where it cannot
 // How many calls of `call` the record holds from `process`.
 int CountCalls(const MagnifierState& state, DWORD process, MagnifierCall call);
-// Checks what every process did with the magnifier since the record was
-// cleared, and clears it: no misuse, every load from the system directory,
-// at most one MagInitialize per process and, after one that succeeded, one
-// MagUninitialize as its last call.
+// Checks and clears the record: no misuse, loads from the system directory
+// only, at most one MagInitialize per process, and after one that succeeded
+// one MagUninitialize last.
 void ExpectMagnifierRecord();
 
 } // namespace e2e

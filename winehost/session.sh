@@ -1,12 +1,7 @@
 # shellcheck shell=bash
-# Wine session machinery shared by tests/e2e/run, bench/run and scripts/run:
-# which build this machine can run, the tools, builds and copies of the
-# programs a run needs, a private prefix per build, a private X display, a
-# virtual desktop running a driver whose output is followed line by line,
-# and cleanup of everything started, by pid. Source it; it is safe under
-# `set -eu`. Builds: win32 is the shipped 32-bit program, in a 32-bit
-# prefix; win64 is its 64-bit twin, in a 64-bit prefix, for machines that
-# run no 32-bit programs. DUSKLENS_WINE32 and DUSKLENS_WINE64 name loaders.
+# Wine session machinery shared by tests/e2e/run, bench/run, scripts/run and
+# scripts/pictures (docs/DEVELOPING.md). Source it; it is safe under `set -eu`.
+# DUSKLENS_WINE32 and DUSKLENS_WINE64 name the loaders.
 
 # Logs and prefixes go under WORK; NAME speaks in wine_session_die's messages.
 # Everything started is cleaned up on exit (wine_session_cleanup).
@@ -16,19 +11,11 @@ wine_session_init() { # work [name]
     export WINEDEBUG=-all
     # No Mono or Gecko installer dialogs in a fresh prefix.
     export WINEDLLOVERRIDES="mscoree,mshtml="
-    wine_session_pids=()
-    wine_session_xvfb_pid=
-    wine_session_desktop_pid=
-    wine_session_out=
-    wine_session_partial=
-    wine_session_wine=
-    wine_session_dir=$1
+    wine_session_pids=() wine_session_tries=() wine_session_dir=$1
+    wine_session_xvfb_pid= wine_session_desktop_pid= wine_session_out= wine_session_partial=
+    wine_session_wine= wine_session_why= wine_session_note= wine_session_label=
     # shellcheck disable=SC2034 # read by the sourcing script
     wine_session_line=
-    wine_session_why=
-    wine_session_note=
-    wine_session_tries=()
-    wine_session_label=
     wine_session_passed=0 wine_session_failed=0 wine_session_skipped=0
     mkdir -p "$1"
     # The work tree that WORK (build/NAME) is in, to name logs from there.
@@ -115,9 +102,7 @@ wine_session_xvfb() {
     done
     if [[ ! -s $ready ]]; then
         wine_session_why="Xvfb ended without a display"
-        if kill "$wine_session_xvfb_pid" 2>/dev/null; then
-            wine_session_why="Xvfb gave no display number within 10 s"
-        fi
+        kill "$wine_session_xvfb_pid" 2>/dev/null && wine_session_why="Xvfb gave no display number within 10 s"
         wait "$wine_session_xvfb_pid" 2>/dev/null || true
         wine_session_xvfb_pid=
         wine_session_why+=" ($(wine_session_where "$log"): $(wine_session_reason "$log" 1))"
@@ -149,9 +134,7 @@ wine_session_where() { # path [from]
 
 # The number of the next line a step will add to LOG.
 wine_session_next() { # log
-    local lines=0
-    [[ -f $1 ]] && lines=$(wc -l <"$1")
-    echo $((lines + 1))
+    echo $(($({ wc -l <"$1"; } 2>/dev/null || echo 0) + 1))
 }
 
 # Runs STEP, a set-up command, and once more when it fails: set-up fails

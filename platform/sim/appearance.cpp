@@ -8,9 +8,15 @@ namespace sim {
 namespace {
 
 constexpr unsigned kSpifUpdateIniFile = 1;
-constexpr char kDesktopKey[] = "Control Panel\\Desktop";
 // Fixed handles, below every handle handed out by NewHandle.
 constexpr Handle kSysColorBrushes = 0x2000;
+
+// A device context's text or background colour set; answers the one before.
+ColorRef SetDcColor(std::optional<ColorRef>& slot, ColorRef color, ColorRef initial) {
+    const ColorRef previous = slot.value_or(initial);
+    slot = color;
+    return previous;
+}
 
 template <typename T> Arg List(const T* values, int count) {
     Arg arg{values == nullptr ? Arg::Kind::Null : Arg::Kind::List, 0, {}, {}};
@@ -29,7 +35,7 @@ std::optional<std::string> Wallpaper() { return S().wallpaper; }
 
 void ChooseWallpaper(const std::string& path) {
     S().wallpaper = path;
-    SetText(kCurrentUser, kDesktopKey, "Wallpaper", path);
+    SetText("Wallpaper", path);
 }
 
 DcColors DcState(Handle dc) { return S().dcColors[dc]; }
@@ -48,8 +54,7 @@ int SystemParametersInfoA(unsigned action, unsigned uiParam, void* pvParam, unsi
     if (action == kSpiSetCursors) S().pointers = S().userPointers;
     if (action != kSpiSetDeskWallpaper) return action == kSpiSetCursors;
     S().wallpaper = path == nullptr ? std::nullopt : std::optional<std::string>(path);
-    if ((winIni & sim::kSpifUpdateIniFile) != 0)
-        sim::SetText(kHkeyCurrentUser, sim::kDesktopKey, "Wallpaper", path ? path : "");
+    if ((winIni & sim::kSpifUpdateIniFile) != 0) sim::SetText("Wallpaper", path ? path : "");
     if ((winIni & kSpifSendWinIniChange) != 0) sim::Broadcast(kWmSettingChange, action);
     return 1;
 }
@@ -103,18 +108,12 @@ Handle CreateFontA(int height, int width, int escapement, int orientation, int w
 
 ColorRef SetTextColor(Handle dc, ColorRef color) {
     Record("SetTextColor", {Num(dc), Num(color)});
-    std::optional<ColorRef>& text = S().dcColors[dc].text;
-    const ColorRef previous = text.value_or(0x000000);
-    text = color;
-    return previous;
+    return sim::SetDcColor(S().dcColors[dc].text, color, 0x000000);
 }
 
 ColorRef SetBkColor(Handle dc, ColorRef color) {
     Record("SetBkColor", {Num(dc), Num(color)});
-    std::optional<ColorRef>& background = S().dcColors[dc].background;
-    const ColorRef previous = background.value_or(0xFFFFFF);
-    background = color;
-    return previous;
+    return sim::SetDcColor(S().dcColors[dc].background, color, 0xFFFFFF);
 }
 
 Handle GetSysColorBrush(int element) {

@@ -30,44 +30,37 @@ bool IsRoot(Handle key) {
     return value >= std::intptr_t{INT32_MIN} && value <= std::intptr_t{INT32_MIN} + 6;
 }
 
-std::string KeyName(Handle root, const std::string& path) {
-    return path.empty() ? std::to_string(root) : std::to_string(root) + "\\" + Lower(path);
+Key& DesktopKey() {
+    return S().registry[std::to_string(kCurrentUser) + "\\control panel\\desktop"];
 }
 
 } // namespace
 
-void SetValue(Handle root, const std::string& path, const std::string& name, std::uint32_t type,
-              std::vector<std::uint8_t> bytes) {
-    S().registry[KeyName(root, path)].values[Lower(name)] =
+void SetValue(const std::string& name, std::uint32_t type, std::vector<std::uint8_t> bytes) {
+    DesktopKey().values[Lower(name)] =
         RegValue{type, static_cast<std::vector<std::uint8_t>&&>(bytes)};
 }
 
-void SetText(Handle root, const std::string& path, const std::string& name,
-             const std::string& text) {
+void SetText(const std::string& name, const std::string& text) {
     std::vector<std::uint8_t> bytes(text.begin(), text.end());
     bytes.push_back(0);
-    SetValue(root, path, name, platform::kRegSz, bytes);
+    SetValue(name, platform::kRegSz, bytes);
 }
 
-void SetNumber(Handle root, const std::string& path, const std::string& name, std::uint64_t value,
-               std::size_t bytes) {
+void SetNumber(const std::string& name, std::uint64_t value, std::size_t bytes) {
     std::vector<std::uint8_t> data;
     for (std::size_t i = 0; i < bytes; ++i)
         data.push_back(static_cast<std::uint8_t>(value >> 8 * i));
-    SetValue(root, path, name, platform::kRegDword, data);
+    SetValue(name, platform::kRegDword, data);
 }
 
-void RefuseKey(Handle root, const std::string& path) {
-    S().registry[KeyName(root, path)].refuses = true;
-}
+void RefuseKey() { DesktopKey().refuses = true; }
 
 void FailNextDataQuery(platform::Status status) { S().failDataQuery = status; }
 
-std::optional<RegValue> Value(Handle root, const std::string& path, const std::string& name) {
-    auto key = S().registry.find(KeyName(root, path));
-    if (key == S().registry.end()) return std::nullopt;
-    auto value = key->second.values.find(Lower(name));
-    if (value == key->second.values.end()) return std::nullopt;
+std::optional<RegValue> Value(const std::string& name) {
+    auto value = DesktopKey().values.find(Lower(name));
+    if (value == DesktopKey().values.end()) return std::nullopt;
     return value->second;
 }
 

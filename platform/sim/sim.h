@@ -24,8 +24,7 @@ using platform::Handle;
 
 // --- Call log ---
 
-// One recorded argument. Pointers whose target is not recorded appear as
-// Pointer; a null pointer, also a null text, appears as Null.
+// One recorded argument; a null pointer or text is Null, another pointer Pointer.
 struct Arg {
     enum class Kind { Number, Text, Null, Pointer, List };
     Kind kind = Kind::Number;
@@ -37,9 +36,7 @@ struct Arg {
 struct Call {
     std::string name;
     std::vector<Arg> args;
-    // Numbers in decimal, texts quoted, lists in braces, `null` and `ptr`:
-    // FindWindowA("Shell_TrayWnd", "")
-    std::string str() const;
+    std::string str() const; // FindWindowA("Shell_TrayWnd", ""), lists in braces, null, ptr
 };
 
 const std::vector<Call>& Calls();
@@ -47,9 +44,7 @@ const std::vector<Call>& Calls();
 std::vector<std::string> Log(const std::string& name);
 void ClearCalls();
 
-// --- Everything back to a fresh, empty desktop: no shell, no windows, an
-// empty registry, the first start-up colours, default settings. Handles are
-// never reused, so a handle kept from before names nothing afterwards. ---
+// --- A fresh, empty desktop; handles are never reused. ---
 void Reset();
 
 // --- Shell ---
@@ -61,9 +56,8 @@ constexpr std::uint32_t kOtherThread = 3; // another program's
 
 using layouts::IconPlace;
 
-// The watch on shown windows (SetWinEventHook), while the program has one:
-// every window that ShowWindow shows is told to it, as EVENT_OBJECT_SHOW,
-// out of context: from the message loop, or when TellShown is called.
+// The program's watch on shown windows (SetWinEventHook) hears of every window
+// ShowWindow shows, from the message loop or when TellShown is called.
 bool ShowWatched();
 void TellShown();
 // Whether the program asked to hear of unlocking, and still does.
@@ -87,18 +81,14 @@ struct Shell {
     std::vector<Handle> secondaryTaskbars; // "Shell_SecondaryTrayWnd"
     std::vector<Handle> workers;           // every "WorkerW", the icons' own first
 };
-// Every window of the shell belongs to kShellThread. Once they are made, the
-// shell tells every top-level window "TaskbarCreated", as Windows' does.
+// The shell's windows, of kShellThread; then "TaskbarCreated" to every top-level window.
 Shell StartShell(const ShellOptions& options = {});
 void StopShell();
-// A new shell laid out as the last one, with new handles, everything
-// visible, as after a crash of the shell process.
+// A new shell laid out as the last one, new handles, everything visible.
 Shell RestartShell();
-// Sends every top-level window `message`, as Windows does when a program
-// changes a setting (SetSysColors: WM_SYSCOLORCHANGE; the wallpaper:
-// WM_SETTINGCHANGE) or the displays change. With `answer`, another program's
-// window that hears the broadcast: answering true, it broadcasts it again
-// itself, as a second copy of the program putting its own back would.
+// Sends every top-level window `message`, as Windows does when a setting
+// changes. AnswerBroadcasts adds another program's window that hears them and,
+// answering true, broadcasts it again, as a second copy of the program would.
 void Broadcast(unsigned message, platform::WParam wParam = 0);
 void AnswerBroadcasts(std::function<bool(unsigned message, platform::WParam wParam)> answer);
 int BroadcastsHeard(); // by that window
@@ -120,9 +110,7 @@ struct Window {
     bool visible = false;
     platform::Rect rect{0, 0, 0, 0}; // screen for top-level windows, else parent client
     int check = 0;                   // check state of a "Button"
-    // A "Button" draws its focus rectangle by inverting the pixels under it,
-    // on WM_SETFOCUS and again on WM_KILLFOCUS, as 95 and 98 do: whether one
-    // shows now.
+    // A "Button" inverts its focus rectangle on WM_SETFOCUS and WM_KILLFOCUS, as 95 and 98.
     bool focusRectangle = false;
     Handle menu = 0;
     platform::WindowProc subclass = nullptr; // set by SetWindowLongA
@@ -159,14 +147,14 @@ using Colors = documented::Colors;
 Colors CurrentColors();
 void SetColors(const Colors& colors);
 
-// --- Wallpaper: the current one (nullopt after a null path) and the stored
-// setting, which is HKCU\Control Panel\Desktop "Wallpaper" in the registry ---
+// --- Wallpaper: the current one (nullopt after a null path) and the stored setting ---
 
 std::optional<std::string> Wallpaper();
 // As the user would choose one: current and stored setting both change.
 void ChooseWallpaper(const std::string& path);
 
-// --- Registry ---
+// --- Registry: the values of HKCU\Control Panel\Desktop, the one key the
+// program reads, set up by name ---
 
 constexpr Handle kCurrentUser = platform::kHkeyCurrentUser;
 constexpr std::uint32_t kRegExpandSz = 2;
@@ -177,19 +165,15 @@ struct RegValue {
     std::uint32_t type = 0;
     std::vector<std::uint8_t> bytes;
 };
-void SetValue(Handle root, const std::string& path, const std::string& name, std::uint32_t type,
-              std::vector<std::uint8_t> bytes);
-void SetText(Handle root, const std::string& path, const std::string& name,
-             const std::string& text);
+void SetValue(const std::string& name, std::uint32_t type, std::vector<std::uint8_t> bytes);
+void SetText(const std::string& name, const std::string& text);
 // REG_DWORD stored little-endian in `bytes` bytes (1 to 8).
-void SetNumber(Handle root, const std::string& path, const std::string& name, std::uint64_t value,
-               std::size_t bytes = 4);
+void SetNumber(const std::string& name, std::uint64_t value, std::size_t bytes = 4);
 // Opening the key then answers ERROR_ACCESS_DENIED.
-void RefuseKey(Handle root, const std::string& path);
-// The next RegQueryValueExA given a data buffer answers `status` and writes
-// nothing, as when the value changed after its size was asked.
+void RefuseKey();
+// The next RegQueryValueExA with a buffer answers `status`, as after a change of the value.
 void FailNextDataQuery(platform::Status status);
-std::optional<RegValue> Value(Handle root, const std::string& path, const std::string& name);
+std::optional<RegValue> Value(const std::string& name);
 int OpenKeys();
 
 // --- Heap ---
@@ -198,9 +182,8 @@ int OpenKeys();
 void FailAllocations(int count);
 int LiveAllocations();
 
-// --- Libraries: Magnification.dll in the system directory, as Windows 8 and
-// later have it; MagInitialize, and the other functions after it, answer as
-// set here. Calls before MagInitialize or after MagUninitialize fail. ---
+// --- Magnification.dll in the system directory, answering as set here; calls
+// before MagInitialize or after MagUninitialize fail. ---
 
 using Effect = platform::MagColorEffect;
 // Its 25 entries, row by row, in thousandths: how the call log shows one.
@@ -250,9 +233,8 @@ struct Settings {
     std::string companyName = documented::kCompany;
     bool mainWindowCreatable = true; // false: no window of the registered class can be made
     std::string systemDirectory = "C:\\WINDOWS\\system32";
-    // The functions User32Function does not find, as on an older Windows.
-    // Without SetProcessDPIAware (95 to XP) the screen's resolution reads as
-    // `dpi`; with it, as 96 dpi until the process calls it.
+    // The functions User32Function does not find, as on an older Windows. With
+    // SetProcessDPIAware the resolution reads 96 until it is called, else `dpi`.
     std::set<std::string> user32Lacks;
     bool registerWindowMessageWorks = true;
     bool wtsapi32 = true; // XP and later: wtsapi32.dll in the system directory
@@ -263,16 +245,14 @@ Settings& Config();
 // --- The user and the event loop ---
 
 void SetKeyDown(int virtualKey, bool down);
-// A mouse click: the box takes the focus, toggles, then tells its parent
-// WM_COMMAND(id, BN_CLICKED).
+// The box takes the focus, toggles, then tells its parent WM_COMMAND(id, BN_CLICKED).
 void Click(Handle box);
 void ChooseMenu(Handle window, unsigned id);
 void Close(Handle window);
 // Queues a message for RunMessageLoop.
 void Post(Handle window, unsigned message, platform::WParam wParam = 0,
           platform::LParam lParam = 0);
-// Runs when the loop has nothing queued and no quit is pending, one action
-// per idle moment. With none left the loop gives up and answers -1.
+// One action per idle moment of the loop; with none left the loop answers -1.
 void WhenIdle(std::function<void()> action);
 bool QuitPosted();
 

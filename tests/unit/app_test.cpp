@@ -31,16 +31,15 @@ TEST_F(DesktopTest, StartupSetsTheBoxesFromTheDesktopAndChangesNothing) {
 
 TEST_F(DesktopTest, StartupTurnsTheStoredWallpaperIntoText) {
     const auto store = [](std::uint64_t number) {
-        return [number] { sim::SetNumber(sim::kCurrentUser, kDesktopKey, "Wallpaper", number); };
+        return [number] { sim::SetNumber("Wallpaper", number); };
     };
     const std::pair<std::function<void()>, const char*> cases[] = {
         {store(0xFFFFFFFF), "-1"},
         {store(0x80000000), "-2147483648"},
         {store(0x7FFFFFFF), "2147483647"},
         {store(0), "0"},
-        {[] { sim::SetValue(sim::kCurrentUser, kDesktopKey, "Wallpaper", sim::kRegBinary, {1}); },
-         ""},
-        {[] { sim::RefuseKey(sim::kCurrentUser, kDesktopKey); }, ""},
+        {[] { sim::SetValue("Wallpaper", sim::kRegBinary, {1}); }, ""},
+        {[] { sim::RefuseKey(); }, ""},
     };
     for (const auto& [arrange, expected] : cases) {
         Fresh();
@@ -214,12 +213,9 @@ Lines MagnifierCalls() {
 
 // The loads of Magnification.dll; start-up loads wtsapi32.dll.
 Lines MagnifierLoads() {
-    Lines loads = sim::Log("LoadLibraryA");
-    loads.erase(std::remove_if(loads.begin(), loads.end(),
-                               [](const std::string& load) {
-                                   return load.find("Magnification") == std::string::npos;
-                               }),
-                loads.end());
+    Lines loads;
+    for (const std::string& load : sim::Log("LoadLibraryA"))
+        if (load.find("Magnification") != std::string::npos) loads.push_back(load);
     return loads;
 }
 

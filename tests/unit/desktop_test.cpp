@@ -17,8 +17,7 @@ std::string Describe(const RegistryValue& value) {
 RegistryValue ReadWallpaper() { return ReadKeyValue(sim::kCurrentUser, kDesktopKey, "Wallpaper"); }
 
 std::string StoredWallpaper() {
-    const std::vector<std::uint8_t> bytes =
-        sim::Value(sim::kCurrentUser, kDesktopKey, "Wallpaper")->bytes;
+    const std::vector<std::uint8_t> bytes = sim::Value("Wallpaper")->bytes;
     return std::string(bytes.begin(), bytes.end());
 }
 
@@ -26,16 +25,11 @@ std::string StoredWallpaper() {
 
 // --- Colour schemes ---
 
-TEST_F(DesktopTest, ConstantSchemesHoldTheNightAndStandardTables) {
-    FillNightColors();
-    FillDefaultColors();
-    EXPECT_EQ(nightColors, kNight);
-    EXPECT_EQ(defaultColors, kStandard);
-}
-
 TEST_F(DesktopTest, EverySchemeGoesInOneCallAndRestoreReturnsToStartup) {
     FillDefaultColors();
     FillNightColors();
+    EXPECT_EQ(nightColors, kNight);
+    EXPECT_EQ(defaultColors, kStandard);
     CaptureColors();
     sim::ClearCalls();
     ApplyNightColors();
@@ -172,6 +166,8 @@ TEST_F(DesktopTest, MissingWindowsCountAsHiddenAndTheWallpaperStillChanges) {
 }
 
 TEST_F(DesktopTest, ShowDesktopPutsBackTheStartupWallpaperNotTheUsersLaterChoice) {
+    ShowDesktop(true); // an unset wallpaper is handed over as null, not empty
+    EXPECT_EQ(sim::Wallpaper(), std::nullopt);
     savedWallpaper = dl::Text::Copy(kWallpaper, sizeof kWallpaper - 1);
     const Handle icons = shellWindows.icons;
     ShowDesktop(false);
@@ -189,13 +185,7 @@ TEST_F(DesktopTest, ShowDesktopPutsBackTheStartupWallpaperNotTheUsersLaterChoice
     // Flag 2 alone: the stored setting keeps whatever the user chose.
     EXPECT_EQ(StoredWallpaper(), std::string("D:\\Moon.bmp") + '\0');
     EXPECT_EQ(sim::Log("SystemParametersInfoA"),
-              (Lines{Spi(""), Spi(""), Spi(kWallpaper), Spi(kWallpaper)}));
-}
-
-TEST_F(DesktopTest, UnsetWallpaperIsHandedOverAsNullNotEmpty) {
-    ShowDesktop(true);
-    EXPECT_EQ(sim::Log("SystemParametersInfoA"), Lines{Spi(nullptr)});
-    EXPECT_EQ(sim::Wallpaper(), std::nullopt);
+              (Lines{Spi(nullptr), Spi(""), Spi(""), Spi(kWallpaper), Spi(kWallpaper)}));
 }
 
 TEST_F(DesktopTest, RestartedShellIsActedOnThroughItsNewWindows) {
@@ -242,22 +232,22 @@ TEST_F(DesktopTest, ReadKeyValueTurnsEveryStoredFormIntoTextNumberOrEmpty) {
         {sim::kRegMultiSz, B("a\0b\0\0", 5), "empty"},
     };
     for (const Case& c : cases) {
-        sim::SetValue(sim::kCurrentUser, kDesktopKey, "Wallpaper", c.type,
+        sim::SetValue("Wallpaper", c.type,
                       std::vector<std::uint8_t>(c.bytes.begin(), c.bytes.end()));
         EXPECT_EQ(Describe(ReadWallpaper()), c.expected)
             << "type " << c.type << ", " << c.bytes.size() << " bytes";
     }
     for (std::size_t bytes = 5; bytes <= 8; ++bytes) {
-        sim::SetNumber(sim::kCurrentUser, kDesktopKey, "Wallpaper", 0x1122334455667788u, bytes);
+        sim::SetNumber("Wallpaper", 0x1122334455667788u, bytes);
         EXPECT_EQ(Describe(ReadWallpaper()), "empty") << bytes << " bytes";
     }
     EXPECT_EQ(sim::OpenKeys(), 0);
 }
 
 TEST_F(DesktopTest, ReadValueReportsFailuresAndLeavesTheValueAlone) {
-    sim::SetNumber(sim::kCurrentUser, kDesktopKey, "Long", 0x1122334455667788u, 8);
-    sim::SetValue(sim::kCurrentUser, kDesktopKey, "Raw", sim::kRegBinary, {1, 2});
-    sim::SetText(sim::kCurrentUser, kDesktopKey, "Text", "abc");
+    sim::SetNumber("Long", 0x1122334455667788u, 8);
+    sim::SetValue("Raw", sim::kRegBinary, {1, 2});
+    sim::SetText("Text", "abc");
     Handle key = 0, closed = 0;
     ASSERT_EQ(platform::RegOpenKeyExA(sim::kCurrentUser, kDesktopKey, 0, 0x3F, &closed), 0);
     platform::RegCloseKey(closed);
@@ -314,7 +304,7 @@ TEST_F(DesktopTest, ReadKeyValueAlwaysClosesEvenAKeyThatRefusedToOpen) {
     EXPECT_EQ(sim::Log("RegOpenKeyExA"), Lines{open});
     EXPECT_EQ(sim::OpenKeys(), 0);
 
-    sim::RefuseKey(sim::kCurrentUser, kDesktopKey);
+    sim::RefuseKey();
     sim::ClearCalls();
     EXPECT_EQ(Describe(ReadWallpaper()), "empty");
     EXPECT_EQ(sim::Log("RegOpenKeyExA"), Lines{open});
