@@ -65,9 +65,8 @@ bool SetWallpaper(const char* path);
 bool ShowTaskbar(bool show);
 bool ShowIcons(bool show);
 
-// The stand-in shell, laid out as the session's Windows (its icon view made
-// after its announcement when `iconsLate`); starting waits for every window of
-// the layout, and fails the running scenario when one is missing.
+// The stand-in shell, laid out as the session's Windows (shell.cpp's "late" if `iconsLate`);
+// starting waits for every window of the layout, and fails the scenario when one is missing.
 bool StartShell(bool iconsVisible, bool iconsLate = false);
 void StopShell();
 
