@@ -234,7 +234,6 @@ const Pointers& PointersInForce();
 // GDI bitmaps and cursors the program made and has not freed or handed to
 // SetSystemCursor, which makes them Windows'.
 int HeldByProgram();
-int HandedCursors();
 
 // --- Toolkit settings ---
 
