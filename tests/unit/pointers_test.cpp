@@ -9,8 +9,7 @@ const std::string kReload = "SystemParametersInfoA(87, 0, null, 0)"; // SPI_SETC
 // A pointer as one list: its width and hot spot, then its colour pixels (XOR
 // ones when monochrome) and its AND mask, in a bottom-up DIB's order.
 std::vector<std::uint32_t> Flat(const sim::Pointer& pointer) {
-    std::vector<std::uint32_t> flat = {static_cast<std::uint32_t>(pointer.mask.width), pointer.hotX,
-                                       pointer.hotY};
+    std::vector<std::uint32_t> flat = {pointer.mask.width + 0u, pointer.hotX, pointer.hotY};
     flat.insert(flat.end(), pointer.color.pixels.begin(), pointer.color.pixels.end());
     flat.insert(flat.end(), pointer.mask.pixels.begin(), pointer.mask.pixels.end());
     return flat;
@@ -50,7 +49,7 @@ TEST_F(DesktopTest, DuskColorsTurnEveryStandardPointerRedAndEveryWayBackReloadsT
     sim::ClearCalls();
     sim::Click(box);
     expectRed();
-    DLmodule::ApplyNightColors();
+    DLmodule::ApplyNightColors(); // as after unlocking
     expectRed();
     sim::Click(box); // unticked
     sim::Click(box);
@@ -76,7 +75,8 @@ TEST_F(DesktopTest, WhereAPointerCannotBeMadeRedTheColoursStillSwitch) {
     DLmodule::Main();
     sim::Click(Box(DLform::kDuskcolorsChk));
     DLform::mnExit_Click();
-    EXPECT_EQ(Changes(true), Changes()); // no SPI_SETCURSORS
+    EXPECT_EQ(Changes(true), Changes());            // no SPI_SETCURSORS
+    EXPECT_EQ(sim::Log("SetSysColors").size(), 2u); // the night's, then the user's
     EXPECT_EQ(sim::Log("LoadCursorA"), Lines{});
     Fresh();
     sim::UserPointers().erase(32649);
