@@ -18,38 +18,31 @@ Handle Keep(const Bitmap& bitmap) {
 // Copies the whole bitmap to or from `bits`, a 32-bit DIB without a colour table.
 int Transfer(Handle dc, Handle bitmap, unsigned lines, const void* from, void* to,
              const platform::BitmapInfoHeader* info) {
-    Bitmap* whole = S().bitmaps.count(bitmap) != 0 ? &S().bitmaps[bitmap] : nullptr;
-    if (whole == nullptr || S().openDcs.count(dc) == 0 || info->biSize != sizeof *info ||
-        info->biWidth != whole->width || info->biHeight != whole->height ||
+    const auto found = S().bitmaps.find(bitmap);
+    if (found == S().bitmaps.end() || S().openDcs.count(dc) == 0 || info->biSize != sizeof *info ||
+        info->biWidth != found->second.width || info->biHeight != found->second.height ||
         info->biBitCount != 32 || info->biClrUsed != 0 ||
-        lines != static_cast<unsigned>(whole->height))
+        lines != static_cast<unsigned>(found->second.height))
         return 0;
-    std::memcpy(to ? to : whole->pixels.data(), from ? from : whole->pixels.data(),
-                whole->pixels.size() * 4);
+    std::vector<std::uint32_t>& pixels = found->second.pixels;
+    std::memcpy(to ? to : pixels.data(), from ? from : pixels.data(), pixels.size() * 4);
     return static_cast<int>(lines);
 }
 
 } // namespace
 
-Pointers StandardPointers() {
-    Pointers pointers;
-    for (std::uint32_t id : documented::kStandardPointers)
-        pointers[id] = {{2, 4, 1, {0xFFFFFF, 0, 0, 0xFFFFFF, 0, 0, 0xFFFFFF, 0xFFFFFF}}, {}, 1, 0};
-    return pointers;
-}
-
 Pointers& UserPointers() { return S().userPointers; }
 const Pointers& PointersInForce() { return S().pointers; }
 int HeldByProgram() { return static_cast<int>(S().bitmaps.size() + S().cursors.size()); }
-int HandedCursors() { return S().handedCursors; }
 
 // Windows takes the cursor and destroys it.
 int PLATFORM_WINAPI SetSystemCursor(Handle cursor, std::uint32_t id) {
     Record("SetSystemCursor", {Num(cursor), Num(id)});
-    if (S().cursors.count(cursor) == 0) return 0;
-    S().pointers[id] = S().cursors[cursor];
-    S().cursors.erase(cursor);
-    return ++S().handedCursors;
+    const auto found = S().cursors.find(cursor);
+    if (found == S().cursors.end()) return 0;
+    S().pointers[id] = found->second;
+    S().cursors.erase(found);
+    return 1;
 }
 
 } // namespace sim
@@ -66,13 +59,11 @@ Handle LoadCursorA(Handle instance, const char* name) {
 // Copies of the pointer's bitmaps, which the caller frees.
 int GetIconInfo(Handle icon, IconInfo* info) {
     Record("GetIconInfo", {Num(icon)});
-    const auto pointer = S().pointers.find(static_cast<std::uint32_t>(icon));
-    const sim::Pointer* found = S().cursors.count(icon) != 0    ? &S().cursors[icon]
-                                : pointer != S().pointers.end() ? &pointer->second
-                                                                : nullptr;
-    if (found == nullptr) return 0;
-    *info = {0, found->hotX, found->hotY, sim::Keep(found->mask),
-             found->color.pixels.empty() ? 0 : sim::Keep(found->color)};
+    const auto found = S().pointers.find(static_cast<std::uint32_t>(icon));
+    if (found == S().pointers.end()) return 0;
+    const sim::Pointer& pointer = found->second;
+    *info = {0, pointer.hotX, pointer.hotY, sim::Keep(pointer.mask),
+             pointer.color.pixels.empty() ? 0 : sim::Keep(pointer.color)};
     return 1;
 }
 
@@ -95,20 +86,14 @@ int DestroyCursor(Handle cursor) {
 int GetDIBits(Handle dc, Handle bitmap, unsigned, unsigned lines, void* bits,
               BitmapInfoHeader* info, unsigned) {
     Record("GetDIBits", {Num(bitmap), Num(lines), Ptr(bits)});
-    if (bits != nullptr || S().bitmaps.count(bitmap) == 0 || info->biBitCount != 0)
+    const auto found = S().bitmaps.find(bitmap);
+    if (bits != nullptr || found == S().bitmaps.end() || info->biBitCount != 0)
         return sim::Transfer(dc, bitmap, lines, nullptr, bits, info);
-    const sim::Bitmap& size = S().bitmaps[bitmap];
-    *info = {info->biSize,
-             size.width,
-             size.height,
-             1,
-             static_cast<std::uint16_t>(size.bitCount),
-             0,
-             0,
-             0,
-             0,
-             size.bitCount == 1 ? 2u : 0u,
-             0};
+    info->biWidth = found->second.width;
+    info->biHeight = found->second.height;
+    info->biPlanes = 1;
+    info->biBitCount = static_cast<std::uint16_t>(found->second.bitCount);
+    info->biClrUsed = found->second.bitCount == 1 ? 2 : 0;
     return 1;
 }
 

@@ -217,7 +217,6 @@ const Pointers& PointersInForce();
 // GDI bitmaps and cursors the program made and has not freed or handed to
 // SetSystemCursor, which makes them Windows'.
 int HeldByProgram();
-int HandedCursors();
 
 // --- Toolkit settings ---
 

@@ -18,14 +18,15 @@ struct Key {
     std::map<std::string, RegValue> values; // by lower-case name
 };
 
-// The user's pointers at a fresh start.
-Pointers StandardPointers();
-
 struct State {
     State() {
         // The user's own scheme: no entry equals the night or the standard one.
         for (int i = 0; i < kElements; ++i)
             colors[i] = 0xA00000 + 0x0101 * i;
+        for (std::uint32_t id : documented::kStandardPointers)
+            userPointers[id] = {
+                {2, 4, 1, {0xFFFFFF, 0, 0, 0xFFFFFF, 0, 0, 0xFFFFFF, 0xFFFFFF}}, {}, 1, 0};
+        pointers = userPointers;
     }
     std::vector<Call> calls;
     std::map<Handle, Window> windows;
@@ -53,10 +54,9 @@ struct State {
     bool answering = false;
     int broadcastsHeard = 0;
     bool dpiAware = false;
-    Pointers userPointers = StandardPointers(), pointers = userPointers;
+    Pointers userPointers, pointers; // a pointer's handle is its id
     std::map<Handle, Bitmap> bitmaps;
     std::map<Handle, Pointer> cursors;
-    int handedCursors = 0;
     std::map<std::string, unsigned> registeredMessages; // by name, from 0xC000
     Shell shell;
     ShellOptions shellOptions; // the running shell's layout
