@@ -59,7 +59,9 @@ void RedPointerPixels(std::uint32_t* pixels, std::size_t count) {
 }
 
 // Each copy is made from the pointer in force, which must be the user's: a
-// red copy of a red copy darkens (white gives 255, then 76, then 23). Windows
+// red copy of a red copy darkens (white gives 255, then 76, then 23). So the
+// user's are reloaded first, as they are stored (SPI_SETCURSORS writes
+// nothing), and every pointer of the set is then replaced. Windows
 // destroys the cursor SetSystemCursor takes; Wine's does nothing with it and
 // answers TRUE, so the cursor is destroyed here in any case, which on Windows
 // fails harmlessly on a handle already gone.
@@ -67,8 +69,9 @@ void ApplyRedPointers() {
     const auto setSystemCursor = reinterpret_cast<platform::SetSystemCursorProc>(
         platform::User32Function(setSystemCursorName));
     if (setSystemCursor == nullptr) return;
-    RestoreUserPointers();
+    // Also where this program has none in force: another copy of it may.
     redPointersShown = true;
+    platform::SystemParametersInfoA(platform::kSpiSetCursors, 0, nullptr, 0);
     const platform::Handle screen = platform::GetDC(0);
     for (const std::uint16_t id : pointerIds) {
         platform::IconInfo info;

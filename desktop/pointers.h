@@ -21,8 +21,8 @@ extern bool redPointersShown;
 // that inverts the screen. Transparent pixels stay so.
 void RedPointerPixels(std::uint32_t* pixels, std::size_t count);
 
-// Sets a red copy of each of the user's standard pointers, reloading the
-// user's first when red copies are in force: safe to call again.
+// Sets a red copy of each of the user's standard pointers, reloaded first:
+// safe to call again, also with red copies in force.
 void ApplyRedPointers();
 // Reloads the user's pointers when red copies are in force.
 void RestoreUserPointers();
