@@ -58,6 +58,8 @@ using SetWinEventHookProc = Handle(PLATFORM_WINAPI*)(std::uint32_t eventMin, std
                                                      std::uint32_t process, std::uint32_t thread,
                                                      std::uint32_t flags);
 using UnhookWinEventProc = int(PLATFORM_WINAPI*)(Handle hook);
+using ChangeWindowMessageFilterExProc = int(PLATFORM_WINAPI*)(Handle window, unsigned message,
+                                                              std::uint32_t action, void* status);
 using ChangeWindowMessageFilterProc = int(PLATFORM_WINAPI*)(unsigned message, std::uint32_t action);
 using WtsRegisterProc = int(PLATFORM_WINAPI*)(Handle window, std::uint32_t flags);
 using WtsUnregisterProc = int(PLATFORM_WINAPI*)(Handle window);
@@ -106,7 +108,8 @@ constexpr unsigned kPbtApmResumeAutomatic = 0x12;
 constexpr std::uint32_t kEventObjectShow = 0x8002;
 constexpr std::int32_t kObjidWindow = 0;
 constexpr std::uint32_t kWineventOutOfContext = 0x0000;
-constexpr std::uint32_t kMsgfltAdd = 1;
+constexpr std::uint32_t kMsgfltAllow = 1; // ChangeWindowMessageFilterEx
+constexpr std::uint32_t kMsgfltAdd = 1;   // ChangeWindowMessageFilter
 constexpr std::uint32_t kNotifyForThisSession = 0;
 constexpr unsigned kUisClear = 2;
 constexpr unsigned kUisfHideFocus = 0x1;

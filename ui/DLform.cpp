@@ -165,12 +165,16 @@ void PLATFORM_WINAPI OnWinEvent(platform::Handle, std::uint32_t, platform::Handl
 void Watch(platform::Handle window) {
     taskbarCreated = platform::RegisterWindowMessageA("TaskbarCreated");
     // A program run as administrator hears "TaskbarCreated" from the shell,
-    // which runs with less, only when it lets the message through (Vista and
-    // later). The process-wide call serves every one of them; the per-window
-    // one of 7 and later would add a second lookup for the same effect.
+    // which runs with less, only when it lets the message through: to this
+    // window on 7 and later, to the whole process on Vista.
+    const auto allowHere = reinterpret_cast<platform::ChangeWindowMessageFilterExProc>(
+        platform::User32Function("ChangeWindowMessageFilterEx"));
     const auto allow = reinterpret_cast<platform::ChangeWindowMessageFilterProc>(
         platform::User32Function("ChangeWindowMessageFilter"));
-    if (allow != nullptr) allow(taskbarCreated, platform::kMsgfltAdd);
+    if (allowHere != nullptr)
+        allowHere(window, taskbarCreated, platform::kMsgfltAllow, nullptr);
+    else if (allow != nullptr)
+        allow(taskbarCreated, platform::kMsgfltAdd);
     const auto setHook = reinterpret_cast<platform::SetWinEventHookProc>(
         platform::User32Function("SetWinEventHook"));
     if (setHook != nullptr)

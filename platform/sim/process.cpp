@@ -69,6 +69,13 @@ int PLATFORM_WINAPI UnhookWinEvent(Handle hook) {
     return hooked;
 }
 
+int PLATFORM_WINAPI ChangeWindowMessageFilterEx(Handle window, unsigned message,
+                                                std::uint32_t action, void* status) {
+    Record("ChangeWindowMessageFilterEx",
+           {Num(window), Num(message), Num(action), Ptr(status != nullptr)});
+    return 1;
+}
+
 int PLATFORM_WINAPI ChangeWindowMessageFilter(unsigned message, std::uint32_t action) {
     Record("ChangeWindowMessageFilter", {Num(message), Num(action)});
     return 1;
@@ -167,6 +174,8 @@ FarProc User32Function(const char* name) {
         {"SetWinEventHook", reinterpret_cast<FarProc>(sim::SetWinEventHook)},
         {"UnhookWinEvent", reinterpret_cast<FarProc>(sim::UnhookWinEvent)},
         {"ChangeWindowMessageFilter", reinterpret_cast<FarProc>(sim::ChangeWindowMessageFilter)},
+        {"ChangeWindowMessageFilterEx",
+         reinterpret_cast<FarProc>(sim::ChangeWindowMessageFilterEx)},
         {"SetSystemCursor", reinterpret_cast<FarProc>(sim::SetSystemCursor)},
     };
     for (const auto& [known, address] : functions)
