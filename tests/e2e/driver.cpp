@@ -1,14 +1,8 @@
 // The end-to-end driver, run by tests/e2e/run inside a Wine virtual desktop:
 //   driver.exe run PROGRAM SHELL ACK-FOLDER VERSION [SCENARIO]
-// runs the scenarios against PROGRAM, with SHELL as the stand-in shell and
-// VERSION (win95, win98, win7, win10) the Windows the prefix reports, and
-// prints one PASS, FAIL or SKIP line per scenario and per screenshot,
-// details indented above a failure, PIXELS lines asking the runner for the
-// colours of a screenshot (it answers in ACK-FOLDER\NAME.ack), and finally
-// "END passed failed". It reads the desktop through winehost/probe.cpp.
-// Each scenario starts on a prepared desktop (start-up palette, taskbar and
-// icons visible, the stored wallpaper applied) and leaves it to the driver
-// to check that the user's stored settings were not touched.
+// prints a PASS, FAIL or SKIP line per scenario and screenshot, PIXELS lines
+// asking the runner for a screenshot's colours (answered in ACK-FOLDER), and
+// "END passed failed" (docs/DEVELOPING.md).
 #include "tests/e2e/captions.h"
 
 namespace e2e {
@@ -40,6 +34,7 @@ struct Pixels {
 // ("RRGGBB") too. An area counted empty fails the scenario.
 bool ReadPixels(const char* name, const RECT* areas, int count, Pixels* found,
                 const char* text = "") {
+    Sleep(300); // the X server shows what the program drew a moment later
     char request[400];
     wsprintfA(request, "PIXELS %s", name);
     for (int i = 0; i < count; ++i) {
@@ -101,7 +96,6 @@ bool Screenshot(const Program& program, const char* name, const Scheme& scheme) 
     const COLORREF text = scheme.color[COLOR_MENUTEXT], back = scheme.color[COLOR_BTNFACE];
     RedrawWindow(program.window, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    Sleep(300); // lets the X server catch up with the repaint
     // The window, to be saved, and then each box's caption: from past its
     // check mark to where the next box covers it.
     RECT areas[4];
@@ -129,19 +123,6 @@ bool Screenshot(const Program& program, const char* name, const Scheme& scheme) 
     if (problem[0] != '\0') Line("  %s (picture %s)", problem, name);
     Line("%s screenshot-%s", problem[0] == '\0' ? "PASS" : "FAIL", name);
     return true;
-}
-
-// The part of the program's window that the night scheme colours: all of
-// it, but for a flat menu bar, which is drawn in an element it leaves alone.
-RECT NightArea(const Program& program) {
-    RECT area;
-    GetWindowRect(program.window, &area);
-    if (session.flatMenus) {
-        POINT clientTop = {0, 0};
-        ClientToScreen(program.window, &clientTop);
-        area.top = clientTop.y;
-    }
-    return area;
 }
 
 // Message boxes may keep the buttons of other styles as hidden controls.
@@ -190,18 +171,14 @@ HWND OpenMessageBox(const Program& program, int id, const char* caption, const c
 // Input as a user types it, through SendInput: it goes to the window in the
 // foreground and arrives later, as typed keys do.
 bool PressKey(WORD key, bool shift = false) {
+    const WORD keys[4] = {VK_SHIFT, key, key, VK_SHIFT}; // down, down, up, up
     INPUT inputs[4] = {};
-    int count = 0;
-    const auto add = [&](WORD virtualKey, DWORD flags) {
-        inputs[count].type = INPUT_KEYBOARD;
-        inputs[count].ki.wVk = virtualKey;
-        inputs[count].ki.dwFlags = flags;
-        ++count;
-    };
-    if (shift) add(VK_SHIFT, 0);
-    add(key, 0);
-    add(key, KEYEVENTF_KEYUP);
-    if (shift) add(VK_SHIFT, KEYEVENTF_KEYUP);
+    const int first = shift ? 0 : 1, count = shift ? 4 : 2;
+    for (int i = 0; i < count; ++i) {
+        inputs[i].type = INPUT_KEYBOARD;
+        inputs[i].ki.wVk = keys[first + i];
+        inputs[i].ki.dwFlags = first + i < 2 ? 0 : KEYEVENTF_KEYUP;
+    }
     const bool taken = SendInput(count, inputs, sizeof inputs[0]) == static_cast<UINT>(count);
     return Expect(taken, "expected key 0x%02X to be taken, seen SendInput refuse it (error %lu)",
                   key, GetLastError());
@@ -739,16 +716,34 @@ void Screenshots(Program& program) {
     Exit(program);
 }
 
-void ExpectNightPixels(const Program& program, const char* name, const char* when) {
-    // The X server shows what the program drew a moment later.
-    Sleep(300);
-    const RECT area = NightArea(program);
-    Pixels found;
-    if (!ReadPixels(name, &area, 1, &found)) return;
-    Expect(found.off == 0,
-           "%s: expected only black, pure reds and grey 0x808080 in the window%s, seen %ld other "
-           "pixels, commonest %s",
-           when, session.flatMenus ? " below its flat menu bar" : "", found.off, found.commonest);
+// Nothing but the night scheme's colours in the part of the window it
+// colours (not a flat menu bar, drawn in an element it leaves alone), but
+// for the focus rectangle of the box `focused` where given. False where the
+// runner did not count the pixels.
+bool ExpectNightPixels(const Program& program, const char* name, const char* when,
+                       HWND focused = nullptr) {
+    RECT areas[2];
+    POINT clientTop = {0, 0};
+    GetWindowRect(program.window, &areas[0]);
+    ClientToScreen(program.window, &clientTop);
+    if (session.flatMenus) areas[0].top = clientTop.y;
+    GetWindowRect(focused, &areas[1]);
+    Pixels found[2] = {};
+    if (!ReadPixels(name, areas, focused != nullptr ? 2 : 1, found)) return false;
+    const int box = GetDlgCtrlID(focused);
+    if (focused == nullptr)
+        Expect(found[0].off == 0,
+               "%s: expected only black, pure reds and grey 0x808080 in the window%s, seen %ld "
+               "other pixels, commonest %s",
+               when, session.flatMenus ? " below its flat menu bar" : "", found[0].off,
+               found[0].commonest);
+    Expect(focused == nullptr || found[1].off > 0,
+           "%s: expected the focus rectangle drawn in box %d, seen none", when, box);
+    Expect(focused == nullptr || found[0].off == found[1].off,
+           "%s: expected no pixel outside the night colours but the focus rectangle, seen %ld "
+           "outside box %d, commonest in the window %s",
+           when, found[0].off - found[1].off, box, found[0].commonest);
+    return true;
 }
 
 // The night scheme leaves nothing bright in the window, however a box is
@@ -782,19 +777,9 @@ void KeyboardFocus(Program& program) {
         if (!PressKey(VK_TAB, step.shift) ||
             !Expect(WaitUntil(10000, [&] { return FocusOf(program) == box; }),
                     "%s: expected the focus on box %d, seen window %p", step.when, step.box,
-                    FocusOf(program)))
+                    FocusOf(program)) ||
+            !ExpectNightPixels(program, step.name, step.when, box))
             return;
-        Sleep(300); // for the X server, as above
-        RECT areas[2] = {NightArea(program), {}};
-        GetWindowRect(box, &areas[1]);
-        Pixels found[2];
-        if (!ReadPixels(step.name, areas, 2, found)) return;
-        Expect(found[1].off > 0, "%s: expected the focus rectangle drawn in box %d, seen none",
-               step.when, step.box);
-        Expect(found[0].off == found[1].off,
-               "%s: expected no pixel outside the night colours but the focus rectangle, seen %ld "
-               "outside box %d, commonest in the window %s",
-               step.when, found[0].off - found[1].off, step.box, found[0].commonest);
     }
     const HWND dusk = Box(program, kDuskColors);
     if (!PressKey(VK_SPACE) ||
