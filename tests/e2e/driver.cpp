@@ -11,6 +11,12 @@ namespace {
 
 using DLform::kMnExit;
 
+// The night scheme with the red effect in force, the night colours alone, and
+// Windows' defaults, over the start-up wallpaper, taskbar and icons.
+constexpr Look kNightLook = {&kNightScheme, kWallpaper, kVisible, kVisible, kRedEffect};
+constexpr Look kNightColorsLook = {&kNightScheme, kWallpaper, kVisible, kVisible};
+constexpr Look kDefaultLook = {&kDefaultScheme, kWallpaper, kVisible, kVisible};
+
 Visibility Seen(bool visible) { return visible ? kVisible : kHidden; }
 
 const char* BoxState(int state) {
@@ -379,28 +385,24 @@ void DesktopBox(Program& program) {
 void RestoreDefaultsNo(Program& program) {
     if (!RestoreDefaults(program, IDNO)) return;
     ExpectDesktop("after answering No to Restore Default Colors", kStartLook);
-    if (!Click(program, kDuskColors) || !Exit(program)) return;
-    ExpectDesktop("after No, Dusk Colors and Exit", kStartLook);
+    if (Click(program, kDuskColors) && Exit(program))
+        ExpectDesktop("after No, Dusk Colors and Exit", kStartLook);
 }
 
 void RestoreDefaultsYes(Program& program) {
     if (!Click(program, kDuskColors) || !RestoreDefaults(program, IDYES)) return;
-    ExpectDesktop("after answering Yes to Restore Default Colors",
-                  {&kDefaultScheme, kWallpaper, kVisible, kVisible});
+    ExpectDesktop("after answering Yes to Restore Default Colors", kDefaultLook);
     ExpectBoxes(program, "after answering Yes", BST_CHECKED, BST_CHECKED, BST_CHECKED);
-    if (!Wake(program) || !Exit(program)) return;
-    ExpectDesktop("after Yes, unlock and Exit", {&kDefaultScheme, kWallpaper, kVisible, kVisible});
+    if (Wake(program) && Exit(program)) ExpectDesktop("after Yes, unlock and Exit", kDefaultLook);
 }
 
 void DefaultsNightExit(Program& program) {
     if (!RestoreDefaults(program, IDYES) || !Click(program, kDuskColors)) return;
-    ExpectDesktop("after defaults, then Dusk Colors",
-                  {&kNightScheme, kWallpaper, kVisible, kVisible, kRedEffect});
+    ExpectDesktop("after defaults, then Dusk Colors", kNightLook);
     if (!Click(program, kDuskColors)) return;
     ExpectDesktop("after defaults, then Dusk Colors ticked and unticked", kStartLook);
-    if (!Click(program, kDuskColors) || !Exit(program)) return;
-    ExpectDesktop("after defaults, then Dusk Colors and Exit",
-                  {&kNightScheme, kWallpaper, kVisible, kVisible});
+    if (Click(program, kDuskColors) && Exit(program))
+        ExpectDesktop("after defaults, then Dusk Colors and Exit", kNightColorsLook);
 }
 
 void About(Program& program) {
@@ -475,8 +477,7 @@ void ExitRestores(Program& program, const char* how, UINT message, WPARAM wParam
     if (!AskShell(kMonitor) || !AskShell(kSlideshow, kOtherWallpaper)) return;
     ExpectDesktop("all three on, after a new monitor and a slideshow's picture", allOn);
     PostMessageA(program.window, message, wParam, 0);
-    if (!WaitExit(program)) return;
-    ExpectDesktop(how, kStartLook);
+    if (WaitExit(program)) ExpectDesktop(how, kStartLook);
 }
 
 void ExitByMenu(Program& program) { ExitRestores(program, "after Exit", WM_COMMAND, kMnExit); }
@@ -509,22 +510,20 @@ void StartedHidden(Program& program) {
                   {&kStartPalette, kWallpaper, kHidden, kVisible});
     if (!Click(program, kTaskbar)) return;
     ExpectDesktop("started hidden, then Taskbar ticked", kStartLook);
-    if (!Exit(program)) return;
-    ExpectDesktop("started hidden, after Exit", {&kStartPalette, "", kHidden, kHidden});
+    if (Exit(program))
+        ExpectDesktop("started hidden, after Exit", {&kStartPalette, "", kHidden, kHidden});
 }
 
 void StartedNight(Program& program) {
-    const Look nightLook = {&kNightScheme, kWallpaper, kVisible, kVisible};
     SetColors(kNightScheme);
     if (!Launch(program)) return;
     if (!Click(program, kDuskColors) || !Click(program, kDuskColors)) return;
-    ExpectDesktop("started under night colours, Dusk Colors ticked and unticked", nightLook);
+    ExpectDesktop("started under night colours, Dusk Colors ticked and unticked", kNightColorsLook);
     if (!Exit(program)) return;
-    ExpectDesktop("started under night colours, after Exit", nightLook);
+    ExpectDesktop("started under night colours, after Exit", kNightColorsLook);
 
-    if (!Launch(program) || !RestoreDefaults(program, IDYES) || !Exit(program)) return;
-    ExpectDesktop("started under night colours, after defaults and Exit",
-                  {&kDefaultScheme, kWallpaper, kVisible, kVisible});
+    if (Launch(program) && RestoreDefaults(program, IDYES) && Exit(program))
+        ExpectDesktop("started under night colours, after defaults and Exit", kDefaultLook);
 }
 
 constexpr const char* kNoMagnifier = "did not apply: no Magnification.dll in this session";
@@ -534,7 +533,6 @@ constexpr const char* kNoMagnifier = "did not apply: no Magnification.dll in thi
 void MagnifierUserEffect(Program& program) {
     if (!MagnifierSession()) return Skip(kNoMagnifier);
     SetMagnifier(documented::kUserEffect, false);
-    const Look night = {&kNightScheme, kWallpaper, kVisible, kVisible, kRedEffect};
     if (!Launch(program)) return;
     static MagnifierState state;
     if (!ReadMagnifier(state)) return;
@@ -542,24 +540,23 @@ void MagnifierUserEffect(Program& program) {
            state.count);
     ExpectDesktop("with a user's effect, after start-up", kStartLook);
     if (!Click(program, kDuskColors)) return;
-    ExpectDesktop("with a user's effect, after ticking Dusk Colors", night);
+    ExpectDesktop("with a user's effect, after ticking Dusk Colors", kNightLook);
     if (!Click(program, kDuskColors)) return;
     ExpectDesktop("with a user's effect, after unticking Dusk Colors", kStartLook);
     if (!Click(program, kDuskColors) || !RestoreDefaults(program, IDYES)) return;
     ExpectDesktop("with a user's effect, after ticking and Yes to Restore Default Colors",
-                  {&kDefaultScheme, kWallpaper, kVisible, kVisible});
+                  kDefaultLook);
     // After the defaults the colours stay at exit, but the effect goes.
     if (!Click(program, kDuskColors) || !Click(program, kDuskColors)) return;
-    ExpectDesktop("with a user's effect, after Yes, then Dusk Colors unticked and ticked", night);
+    ExpectDesktop("with a user's effect, after Yes, then Dusk Colors unticked and ticked",
+                  kNightLook);
     if (!Exit(program)) return;
-    ExpectDesktop("with a user's effect, after Yes, Dusk Colors and Exit",
-                  {&kNightScheme, kWallpaper, kVisible, kVisible});
+    ExpectDesktop("with a user's effect, after Yes, Dusk Colors and Exit", kNightColorsLook);
 
     SetColors(kStartPalette);
     if (!Launch(program) || !Click(program, kDuskColors)) return;
-    ExpectDesktop("with a user's effect, started again and ticked", night);
-    if (!Exit(program)) return;
-    ExpectDesktop("with a user's effect, after ticking and Exit", kStartLook);
+    ExpectDesktop("with a user's effect, started again and ticked", kNightLook);
+    if (Exit(program)) ExpectDesktop("with a user's effect, after ticking and Exit", kStartLook);
 }
 
 // A Magnification.dll planted beside a copy of the program is never
@@ -580,7 +577,7 @@ void MagnifierPlantedCopy(Program& program) {
                folder, GetLastError())) {
         if (Launch(program, copy) && Click(program, kDuskColors)) {
             ExpectDesktop("started beside a planted Magnification.dll, Dusk Colors ticked",
-                          {&kNightScheme, kWallpaper, kVisible, kVisible, kRedEffect});
+                          kNightLook);
             if (Click(program, kDuskColors))
                 ExpectDesktop("started beside a planted Magnification.dll, Dusk Colors unticked",
                               kStartLook);
@@ -599,8 +596,7 @@ void MagnifierInitializeFails(Program& program) {
     if (!MagnifierSession()) return Skip(kNoMagnifier);
     SetMagnifier(documented::kIdentity, true);
     if (!Launch(program) || !Click(program, kDuskColors)) return;
-    ExpectDesktop("with MagInitialize failing, after ticking Dusk Colors",
-                  {&kNightScheme, kWallpaper, kVisible, kVisible});
+    ExpectDesktop("with MagInitialize failing, after ticking Dusk Colors", kNightColorsLook);
     if (!Click(program, kDuskColors)) return;
     ExpectDesktop("with MagInitialize failing, after unticking Dusk Colors", kStartLook);
     if (!Click(program, kDuskColors) || !Exit(program)) return;
@@ -654,11 +650,10 @@ void ShellRestarted(Program& program) {
     ExpectDesktop("after another restart and Exit", kStartLook);
 
     // Started with the icons hidden: the new icon window is hidden at exit.
-    if (!StartShell(false) || !SetWallpaper("") || !Launch(program) || !StartShell(true) ||
-        !Exit(program))
-        return;
-    ExpectDesktop("started with icons hidden, shell restarted, after Exit",
-                  {&kStartPalette, "", kVisible, kHidden});
+    if (StartShell(false) && SetWallpaper("") && Launch(program) && StartShell(true) &&
+        Exit(program))
+        ExpectDesktop("started with icons hidden, shell restarted, after Exit",
+                      {&kStartPalette, "", kVisible, kHidden});
 }
 
 // Without the shell. Where the shell makes the taskbar, the taskbar goes
@@ -675,9 +670,9 @@ void NoIconWindow(Program& program) {
     ExpectDesktop("without an icon window, Desktop unticked",
                   {&kStartPalette, "", taskbar ? kVisible : kAny, kAny});
     if (!Expect(StartShell(true), "expected the stand-in shell to start, seen it fail")) return;
-    if (!Exit(program)) return;
-    ExpectDesktop("after a shell started during the run and Exit",
-                  {&kStartPalette, "", Seen(taskbar), kHidden});
+    if (Exit(program))
+        ExpectDesktop("after a shell started during the run and Exit",
+                      {&kStartPalette, "", Seen(taskbar), kHidden});
 }
 
 // Two copies at night, Desktop unticked: another program's colours, then a
@@ -699,8 +694,7 @@ void TwoCopies(Program& first) {
     ExpectDesktop("two copies, after another program's colours and a slideshow's picture",
                   {&kNightScheme, "", kVisible, kHidden, kRedEffect});
     // The second found the first's filter in force: it goes first.
-    if (!Exit(second) || !Exit(first)) return;
-    ExpectDesktop("two copies, after both exited", kStartLook);
+    if (Exit(second) && Exit(first)) ExpectDesktop("two copies, after both exited", kStartLook);
 }
 
 void Screenshots(Program& program) {
