@@ -157,13 +157,9 @@ HWND OpenMessageBox(const Program& program, int id, const char* caption, const c
     char seenCaption[128], seenText[1024] = "";
     GetWindowTextA(box, seenCaption, sizeof seenCaption);
     // The message is the longest static text; the icon is a static too.
-    int longest = -1;
-    for (HWND child = nullptr; (child = FindWindowExA(box, child, "Static", nullptr));) {
-        if (GetWindowTextLengthA(child) > longest) {
-            longest = GetWindowTextLengthA(child);
+    for (HWND child = nullptr; (child = FindWindowExA(box, child, "Static", nullptr));)
+        if (GetWindowTextLengthA(child) > lstrlenA(seenText))
             GetWindowTextA(child, seenText, sizeof seenText);
-        }
-    }
     Expect(Same(seenCaption, caption), "expected the message box titled \"%s\", seen \"%s\"",
            caption, seenCaption);
     Expect(Same(seenText, text), "expected the text \"%s\", seen \"%s\"", text, seenText);
@@ -296,11 +292,16 @@ void Window(Program& program) {
            "expected a client area of %d x %d pixels at %d dpi, seen %ld x %ld", width, height,
            session.dpi, client.right, client.bottom);
 
-    const int lefts[3] = {px(documented::kBoxLeftTwips[0]), px(documented::kBoxLeftTwips[1]),
-                          px(documented::kBoxLeftTwips[2])};
+    const int boxWidth = px(kBoxTwips[0]), boxHeight = px(kBoxTwips[1]);
     for (int i = 0; i < 3; ++i) {
         HWND control = Box(program, kBoxes[i]);
         const char* caption = kCaptions[i];
+        const int left = px(documented::kBoxLeftTwips[i]);
+        // Where neighbours overlap, the box further right lies on top.
+        Expect(i == 0 || ChildWindowFromPointEx(program.window, {left + 5, boxHeight / 2},
+                                                CWP_SKIPINVISIBLE) == control,
+               "expected the %s box on top of %s at x %d, seen another window", caption,
+               kCaptions[i > 0 ? i - 1 : 0], left + 5);
         if (!Expect(control != nullptr, "expected check box %d (%s), seen none", kBoxes[i],
                     caption))
             continue;
@@ -316,18 +317,11 @@ void Window(Program& program) {
         RECT place;
         GetWindowRect(control, &place);
         MapWindowPoints(nullptr, program.window, reinterpret_cast<POINT*>(&place), 2);
-        Expect(place.left == lefts[i] && place.right == lefts[i] + px(kBoxTwips[0]) &&
-                   place.top == 0 && place.bottom == px(kBoxTwips[1]),
-               "expected %s at x %d..%d, y 0..%d, seen x %ld..%ld, y %ld..%ld", caption, lefts[i],
-               lefts[i] + px(kBoxTwips[0]), px(kBoxTwips[1]), place.left, place.right, place.top,
-               place.bottom);
+        Expect(place.left == left && place.right == left + boxWidth && place.top == 0 &&
+                   place.bottom == boxHeight,
+               "expected %s at x %d..%d, y 0..%d, seen x %ld..%ld, y %ld..%ld", caption, left,
+               left + boxWidth, boxHeight, place.left, place.right, place.top, place.bottom);
     }
-    // Where neighbours overlap, the box further right lies on top.
-    for (int i = 1; i < 3; ++i)
-        Expect(ChildWindowFromPointEx(program.window, {lefts[i] + 5, px(kBoxTwips[1]) / 2},
-                                      CWP_SKIPINVISIBLE) == Box(program, kBoxes[i]),
-               "expected the %s box on top of %s at x %d, seen another window", kCaptions[i],
-               kCaptions[i - 1], lefts[i] + 5);
     Exit(program);
 }
 
