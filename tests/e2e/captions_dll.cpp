@@ -1,11 +1,9 @@
-// captions.dll: loaded into the program under test by the end-to-end driver,
-// as a font handle is the program's own and means nothing in another
-// process. On a thread of its own, once the loader has let go, it checks
-// that each box's caption, in the box's own font, ends before the box that
-// covers its right end (the client area's right edge for the last one): a
-// check box draws its glyph, 12 pixels at 96 dpi and one more, then half a
-// '0' of space, then the text. It writes an INFO line, then one line per
-// fault, beside itself as CAPTIONS.DLL.txt.
+// captions.dll, loaded into the program by the e2e driver, as a font handle
+// means nothing in another process. On a thread of its own, once the loader
+// has let go, it checks that each caption, in its box's font, ends before the
+// box that covers it (the client area's edge for the last): a check box draws
+// its glyph, 12 pixels at 96 dpi and one more, half a '0' of space, the text.
+// Writes an INFO line, then a line per fault, beside itself as CAPTIONS.DLL.txt.
 #include "winehost/harness.h"
 
 namespace {

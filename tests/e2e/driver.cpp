@@ -28,9 +28,7 @@ struct Pixels {
     char top[8];    // the commonest colour, "RRGGBB"
     long all;       // every pixel
     long text, red; // of the colour asked for, and of pure red FF0000
-    // Neither black, a pure red (no green, no blue) nor grey 0x808080: what
-    // the night scheme never shows; "#RRGGBB:N" for the commonest few.
-    long off;
+    long off;       // what the night scheme never shows; "#RRGGBB:N" for the commonest few
     int listed;
     char commonest[200];
 };
@@ -95,9 +93,8 @@ void ExpectBoxes(const Program& program, const char* when, int dusk, int desktop
     }
 }
 
-// A screenshot of the program's client area, a check of its own, apart
-// from the scenario's: each caption in the scheme's menu text colour on its
-// button face.
+// A screenshot of the window, a check of its own: each caption in the
+// scheme's menu text colour on its button face.
 bool Screenshot(const Program& program, const char* name, const Scheme& scheme) {
     const COLORREF text = scheme.color[COLOR_MENUTEXT], back = scheme.color[COLOR_BTNFACE];
     RedrawWindow(program.window, nullptr, nullptr,
@@ -139,9 +136,8 @@ bool Exit(Program& program) {
     return WaitExit(program);
 }
 
-// Opens the message box of menu command `id` and checks its caption, text
-// and buttons: Yes and No for a question, else OK alone. Answers the box,
-// or 0 when none opened within 10 s.
+// Opens the message box of menu command `id` and checks its caption, text and
+// buttons (Yes and No for a question, else OK). Answers the box, or 0.
 HWND OpenMessageBox(const Program& program, int id, const char* caption, const char* text,
                     bool question) {
     PostMessageA(program.window, WM_COMMAND, id, 0); // posted: the box blocks the program
@@ -608,9 +604,8 @@ void MagnifierInitializeFails(Program& program) {
            initializes, others);
 }
 
-// A restarted shell makes new taskbars and a new icon view, shown, and
-// applies the stored wallpaper: what an unticked box hides is hidden again,
-// what a ticked one shows is left as the new shell shows it.
+// What an unticked box hides is hidden again in a restarted shell; what a
+// ticked one shows is left as the new shell shows it.
 void ShellRestarted(Program& program) {
     HWND before = IconView();
     // Another wallpaper chosen and stored since start-up, which the new shell
@@ -669,9 +664,8 @@ void NoIconWindow(Program& program) {
                       {&kStartPalette, "", Seen(taskbar), kHidden});
 }
 
-// Two copies at night, Desktop unticked: another program's colours, then a
-// slideshow. Each copy answers each once, the other's answer in its quiet
-// period: the two, four answers, one more each if a quiet period ends between.
+// Two copies at night answer each change once, the other's answer in their
+// quiet period: the two, four answers, one more each if a quiet period ends.
 void TwoCopies(Program& first) {
     Program second;
     if (!Launch(second) || !Click(first, kDuskColors) || !Click(second, kDuskColors) ||
@@ -704,10 +698,9 @@ void Screenshots(Program& program) {
     Exit(program);
 }
 
-// Nothing but the night scheme's colours in the part of the window it
-// colours (not a flat menu bar, drawn in an element it leaves alone), but
-// for the focus rectangle of the box `focused` where given. False where the
-// runner did not count the pixels.
+// Only the night scheme's colours where it colours the window (not a flat menu
+// bar, drawn in an element it leaves alone), but for the focus rectangle of
+// the box `focused` where given. False where the pixels were not counted.
 bool ExpectNightPixels(const Program& program, const char* name, const char* when,
                        HWND focused = nullptr) {
     RECT areas[2];
@@ -781,10 +774,9 @@ void KeyboardFocus(Program& program) {
     Exit(program);
 }
 
-// Loads captions.dll into the program, which checks the captions there
-// (captions_dll.cpp), with a thread of the program's own that runs
-// LoadLibraryA (kernel32 lies at the same address in every process of a
-// session), then reports what it wrote: an INFO line, then a line per fault.
+// Loads captions.dll (captions_dll.cpp) into the program with a thread of its
+// own that runs LoadLibraryA (kernel32 lies at the same address in every
+// process of a session), then reports its INFO line and a line per fault.
 void Captions(Program& program) {
     char library[MAX_PATH], result[MAX_PATH];
     Beside(session.driver, "captions.dll", library);
