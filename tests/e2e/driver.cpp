@@ -12,10 +12,14 @@ namespace {
 using DLform::kMnExit;
 
 // The night scheme with the red effect in force, the night colours alone, and
-// Windows' defaults, over the start-up wallpaper, taskbar and icons.
+// Windows' defaults, over the start-up wallpaper, taskbar and icons; then the
+// start-up palette with the icons and wallpaper hidden, the taskbar, or both.
 constexpr Look kNightLook = {&kNightScheme, kWallpaper, kVisible, kVisible, kRedEffect};
 constexpr Look kNightColorsLook = {&kNightScheme, kWallpaper, kVisible, kVisible};
 constexpr Look kDefaultLook = {&kDefaultScheme, kWallpaper, kVisible, kVisible};
+constexpr Look kIconsHidden = {&kStartPalette, "", kVisible, kHidden};
+constexpr Look kTaskbarHidden = {&kStartPalette, kWallpaper, kHidden, kVisible};
+constexpr Look kBothHidden = {&kStartPalette, "", kHidden, kHidden};
 
 Visibility Seen(bool visible) { return visible ? kVisible : kHidden; }
 
@@ -84,13 +88,16 @@ bool ReadPixels(const char* name, const RECT* areas, int count, Pixels* found,
     return true;
 }
 
-void ExpectBoxes(const Program& program, const char* when, int dusk, int desktop, int taskbar) {
+// The three boxes' states, then the desktop where `look` is given.
+void ExpectBoxes(const Program& program, const char* when, int dusk, int desktop, int taskbar,
+                 const Look* look = nullptr) {
     const int expected[3] = {dusk, desktop, taskbar};
     for (int i = 0; i < 3; ++i) {
         const int seen = Checked(program, kBoxes[i]);
         Expect(seen == expected[i], "%s: expected %s %s, seen %s", when, kCaptions[i],
                BoxState(expected[i]), BoxState(seen));
     }
+    if (look != nullptr) ExpectDesktop(when, *look);
 }
 
 // A screenshot of the window, a check of its own: each caption in the
@@ -347,8 +354,8 @@ void DuskColors(Program& program) {
 
 void TaskbarBox(Program& program) {
     if (!Click(program, kTaskbar)) return;
-    ExpectBoxes(program, "after unticking Taskbar", BST_UNCHECKED, BST_CHECKED, BST_UNCHECKED);
-    ExpectDesktop("after unticking Taskbar", {&kStartPalette, kWallpaper, kHidden, kVisible});
+    ExpectBoxes(program, "after unticking Taskbar", BST_UNCHECKED, BST_CHECKED, BST_UNCHECKED,
+                &kTaskbarHidden);
     if (!Click(program, kTaskbar) || !AskShell(kMonitor)) return;
     ExpectBoxes(program, "after ticking Taskbar", BST_UNCHECKED, BST_CHECKED, BST_CHECKED);
     ExpectDesktop("after ticking Taskbar and a new monitor", kStartLook);
@@ -357,8 +364,8 @@ void TaskbarBox(Program& program) {
 
 void DesktopBox(Program& program) {
     if (!Click(program, kDesktop)) return;
-    ExpectBoxes(program, "after unticking Desktop", BST_UNCHECKED, BST_UNCHECKED, BST_CHECKED);
-    ExpectDesktop("after unticking Desktop", {&kStartPalette, "", kVisible, kHidden});
+    ExpectBoxes(program, "after unticking Desktop", BST_UNCHECKED, BST_UNCHECKED, BST_CHECKED,
+                &kIconsHidden);
     // The wallpaper the program brings back is the one stored at its start,
     // whatever another program chose and stored since.
     const bool clicked = SetWallpaper(kOtherWallpaper) && StoreWallpaperSetting(kOtherWallpaper) &&
@@ -496,18 +503,15 @@ void StartedHidden(Program& program) {
     if (!Launch(program)) return;
     ExpectBoxes(program, "started hidden", BST_UNCHECKED, BST_UNCHECKED, BST_UNCHECKED);
     if (!Click(program, kDesktop)) return;
-    ExpectDesktop("started hidden, then Desktop ticked",
-                  {&kStartPalette, kWallpaper, kHidden, kVisible});
+    ExpectDesktop("started hidden, then Desktop ticked", kTaskbarHidden);
     if (!Click(program, kTaskbar)) return;
     ExpectDesktop("started hidden, then Taskbar ticked", kStartLook);
-    if (Exit(program))
-        ExpectDesktop("started hidden, after Exit", {&kStartPalette, "", kHidden, kHidden});
+    if (Exit(program)) ExpectDesktop("started hidden, after Exit", kBothHidden);
 }
 
 void StartedNight(Program& program) {
     SetColors(kNightScheme);
-    if (!Launch(program)) return;
-    if (!Click(program, kDuskColors) || !Click(program, kDuskColors)) return;
+    if (!Launch(program) || !Click(program, kDuskColors) || !Click(program, kDuskColors)) return;
     ExpectDesktop("started under night colours, Dusk Colors ticked and unticked", kNightColorsLook);
     if (!Exit(program)) return;
     ExpectDesktop("started under night colours, after Exit", kNightColorsLook);
@@ -564,15 +568,13 @@ void MagnifierPlantedCopy(Program& program) {
         CopyFileA(session.program, copy, FALSE) && CopyFileA(system, planted, FALSE);
     if (Expect(copied,
                "expected the program and the stand-in magnifier copied to %s, seen error %lu",
-               folder, GetLastError())) {
-        if (Launch(program, copy) && Click(program, kDuskColors)) {
-            ExpectDesktop("started beside a planted Magnification.dll, Dusk Colors ticked",
-                          kNightLook);
-            if (Click(program, kDuskColors))
-                ExpectDesktop("started beside a planted Magnification.dll, Dusk Colors unticked",
-                              kStartLook);
-            Exit(program);
-        }
+               folder, GetLastError()) &&
+        Launch(program, copy) && Click(program, kDuskColors)) {
+        ExpectDesktop("started beside a planted Magnification.dll, Dusk Colors ticked", kNightLook);
+        if (Click(program, kDuskColors))
+            ExpectDesktop("started beside a planted Magnification.dll, Dusk Colors unticked",
+                          kStartLook);
+        Exit(program);
     }
     EndLeftoverPrograms();
     DeleteFileA(copy);
@@ -619,30 +621,25 @@ void ShellRestarted(Program& program) {
                   {&kStartPalette, kOtherWallpaper, kVisible, kVisible});
     if (!Click(program, kDesktop) || !Click(program, kTaskbar) || !StartShell(true)) return;
     ExpectBoxes(program, "after the shell restarted, Desktop and Taskbar unticked", BST_UNCHECKED,
-                BST_UNCHECKED, BST_UNCHECKED);
-    ExpectDesktop("after the shell restarted, Desktop and Taskbar unticked",
-                  {&kStartPalette, "", kHidden, kHidden});
+                BST_UNCHECKED, BST_UNCHECKED, &kBothHidden);
     if (!Click(program, kDesktop) || !Click(program, kTaskbar)) return;
     ExpectDesktop("after the shell restarted, Desktop and Taskbar ticked again", kStartLook);
     if (!Click(program, kDesktop)) return;
-    ExpectDesktop("after the shell restarted, Desktop unticked",
-                  {&kStartPalette, "", kVisible, kHidden});
+    ExpectDesktop("after the shell restarted, Desktop unticked", kIconsHidden);
     // Nothing hidden in place of an icon view made late; the wallpaper's hides it.
     changesHeard = announcementsWithoutIcons = 0;
     if (!StartShell(true, true)) return;
     Expect(announcementsWithoutIcons == 1 && changesHeard > 0,
            "expected the shell to announce itself, no icon view, then its wallpaper, seen %ld, %ld",
            announcementsWithoutIcons, changesHeard);
-    ExpectDesktop("after a restart that made its icon view late, Desktop unticked",
-                  {&kStartPalette, "", kVisible, kHidden});
+    ExpectDesktop("after a restart that made its icon view late, Desktop unticked", kIconsHidden);
     if (!StartShell(false) || !Exit(program)) return;
     ExpectDesktop("after another restart and Exit", kStartLook);
 
     // Started with the icons hidden: the new icon window is hidden at exit.
     if (StartShell(false) && SetWallpaper("") && Launch(program) && StartShell(true) &&
         Exit(program))
-        ExpectDesktop("started with icons hidden, shell restarted, after Exit",
-                      {&kStartPalette, "", kVisible, kHidden});
+        ExpectDesktop("started with icons hidden, shell restarted, after Exit", kIconsHidden);
 }
 
 // Without the shell. Where the shell makes the taskbar, the taskbar goes
