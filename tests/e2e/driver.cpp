@@ -427,7 +427,8 @@ void VersionInformation(Program&) {
         return;
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
-    if (VerQueryValueA(block, "\\", reinterpret_cast<void**>(&fixed), &length) && fixed) {
+    if (Expect(VerQueryValueA(block, "\\", reinterpret_cast<void**>(&fixed), &length) && fixed,
+               "expected a numeric file version, seen none")) {
         const unsigned short* v = documented::kVersion;
         const DWORD ms = MAKELONG(v[1], v[0]), ls = MAKELONG(v[3], v[2]);
         Expect(fixed->dwFileVersionMS == ms && fixed->dwFileVersionLS == ls &&
@@ -435,8 +436,6 @@ void VersionInformation(Program&) {
                "expected file and product version %08lx.%08lx, seen %08lx.%08lx and %08lx.%08lx",
                ms, ls, fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS,
                fixed->dwProductVersionLS);
-    } else {
-        Fail("expected a numeric file version, seen none");
     }
     static const char* const kFields[][2] = {
         {"FileVersion", documented::kVersionText},
@@ -773,8 +772,7 @@ void KeyboardFocus(Program& program) {
 void Captions(Program& program) {
     char library[MAX_PATH], result[MAX_PATH];
     Beside(session.driver, "captions.dll", library);
-    Copy(result, library, MAX_PATH);
-    Append(result, ".txt", MAX_PATH);
+    wsprintfA(result, "%s.txt", library);
     DeleteFileA(result);
 
     const HANDLE process = program.process.hProcess;
