@@ -88,6 +88,37 @@ int PLATFORM_WINAPI WTSUnRegisterSessionNotification(Handle window) {
     return watched;
 }
 
+constexpr Handle kUser32 = ~Handle{0};
+
+// Every function the program looks up at run time, by the library that has it;
+// the magnifier's full-screen effect only where that Windows has it.
+platform::FarProc Function(Handle library, const std::string& name) {
+#define SIM_FUNCTION(lib, function)                                                                \
+    { lib, #function, reinterpret_cast<platform::FarProc>(sim::function) }
+    const Handle fullscreen = S().magnifier.fullscreenEffects ? S().magnifierLibrary : 0;
+    const struct {
+        Handle library;
+        const char* name;
+        platform::FarProc address;
+    } functions[] = {
+        SIM_FUNCTION(S().wtsLibrary, WTSRegisterSessionNotification),
+        SIM_FUNCTION(S().wtsLibrary, WTSUnRegisterSessionNotification),
+        SIM_FUNCTION(S().magnifierLibrary, MagInitialize),
+        SIM_FUNCTION(S().magnifierLibrary, MagUninitialize),
+        SIM_FUNCTION(fullscreen, MagGetFullscreenColorEffect),
+        SIM_FUNCTION(fullscreen, MagSetFullscreenColorEffect),
+        SIM_FUNCTION(kUser32, SetProcessDPIAware),
+        SIM_FUNCTION(kUser32, SetWinEventHook),
+        SIM_FUNCTION(kUser32, UnhookWinEvent),
+        SIM_FUNCTION(kUser32, ChangeWindowMessageFilter),
+        SIM_FUNCTION(kUser32, SetSystemCursor),
+    };
+#undef SIM_FUNCTION
+    for (const auto& known : functions)
+        if (known.library == library && name == known.name) return known.address;
+    return nullptr;
+}
+
 } // namespace
 
 bool SessionWatched() { return S().sessionWatcher != 0; }
@@ -135,22 +166,7 @@ Handle LoadLibraryA(const char* fileName) {
 FarProc GetProcAddress(Handle module, const char* procName) {
     Record("GetProcAddress", {Num(static_cast<std::int64_t>(module)), Str(procName)});
     if (module == 0 || procName == nullptr) return nullptr;
-    const std::string name = procName;
-    if (module == S().wtsLibrary)
-        return name == "WTSRegisterSessionNotification"
-                   ? reinterpret_cast<FarProc>(sim::WTSRegisterSessionNotification)
-               : name == "WTSUnRegisterSessionNotification"
-                   ? reinterpret_cast<FarProc>(sim::WTSUnRegisterSessionNotification)
-                   : nullptr;
-    if (module != S().magnifierLibrary) return nullptr;
-    const bool fullscreen = S().magnifier.fullscreenEffects;
-    if (name == "MagInitialize") return reinterpret_cast<FarProc>(sim::MagInitialize);
-    if (name == "MagUninitialize") return reinterpret_cast<FarProc>(sim::MagUninitialize);
-    if (name == "MagGetFullscreenColorEffect" && fullscreen)
-        return reinterpret_cast<FarProc>(sim::MagGetFullscreenColorEffect);
-    if (name == "MagSetFullscreenColorEffect" && fullscreen)
-        return reinterpret_cast<FarProc>(sim::MagSetFullscreenColorEffect);
-    return nullptr;
+    return sim::Function(module, procName);
 }
 
 std::uint32_t GetTickCount() {
@@ -162,16 +178,7 @@ FarProc User32Function(const char* name) {
     Record("User32Function", {Str(name)});
     const std::string function = name == nullptr ? "" : name;
     if (S().settings.user32Lacks.count(function) != 0) return nullptr;
-    const std::pair<const char*, FarProc> functions[] = {
-        {"SetProcessDPIAware", reinterpret_cast<FarProc>(sim::SetProcessDPIAware)},
-        {"SetWinEventHook", reinterpret_cast<FarProc>(sim::SetWinEventHook)},
-        {"UnhookWinEvent", reinterpret_cast<FarProc>(sim::UnhookWinEvent)},
-        {"ChangeWindowMessageFilter", reinterpret_cast<FarProc>(sim::ChangeWindowMessageFilter)},
-        {"SetSystemCursor", reinterpret_cast<FarProc>(sim::SetSystemCursor)},
-    };
-    for (const auto& [known, address] : functions)
-        if (function == known) return address;
-    return nullptr;
+    return sim::Function(sim::kUser32, function);
 }
 
 void* AllocateZeroed(std::size_t bytes) {
