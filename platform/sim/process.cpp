@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <tuple>
 
 namespace sim {
 
@@ -96,11 +97,7 @@ platform::FarProc Function(Handle library, const std::string& name) {
 #define SIM_FUNCTION(lib, function)                                                                \
     { lib, #function, reinterpret_cast<platform::FarProc>(sim::function) }
     const Handle fullscreen = S().magnifier.fullscreenEffects ? S().magnifierLibrary : 0;
-    const struct {
-        Handle library;
-        const char* name;
-        platform::FarProc address;
-    } functions[] = {
+    const std::tuple<Handle, std::string, platform::FarProc> functions[] = {
         SIM_FUNCTION(S().wtsLibrary, WTSRegisterSessionNotification),
         SIM_FUNCTION(S().wtsLibrary, WTSUnRegisterSessionNotification),
         SIM_FUNCTION(S().magnifierLibrary, MagInitialize),
@@ -114,8 +111,8 @@ platform::FarProc Function(Handle library, const std::string& name) {
         SIM_FUNCTION(kUser32, SetSystemCursor),
     };
 #undef SIM_FUNCTION
-    for (const auto& known : functions)
-        if (known.library == library && name == known.name) return known.address;
+    for (const auto& [known, knownName, address] : functions)
+        if (known == library && knownName == name) return address;
     return nullptr;
 }
 
@@ -165,8 +162,7 @@ Handle LoadLibraryA(const char* fileName) {
 
 FarProc GetProcAddress(Handle module, const char* procName) {
     Record("GetProcAddress", {Num(static_cast<std::int64_t>(module)), Str(procName)});
-    if (module == 0 || procName == nullptr) return nullptr;
-    return sim::Function(module, procName);
+    return module == 0 || procName == nullptr ? nullptr : sim::Function(module, procName);
 }
 
 std::uint32_t GetTickCount() {
@@ -176,9 +172,8 @@ std::uint32_t GetTickCount() {
 
 FarProc User32Function(const char* name) {
     Record("User32Function", {Str(name)});
-    const std::string function = name == nullptr ? "" : name;
-    if (S().settings.user32Lacks.count(function) != 0) return nullptr;
-    return sim::Function(sim::kUser32, function);
+    const bool lacks = name == nullptr || S().settings.user32Lacks.count(name) != 0;
+    return lacks ? nullptr : sim::Function(sim::kUser32, name);
 }
 
 void* AllocateZeroed(std::size_t bytes) {
