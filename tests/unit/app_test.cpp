@@ -76,7 +76,7 @@ TEST_F(DesktopTest, ExitHidesWhatWasHiddenAtStartEvenIfTheUserShowedIt) {
                                 "SetSysColors(start)"}));
 }
 
-TEST_F(DesktopTest, StartedUnderTheNightSchemeExitKeepsIt) {
+TEST_F(DesktopTest, StartedUnderTheNightOrAfterRestoreDefaultsExitKeepsTheColours) {
     sim::SetColors(kNight);
     DLmodule::Main();
     sim::Click(Box(kDuskcolorsChk));
@@ -84,9 +84,8 @@ TEST_F(DesktopTest, StartedUnderTheNightSchemeExitKeepsIt) {
     EXPECT_EQ(sim::CurrentColors(), kNight);
     DLform::mnExit_Click();
     EXPECT_EQ(sim::CurrentColors(), kNight);
-}
 
-TEST_F(DesktopTest, AfterRestoreDefaultsExitLeavesTheColoursAsTheyAre) {
+    Fresh();
     DLmodule::Main();
     sim::Config().messageBoxAnswer = platform::kIdYes;
     sim::ChooseMenu(DLform::Window(), DLform::kMnRestore);
@@ -178,7 +177,7 @@ TEST_F(DesktopTest, LoggingOffPutsTheDesktopBackButACancelledLogOffDoesNot) {
     EXPECT_EQ(sim::Find(main), nullptr);
 }
 
-TEST_F(DesktopTest, RunLoopsUntilTheWindowIsClosed) {
+TEST_F(DesktopTest, RunLoopsUntilTheWindowIsClosedAndWithoutOneEndsAtOnce) {
     sim::WhenIdle([] { sim::Post(Box(kDuskcolorsChk), platform::kWmKeyDown, platform::kVkTab); });
     sim::WhenIdle([] {
         EXPECT_EQ(sim::Focus(), Box(kDesktopChk));
@@ -187,9 +186,8 @@ TEST_F(DesktopTest, RunLoopsUntilTheWindowIsClosed) {
     EXPECT_EQ(DusklensRun(), 0);
     EXPECT_EQ(DLform::Window(), 0u);
     EXPECT_EQ(sim::Log("SetSysColors").size(), 1u);
-}
 
-TEST_F(DesktopTest, WithoutItsWindowTheProgramEndsInsteadOfWaitingUnseen) {
+    Fresh();
     sim::Config().mainWindowCreatable = false;
     EXPECT_EQ(DusklensRun(), 1);
     EXPECT_TRUE(sim::Log("RunMessageLoop").empty());
