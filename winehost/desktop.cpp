@@ -172,6 +172,174 @@ void ShowDecoys() {
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
+// Another program's top-level "Button" titled "Start" and "WorkerW".
+bool MakeDecoys() {
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, DecoyThread, ready, 0, nullptr);
+    const bool made = thread != nullptr && WaitForSingleObject(ready, 10000) == WAIT_OBJECT_0 &&
+                      decoys[0] != nullptr && decoys[1] != nullptr;
+    if (thread != nullptr) CloseHandle(thread);
+    CloseHandle(ready);
+    ShowDecoys();
+    return made;
+}
+
+// The user's stored settings that must never change, as one text.
+void ReadStoredSettings(char* text, int size) {
+    text[0] = '\0';
+    AppendValues("Control Panel\\Colors", nullptr, text, size);
+    AppendValues("Control Panel\\Desktop", "Wallpaper", text, size);
+}
+
+ColorEffect foundEffect;
+
+const Scheme* KnownScheme(const COLORREF* color) {
+    for (const Scheme* scheme : {&kStartPalette, &kNightScheme, &kDefaultScheme})
+        if (memcmp(scheme->color.data(), color, sizeof scheme->color) == 0) return scheme;
+    return nullptr;
+}
+
+const char* Shown(bool visible) { return visible ? "visible" : "hidden"; }
+
+// Prints where two settings texts first differ, entry by entry.
+void ReportChangedSetting(const char* when, const char* expected, const char* seen) {
+    int start = 0;
+    for (int i = 0; expected[i] == seen[i] && expected[i] != '\0'; ++i)
+        if (expected[i] == ';') start = i + 1;
+    char was[300], now[300];
+    Copy(was, expected + start, sizeof was);
+    Copy(now, seen + start, sizeof now);
+    for (char* entry : {was, now})
+        for (char* p = entry; *p != '\0'; ++p)
+            if (*p == ';') *p = '\0';
+    Fail("%s: expected the user's stored settings unchanged (%s), seen %s", when, was, now);
+}
+
+// Bit for bit: an effect in force is one that a program set or read back.
+bool SameEffect(const ColorEffect& a, const ColorEffect& b) {
+    return memcmp(&a, &b, sizeof a) == 0;
+}
+
+// Why `effect` is not a night filter, or nullptr: red out only, alpha and
+// the constant column as the identity has them, black kept black, and
+// brighter inputs giving more red, from each of red, green and blue.
+const char* NotRedOnly(const ColorEffect& effect) {
+    const auto& m = effect.transform;
+    for (int row = 0; row < 5; ++row) {
+        if (m[row][1] != 0 || m[row][2] != 0) return "green or blue comes out";
+        if (m[row][3] != documented::kIdentity.transform[row][3] ||
+            m[row][4] != documented::kIdentity.transform[row][4])
+            return "alpha or the constant column is not the identity's";
+    }
+    // The red out of an opaque grey of level `level`.
+    const auto red = [&](float level) {
+        return level * (m[0][0] + m[1][0] + m[2][0]) + m[3][0] + m[4][0];
+    };
+    if (red(0) != 0) return "black does not stay black";
+    if (!(red(1) > red(0.5f) && red(0.5f) > red(0))) return "white is not redder than grey";
+    if (m[0][0] <= 0 || m[1][0] <= 0 || m[2][0] <= 0) return "red, green or blue gives no red";
+    return nullptr;
+}
+
+void DescribeEffect(const ColorEffect& effect, char* text, int size) {
+    if (SameEffect(effect, foundEffect)) {
+        Copy(text, "the effect found at the start", size);
+    } else if (SameEffect(effect, documented::kIdentity)) {
+        Copy(text, "the identity", size);
+    } else {
+        Copy(text, NotRedOnly(effect) == nullptr ? "a red-only effect" : "an effect", size);
+        Append(text, ", rows r g b a 1 in thousandths:", size);
+        for (const auto& row : effect.transform) {
+            char numbers[80];
+            using documented::Thousandths;
+            wsprintfA(numbers, " [%ld %ld %ld %ld %ld]", Thousandths(row[0]), Thousandths(row[1]),
+                      Thousandths(row[2]), Thousandths(row[3]), Thousandths(row[4]));
+            Append(text, numbers, size);
+        }
+    }
+}
+
+// The values of MagnifierCall and Misuse, for messages.
+const char* CallName(MagnifierCall call) {
+    constexpr const char* kNames[] = {"the load", "MagInitialize", "MagUninitialize",
+                                      "MagSetFullscreenColorEffect", "MagGetFullscreenColorEffect"};
+    return static_cast<unsigned>(call) < 5 ? kNames[static_cast<unsigned>(call)] : "a call";
+}
+
+const char* MisuseName(Misuse misuse) {
+    constexpr const char* kNames[] = {"", "before MagInitialize", "after MagUninitialize",
+                                      "after a second MagInitialize", "with a null effect"};
+    return static_cast<unsigned>(misuse) < 5 ? kNames[static_cast<unsigned>(misuse)] : "";
+}
+
+// Only the sessions that report Windows 10 have the stand-in magnifier;
+// every other one must have none left from an earlier session.
+bool SetUpMagnifier() {
+    char system[MAX_PATH], standIn[MAX_PATH], state[MAX_PATH];
+    SystemMagnifier(system);
+    for (const char* ending : {".bin", ".fault"}) {
+        MagnifierStatePath(state, ending);
+        DeleteFileA(state);
+    }
+    if (!MagnifierSession()) {
+        DeleteFileA(system);
+        return Expect(GetFileAttributesA(system) == INVALID_FILE_ATTRIBUTES,
+                      "expected no %s, seen it stay after DeleteFile (error %lu)", system,
+                      GetLastError());
+    }
+    Beside(session.shell, "Magnification.dll", standIn);
+    const bool copied = CopyFileA(standIn, system, FALSE) != 0;
+    if (copied) SetMagnifier(documented::kIdentity, false); // the record starts here
+    return Expect(copied, "expected the stand-in %s copied to %s, seen error %lu", standIn, system,
+                  GetLastError());
+}
+
+bool SetUpSession() {
+    // Wine starts the virtual desktop, and with it its taskbar (hidden where
+    // the stand-in shell makes its own), lazily.
+    GetDesktopWindow();
+    if (!Expect(WaitUntil(10000, [] { return FindWindowA("Shell_TrayWnd", "") != nullptr; }),
+                "expected the taskbar window (Shell_TrayWnd) of the virtual desktop, seen none") ||
+        (session.decoys &&
+         !Expect(MakeDecoys(), "expected another program's Button and WorkerW made, seen none")) ||
+        !Expect(GetFileAttributesA(session.program) != INVALID_FILE_ATTRIBUTES,
+                "expected the program at %s, seen no such file", session.program) ||
+        !SetUpMagnifier() ||
+        // The user's own wallpaper, as a user would have stored it.
+        !StoreWallpaperSetting(kWallpaper))
+        return false;
+    ReadStoredSettings(session.stored, sizeof session.stored);
+    OSVERSIONINFOA& version = session.version;
+    version.dwOSVersionInfoSize = sizeof version;
+    GetVersionExA(&version);
+    HDC screen = GetDC(nullptr);
+    session.dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    BOOL flat = FALSE;
+    SystemParametersInfoA(SPI_GETFLATMENU, 0, &flat, 0);
+    session.flatMenus = flat != FALSE;
+    Line("INFO Windows %lu.%lu reported, screen %d x %d at %d dpi, flat menus %s, shell laid out "
+         "%s, %s",
+         version.dwMajorVersion, version.dwMinorVersion, GetSystemMetrics(SM_CXSCREEN),
+         GetSystemMetrics(SM_CYSCREEN), session.dpi, session.flatMenus ? "on" : "off",
+         LayoutOf(session.windows).description,
+         MagnifierSession()
+             ? "with the stand-in magnifier (Magnification.dll in the system directory)"
+             : "no Magnification.dll");
+    return true;
+}
+
+bool ExpectStoredSettingsUnchanged(const char* when) {
+    static char now[sizeof session.stored];
+    ReadStoredSettings(now, sizeof now);
+    if (Same(session.stored, now)) return true;
+    ReportChangedSetting(when, session.stored, now);
+    // Put it back, so that one fault is reported once.
+    StoreWallpaperSetting(kWallpaper);
+    ReadStoredSettings(session.stored, sizeof session.stored);
+    return false;
+}
+
 } // namespace
 
 HWND Taskbar() {
@@ -308,25 +476,6 @@ void StopShell() {
         TerminateProcess(shellProcess.hProcess, 1);
     WaitForSingleObject(shellProcess.hProcess, 5000);
     CloseHandles(shellProcess);
-}
-
-// Another program's top-level "Button" titled "Start" and "WorkerW".
-bool MakeDecoys() {
-    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    HANDLE thread = CreateThread(nullptr, 0, DecoyThread, ready, 0, nullptr);
-    const bool made = thread != nullptr && WaitForSingleObject(ready, 10000) == WAIT_OBJECT_0 &&
-                      decoys[0] != nullptr && decoys[1] != nullptr;
-    if (thread != nullptr) CloseHandle(thread);
-    CloseHandle(ready);
-    ShowDecoys();
-    return made;
-}
-
-// The user's stored settings that must never change, as one text.
-void ReadStoredSettings(char* text, int size) {
-    text[0] = '\0';
-    AppendValues("Control Panel\\Colors", nullptr, text, size);
-    AppendValues("Control Panel\\Desktop", "Wallpaper", text, size);
 }
 
 bool StoreWallpaperSetting(const char* path) {
@@ -543,159 +692,6 @@ bool AwaitRunner(const char* name, DWORD patience, char* answer, DWORD size) {
     DeleteFileA(ack);
     return answered;
 }
-
-namespace {
-
-ColorEffect foundEffect;
-
-const Scheme* KnownScheme(const COLORREF* color) {
-    for (const Scheme* scheme : {&kStartPalette, &kNightScheme, &kDefaultScheme})
-        if (memcmp(scheme->color.data(), color, sizeof scheme->color) == 0) return scheme;
-    return nullptr;
-}
-
-const char* Shown(bool visible) { return visible ? "visible" : "hidden"; }
-
-// Prints where two settings texts first differ, entry by entry.
-void ReportChangedSetting(const char* when, const char* expected, const char* seen) {
-    int start = 0;
-    for (int i = 0; expected[i] == seen[i] && expected[i] != '\0'; ++i)
-        if (expected[i] == ';') start = i + 1;
-    char was[300], now[300];
-    Copy(was, expected + start, sizeof was);
-    Copy(now, seen + start, sizeof now);
-    for (char* entry : {was, now})
-        for (char* p = entry; *p != '\0'; ++p)
-            if (*p == ';') *p = '\0';
-    Fail("%s: expected the user's stored settings unchanged (%s), seen %s", when, was, now);
-}
-
-// Bit for bit: an effect in force is one that a program set or read back.
-bool SameEffect(const ColorEffect& a, const ColorEffect& b) {
-    return memcmp(&a, &b, sizeof a) == 0;
-}
-
-// Why `effect` is not a night filter, or nullptr: red out only, alpha and
-// the constant column as the identity has them, black kept black, and
-// brighter inputs giving more red, from each of red, green and blue.
-const char* NotRedOnly(const ColorEffect& effect) {
-    const auto& m = effect.transform;
-    for (int row = 0; row < 5; ++row) {
-        if (m[row][1] != 0 || m[row][2] != 0) return "green or blue comes out";
-        if (m[row][3] != documented::kIdentity.transform[row][3] ||
-            m[row][4] != documented::kIdentity.transform[row][4])
-            return "alpha or the constant column is not the identity's";
-    }
-    // The red out of an opaque grey of level `level`.
-    const auto red = [&](float level) {
-        return level * (m[0][0] + m[1][0] + m[2][0]) + m[3][0] + m[4][0];
-    };
-    if (red(0) != 0) return "black does not stay black";
-    if (!(red(1) > red(0.5f) && red(0.5f) > red(0))) return "white is not redder than grey";
-    if (m[0][0] <= 0 || m[1][0] <= 0 || m[2][0] <= 0) return "red, green or blue gives no red";
-    return nullptr;
-}
-
-void DescribeEffect(const ColorEffect& effect, char* text, int size) {
-    if (SameEffect(effect, foundEffect)) {
-        Copy(text, "the effect found at the start", size);
-    } else if (SameEffect(effect, documented::kIdentity)) {
-        Copy(text, "the identity", size);
-    } else {
-        Copy(text, NotRedOnly(effect) == nullptr ? "a red-only effect" : "an effect", size);
-        Append(text, ", rows r g b a 1 in thousandths:", size);
-        for (const auto& row : effect.transform) {
-            char numbers[80];
-            using documented::Thousandths;
-            wsprintfA(numbers, " [%ld %ld %ld %ld %ld]", Thousandths(row[0]), Thousandths(row[1]),
-                      Thousandths(row[2]), Thousandths(row[3]), Thousandths(row[4]));
-            Append(text, numbers, size);
-        }
-    }
-}
-
-// The values of MagnifierCall and Misuse, for messages.
-const char* CallName(MagnifierCall call) {
-    constexpr const char* kNames[] = {"the load", "MagInitialize", "MagUninitialize",
-                                      "MagSetFullscreenColorEffect", "MagGetFullscreenColorEffect"};
-    return static_cast<unsigned>(call) < 5 ? kNames[static_cast<unsigned>(call)] : "a call";
-}
-
-const char* MisuseName(Misuse misuse) {
-    constexpr const char* kNames[] = {"", "before MagInitialize", "after MagUninitialize",
-                                      "after a second MagInitialize", "with a null effect"};
-    return static_cast<unsigned>(misuse) < 5 ? kNames[static_cast<unsigned>(misuse)] : "";
-}
-
-// Only the sessions that report Windows 10 have the stand-in magnifier;
-// every other one must have none left from an earlier session.
-bool SetUpMagnifier() {
-    char system[MAX_PATH], standIn[MAX_PATH], state[MAX_PATH];
-    SystemMagnifier(system);
-    for (const char* ending : {".bin", ".fault"}) {
-        MagnifierStatePath(state, ending);
-        DeleteFileA(state);
-    }
-    if (!MagnifierSession()) {
-        DeleteFileA(system);
-        return Expect(GetFileAttributesA(system) == INVALID_FILE_ATTRIBUTES,
-                      "expected no %s, seen it stay after DeleteFile (error %lu)", system,
-                      GetLastError());
-    }
-    Beside(session.shell, "Magnification.dll", standIn);
-    const bool copied = CopyFileA(standIn, system, FALSE) != 0;
-    if (copied) SetMagnifier(documented::kIdentity, false); // the record starts here
-    return Expect(copied, "expected the stand-in %s copied to %s, seen error %lu", standIn, system,
-                  GetLastError());
-}
-
-bool SetUpSession() {
-    // Wine starts the virtual desktop, and with it its taskbar (hidden where
-    // the stand-in shell makes its own), lazily.
-    GetDesktopWindow();
-    if (!Expect(WaitUntil(10000, [] { return FindWindowA("Shell_TrayWnd", "") != nullptr; }),
-                "expected the taskbar window (Shell_TrayWnd) of the virtual desktop, seen none") ||
-        (session.decoys &&
-         !Expect(MakeDecoys(), "expected another program's Button and WorkerW made, seen none")) ||
-        !Expect(GetFileAttributesA(session.program) != INVALID_FILE_ATTRIBUTES,
-                "expected the program at %s, seen no such file", session.program) ||
-        !SetUpMagnifier() ||
-        // The user's own wallpaper, as a user would have stored it.
-        !StoreWallpaperSetting(kWallpaper))
-        return false;
-    ReadStoredSettings(session.stored, sizeof session.stored);
-    OSVERSIONINFOA& version = session.version;
-    version.dwOSVersionInfoSize = sizeof version;
-    GetVersionExA(&version);
-    HDC screen = GetDC(nullptr);
-    session.dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    BOOL flat = FALSE;
-    SystemParametersInfoA(SPI_GETFLATMENU, 0, &flat, 0);
-    session.flatMenus = flat != FALSE;
-    Line("INFO Windows %lu.%lu reported, screen %d x %d at %d dpi, flat menus %s, shell laid out "
-         "%s, %s",
-         version.dwMajorVersion, version.dwMinorVersion, GetSystemMetrics(SM_CXSCREEN),
-         GetSystemMetrics(SM_CYSCREEN), session.dpi, session.flatMenus ? "on" : "off",
-         LayoutOf(session.windows).description,
-         MagnifierSession()
-             ? "with the stand-in magnifier (Magnification.dll in the system directory)"
-             : "no Magnification.dll");
-    return true;
-}
-
-bool ExpectStoredSettingsUnchanged(const char* when) {
-    static char now[sizeof session.stored];
-    ReadStoredSettings(now, sizeof now);
-    if (Same(session.stored, now)) return true;
-    ReportChangedSetting(when, session.stored, now);
-    // Put it back, so that one fault is reported once.
-    StoreWallpaperSetting(kWallpaper);
-    ReadStoredSettings(session.stored, sizeof session.stored);
-    return false;
-}
-
-} // namespace
 
 bool ExpectDesktop(const char* when, const Look& look) {
     DesktopState seen;
