@@ -50,16 +50,22 @@ TEST_F(DesktopTest, StartupTurnsTheStoredWallpaperIntoText) {
     }
 }
 
-TEST_F(DesktopTest, ExitRightAfterStartReappliesTheRecordedDesktop) {
+// However often and however it is closed, the window unloads once.
+TEST_F(DesktopTest, ExitRightAfterStartReappliesTheRecordedDesktopOnce) {
     DLmodule::defaultsApplied = true; // start-up begins the run afresh
     DLmodule::Main();
     const Handle main = DLform::Window();
+    const Handle box = Box(kTaskbarChk);
     sim::ClearCalls();
+    sim::ChooseMenu(main, DLform::kMnExit);
+    sim::Close(main);
     DLform::mnExit_Click();
     EXPECT_EQ(Changes(), (Lines{Show(shellWindows.icons, 5), Spi(kWallpaper),
                                 Show(shellWindows.taskbar, 5), "SetSysColors(start)"}));
-    EXPECT_EQ(sim::Find(main), nullptr);
+    EXPECT_EQ(sim::Log("PostQuitMessage"), Lines{"PostQuitMessage(0)"});
     EXPECT_TRUE(sim::QuitPosted());
+    EXPECT_EQ(sim::Find(main), nullptr);
+    EXPECT_EQ(sim::Find(box), nullptr);
 }
 
 TEST_F(DesktopTest, ExitHidesWhatWasHiddenAtStartEvenIfTheUserShowedIt) {
@@ -147,19 +153,6 @@ TEST_F(DesktopTest, ARestartedShellShowsOnlyWhatTheTickedBoxesShow) {
     sim::ClearCalls();
     DLform::WindowProcedure(DLform::Window(), 0, 0, 0);
     EXPECT_EQ(Changes(), Lines{});
-}
-
-TEST_F(DesktopTest, TheWindowUnloadsOnceHoweverItIsClosed) {
-    DLmodule::Main();
-    const Handle main = DLform::Window();
-    const Handle box = Box(kTaskbarChk);
-    sim::ChooseMenu(main, DLform::kMnExit);
-    sim::Close(main);
-    DLform::mnExit_Click();
-    EXPECT_EQ(sim::Log("SetSysColors").size(), 1u);
-    EXPECT_EQ(sim::Log("PostQuitMessage"), Lines{"PostQuitMessage(0)"});
-    EXPECT_EQ(sim::Find(main), nullptr);
-    EXPECT_EQ(sim::Find(box), nullptr);
 }
 
 TEST_F(DesktopTest, LoggingOffPutsTheDesktopBackButACancelledLogOffDoesNot) {
