@@ -30,18 +30,13 @@ Window MakeIconView(IconPlace icons, Window progman, Make make) {
 struct Layout {
     const char* windows;     // the Windows the session reports: win95, win98, win7, win10
     const char* description; // for the session's INFO line
-    // The stand-in shell makes the taskbar itself, on its own thread; the
-    // session turns Wine's off. Otherwise Wine's taskbar is the taskbar.
-    bool ownTaskbar;
-    bool startButton;      // Vista and 7: a top-level Button of the taskbar's thread
-    int secondaryTaskbars; // 8 and later: "Shell_SecondaryTrayWnd", one per further display
+    bool ownTaskbar;         // the stand-in shell's, Wine's turned off; else Wine's is the taskbar
+    bool startButton;        // Vista and 7: a top-level Button of the taskbar's thread
+    int secondaryTaskbars;   // 8 and later: "Shell_SecondaryTrayWnd", one per further display
     IconPlace icons;
-    // 8 and later: the stand-in Magnification.dll in the system directory.
-    // Elsewhere the driver removes it, as Wine has none of its own.
-    bool magnifier;
-    // What GetVersionEx tells the program (platform 1 is
-    // VER_PLATFORM_WIN32_WINDOWS, 2 VER_PLATFORM_WIN32_NT); without a
-    // manifest, 8 and later say 6.2.
+    bool magnifier; // 8 and later: the stand-in Magnification.dll (Wine has none)
+    // What GetVersionEx tells the program (platform 1: VER_PLATFORM_WIN32_WINDOWS,
+    // 2: VER_PLATFORM_WIN32_NT); without a manifest, 8 and later say 6.2.
     unsigned long platform, major, minor;
 };
 

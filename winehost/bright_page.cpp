@@ -1,7 +1,5 @@
-// The bright page of the README's Windows 10 pictures: a page in fixed
-// bright colours that ignores the system colours, as browsers and
-// planetarium programs draw theirs (white page, black text, a blue link,
-// coloured graph lines, a sunset's gradient).
+// The bright page of the README's Windows 10 pictures (docs/DEVELOPING.md):
+// fixed bright colours that ignore the system colours, as browsers draw theirs.
 //   bright-page.exe
 #include "winehost/support.h"
 

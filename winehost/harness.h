@@ -56,8 +56,6 @@ int LayoutTaskbars();
 
 constexpr DWORD kProbed = offsetof(DesktopState, taskbars); // what probe.exe writes
 
-bool ReadDesktop(DesktopState& state);
-
 // Each changes the desktop as another program would, and fails the running
 // scenario when the change did not happen.
 bool SetColors(const Scheme& scheme);
@@ -70,14 +68,10 @@ bool ShowIcons(bool show);
 bool StartShell(bool iconsVisible, bool iconsLate = false);
 void StopShell();
 
-// Another program's top-level "Button" titled "Start" and "WorkerW".
-bool MakeDecoys();
 // What the decoy WorkerW heard broadcast since a scenario cleared it (DecoyProc).
 extern LONG changesHeard, announcementsWithoutIcons;
 
-// The user's stored settings that must never change (the wallpaper and
-// Control Panel\Colors) as one text; storing fails the scenario when refused.
-void ReadStoredSettings(char* text, int size);
+// Stores the wallpaper in the user's settings; fails the scenario when refused.
 bool StoreWallpaperSetting(const char* path);
 
 struct Session {
@@ -168,7 +162,6 @@ template <typename... Arguments> bool Expect(bool ok, const char* format, Argume
     return ok || Fail(format, arguments...);
 }
 // Marks the running scenario as not applying to this session, saying why.
-extern const char* skipReason;
 void Skip(const char* reason);
 
 // The full-screen colour effect in force, where the session has the stand-in magnifier.
@@ -185,7 +178,6 @@ struct Look {
 constexpr Look kStartLook = {&kStartPalette, kWallpaper, kVisible, kVisible};
 // Compares the desktop and the stored settings with `look`; `when` names the step.
 bool ExpectDesktop(const char* when, const Look& look);
-bool ExpectStoredSettingsUnchanged(const char* when);
 
 // Whether the session has the stand-in magnifier (winehost/magnifier.h).
 bool MagnifierSession();
@@ -193,13 +185,8 @@ void SystemMagnifier(char* path);
 // Puts `inForce` in force as the effect found at the scenario's start, has
 // MagInitialize fail or not, and clears the record of calls.
 void SetMagnifier(const ColorEffect& inForce, bool initializeFails);
-extern ColorEffect foundEffect;
 bool ReadMagnifier(MagnifierState& state); // fails the scenario where it cannot
 // How many calls of `call` the record holds from `process`.
 int CountCalls(const MagnifierState& state, DWORD process, MagnifierCall call);
-// Checks and clears the record: no misuse, loads from the system directory
-// only, at most one MagInitialize per process, and after one that succeeded
-// one MagUninitialize last.
-void ExpectMagnifierRecord();
 
 } // namespace e2e

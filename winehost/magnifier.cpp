@@ -1,13 +1,7 @@
-// Magnification.dll as the sessions reporting Windows 8 and later have it in
-// the system directory (Wine has none): the four functions Dusklens uses,
-// behaving as Windows' own do, each call recorded in the shared state
-// (winehost/magnifier.h) with the process that made it. Loading records
-// where the library was loaded from, so that a copy planted elsewhere shows.
-//
-// As in Windows' library, every call but MagInitialize fails before
-// MagInitialize and after MagUninitialize, and a process that initialises
-// again after uninitialising gets failures from then on; such calls are
-// recorded as misuse. The driver can make MagInitialize fail.
+// Magnification.dll as Windows 8 and later have it (Wine has none; see
+// docs/DEVELOPING.md): the four functions Dusklens uses, behaving as Windows'
+// own, each call recorded in the shared state (winehost/magnifier.h) with its
+// process, a refused one as misuse, a load with where the library was.
 #include "winehost/magnifier.h"
 
 namespace {

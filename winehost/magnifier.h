@@ -52,8 +52,7 @@ inline void MagnifierStatePath(char* path, const char* ending = ".bin") {
 
 // Reads the state, lets `change` alter it and, when `write`, writes it back,
 // all under the lock; `fresh` starts from an empty state instead of the
-// file. Answers why it could not (the lock not had, the file missing or
-// short, the write refused), or nullptr.
+// file. Answers why it could not, or nullptr.
 template <typename Change>
 const char* UpdateMagnifier(Change change, bool write = true, bool fresh = false) {
     static MagnifierState state; // too large for a small thread's stack

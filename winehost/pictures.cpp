@@ -1,9 +1,7 @@
-// The README's pictures, made in a Wine virtual desktop for scripts/pictures
-// by their driver, started as
+// The README's pictures' driver (docs/DEVELOPING.md), started by scripts/pictures as
 //   pictures.exe pictures PROGRAM SHELL ACK-FOLDER WINDOWS   (win98 or win10)
 // It prints "SHOT name left top right bottom" (the taskbar's) per picture,
-// waits for the runner's answer, and ends with "END failures". The 10
-// pictures show the bright page beside it (winehost/bright_page.cpp).
+// waits for the runner's answer, and ends with "END failures".
 #include "winehost/harness.h"
 
 namespace e2e {

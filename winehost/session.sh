@@ -41,10 +41,8 @@ wine_session_loader() { # build
     echo "${candidates[0]}"
 }
 
-# Whether this machine runs 32-bit Wine, found by running its loader rather
-# than by guessing from the packages; covers "not installed" and "installed
-# but refused by the kernel". Answers 0 or 1, and says why in
-# wine_session_why: the loader's own words when it failed.
+# Whether this machine runs 32-bit Wine, found by running its loader (not
+# from the packages); says why in wine_session_why, in the loader's words.
 wine_session_can_run_win32() {
     local loader output
     loader=$(wine_session_loader win32)
@@ -112,10 +110,8 @@ wine_session_xvfb() {
     export DISPLAY
 }
 
-# The lines of LOG from line FROM on that say why a step failed: the last
-# three that name an error, or else the last three that say anything,
-# joined by " / "; "nothing" when there are none. Wine ends its output
-# with empty lines, so the last line alone often says nothing.
+# Why a step failed, from line FROM of LOG on: the last three lines that name
+# an error, else the last three (Wine ends with empty ones), or "nothing".
 wine_session_reason() { # log from
     local lines errors
     lines=$(tail -n +"$2" "$1" 2>/dev/null | tr -d '\r' | grep -v '^[[:space:]]*$') || true
@@ -137,11 +133,9 @@ wine_session_next() { # log
     echo $(($({ wc -l <"$1"; } 2>/dev/null || echo 0) + 1))
 }
 
-# Runs STEP, a set-up command, and once more when it fails: set-up fails
-# for reasons outside the program, such as Wine's own start-up or the
-# display, which a second try seldom meets again. Each failed try adds
-# "STEP, try N of 2: REASON" (its wine_session_why) to wine_session_tries;
-# a second try that succeeds says on an INFO line why the first failed.
+# Runs STEP, a set-up command, and once more when it fails (Wine's start-up or
+# the display seldom fail twice); each failed try adds "STEP, try N of 2:
+# REASON" to wine_session_tries, and a second that succeeds says so on INFO.
 wine_session_twice() { # step command [argument...]
     local step=$1 try
     shift
@@ -195,10 +189,8 @@ wine_session_make() { # preset log [target...]
     return 1
 }
 
-# The programs a run starts, copied to WORK/BUILD/programs at their paths
-# under BIN (one given by its full path at the top): a build during the run
-# rewrites the executables in place, and a probe started meanwhile would
-# fail to start (error 193) or hang.
+# The programs a run starts, copied to WORK/BUILD/programs at their paths under
+# BIN (a full path: at the top): a build during the run would rewrite them.
 wine_session_copy() { # bin path...
     local bin=$1 path from to
     shift
@@ -230,12 +222,9 @@ wine_session_serves() {
     return 1
 }
 
-# Makes the selected build's prefix where it has none that serves, and
-# waits until Wine has finished with it; what is worth knowing about one
-# that serves goes to wine_session_note. wineboot's exit status is not the
-# judge: a 64-bit prefix on a machine that runs no 32-bit programs cannot
-# set up its 32-bit half, and wineboot reports that as a failure in some
-# runs and not in others, while the prefix serves the 64-bit build.
+# Makes the selected build's prefix where none serves, waiting for Wine; notes
+# go to wine_session_note. wineboot's status is no judge: without 32-bit Wine
+# it fails in some runs over the 32-bit half of a prefix that serves win64.
 wine_session_prefix() {
     local log=$wine_session_dir/wine.log from status=0 reason
     wine_session_note=
@@ -282,13 +271,9 @@ wine_session_desktop_setting() { # name type data
     wine_session_logged "reg add $1" reg add 'HKCU\Control Panel\Desktop' /v "$1" /t "$2" /d "$3" /f
 }
 
-# How the session's Windows draws its desktop, for the programs started
-# afterwards: flat menus on or off (bit 0x20000 of the user preferences, as
-# SPI_SETFLATMENU stores it; the other bits are Wine's defaults), the
-# screen's resolution in dots per inch, and whether the virtual desktop
-# ("shell", as wine_session_desktop names it) shows Wine's own taskbar: off
-# where the stand-in shell makes the taskbar. Wine 8's explorer reads
-# EnableShell, and keeps a hidden taskbar window of its own either way.
+# How the session's Windows draws its desktop, for the programs started later:
+# flat menus (bit 0x20000 of the user preferences; the rest Wine's defaults),
+# the dpi, and Wine's own taskbar on the virtual desktop "shell" (EnableShell).
 wine_session_look() { # flat-menus(on|off) dpi wine-taskbar(on|off)
     local mask=3000008012000000 enabled=1
     [[ $1 == on ]] && mask=3000028012000000
@@ -299,10 +284,8 @@ wine_session_look() { # flat-menus(on|off) dpi wine-taskbar(on|off)
             /v EnableShell /t REG_DWORD /d "$enabled" /f
 }
 
-# Wine's own fonts (MS Sans Serif, Tahoma, Marlett for the caption buttons)
-# in the prefix's Fonts folder, as every Windows has them: a Wine that does
-# not find them in its data folder (Debian's 8.0 does not) draws with the
-# system's fonts instead, and the caption buttons as letters.
+# Wine's own fonts (MS Sans Serif, Tahoma, Marlett) in the prefix's Fonts: a
+# Wine that misses them (Debian's 8.0) draws caption buttons as letters.
 wine_session_fonts() {
     local fonts=$WINEPREFIX/drive_c/windows/Fonts
     [[ -d /usr/share/wine/fonts && -d $fonts ]] || return 0
@@ -374,13 +357,10 @@ wine_session_start() { # log err driver mode program shell acks [argument...]
     wine_session_partial=
 }
 
-# Follows the started driver's output until END, the desktop's end or LIMIT
-# seconds, then ends the desktop. Each line goes first to the runner's
-# VERBS, which answers 0 for a line it took and may change
-# wine_session_line; the rest are the drivers' common words, printed with
-# LABEL after the word and counted in wine_session_passed, _failed and
-# _skipped: indented details go below the next PASS or FAIL, and what Wine
-# said meanwhile below a FAIL. A driver that stops before END fails.
+# Follows the driver's output until END, the desktop's end or LIMIT seconds,
+# then ends the desktop. Each line goes first to the runner's VERBS (0: taken);
+# the drivers' common words are printed with LABEL and counted, indented details
+# below the next PASS or FAIL, Wine's words below a FAIL; no END is a FAIL.
 wine_session_drive() { # label limit verbs
     local heading=$1 limit=$2 line said=1 ended= details=()
     while :; do

@@ -1,14 +1,7 @@
-// Stand-in for the Windows shell, which Wine lacks, laid out as the Windows
-// that the session reports (tests/layouts.h):
+// Stand-in for the Windows shell, which Wine lacks (docs/DEVELOPING.md):
 //   shell.exe [WINDOWS] [hidden|late]
-// makes the desktop window, a top-level "Progman" titled "Program Manager",
-// with the icon view where that Windows keeps it and, where the layout says
-// so, the taskbar, each further display's taskbar and the Start button, all
-// on this one thread, the taskbar's. "hidden" starts with the icon view
-// hidden. Then, as a shell that sets the desktop up does, it applies the
-// stored wallpaper and tells every top-level window "TaskbarCreated" ("late":
-// then makes the icon view and applies the wallpaper again, as 11 24H2 may),
-// then shows Progman. WM_CLOSE to Progman ends it, so the driver can restart it.
+// lays out the desktop, the icon view and the taskbars as WINDOWS does
+// (tests/layouts.h). WM_CLOSE to Progman ends it, so the driver can restart it.
 #include "tests/layouts.h"
 #include "winehost/support.h"
 
@@ -163,12 +156,8 @@ extern "C" void ShellEntry() {
     if (!layout.ownTaskbar && GetWindowRect(FindWindowA("Shell_TrayWnd", nullptr), &wineTaskbar))
         desktop.bottom = wineTaskbar.top;
 
-    // The desktop covers the screen, under the shell's taskbar, and stays
-    // beneath the windows made after it, as the real one does (under Wine, a
-    // shell started again lies above those made before it, whatever it asks);
-    // never activated, so it takes no focus. Wine's taskbar lists every
-    // visible window without an owner, tool windows too, so a hidden owner
-    // keeps it off, as Windows keeps its own.
+    // Never activated, so it takes no focus. Wine's taskbar lists every visible
+    // window without an owner, tool windows too: a hidden owner keeps it off.
     HWND owner = Make(0, "Static", "", WS_POPUP, {}, nullptr);
     HWND progman = Make(WS_EX_TOOLWINDOW, "Progman", "Program Manager", WS_POPUP | WS_CLIPCHILDREN,
                         desktop, owner);
@@ -210,12 +199,12 @@ extern "C" void ShellEntry() {
               HWND_TOP);
         Carry(e2e::kSlideshow, GlobalAddAtomA(stored));
     }
+    // Beneath every window, as Windows' desktop: under Wine a restarted shell lies above them.
     SetWindowPos(progman, HWND_BOTTOM, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 
-    // Windows' desktop follows every change of the wallpaper and the colours.
-    // Wine tells no window of a wallpaper set without being stored: the
-    // desktop follows what it keeps for the processes started later.
+    // Wine tells no window of a wallpaper set without being stored: the desktop
+    // follows what it keeps for the processes started later.
     HKEY setSince = nullptr;
     RegCreateKeyExA(HKEY_CURRENT_USER, kSetSince, 0, nullptr, REG_OPTION_VOLATILE,
                     KEY_READ | KEY_NOTIFY, nullptr, &setSince, nullptr);

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <tuple>
 
 namespace sim {
 
@@ -95,6 +96,34 @@ int PLATFORM_WINAPI WTSUnRegisterSessionNotification(Handle window) {
     return watched;
 }
 
+constexpr Handle kUser32 = ~Handle{0};
+
+// Every function the program looks up at run time, by the library that has it;
+// the magnifier's full-screen effect only where that Windows has it.
+platform::FarProc Function(Handle library, const std::string& name) {
+#define SIM_FUNCTION(lib, function)                                                                \
+    { lib, #function, reinterpret_cast<platform::FarProc>(sim::function) }
+    const Handle fullscreen = S().magnifier.fullscreenEffects ? S().magnifierLibrary : 0;
+    const std::tuple<Handle, std::string, platform::FarProc> functions[] = {
+        SIM_FUNCTION(S().wtsLibrary, WTSRegisterSessionNotification),
+        SIM_FUNCTION(S().wtsLibrary, WTSUnRegisterSessionNotification),
+        SIM_FUNCTION(S().magnifierLibrary, MagInitialize),
+        SIM_FUNCTION(S().magnifierLibrary, MagUninitialize),
+        SIM_FUNCTION(fullscreen, MagGetFullscreenColorEffect),
+        SIM_FUNCTION(fullscreen, MagSetFullscreenColorEffect),
+        SIM_FUNCTION(kUser32, SetProcessDPIAware),
+        SIM_FUNCTION(kUser32, SetWinEventHook),
+        SIM_FUNCTION(kUser32, UnhookWinEvent),
+        SIM_FUNCTION(kUser32, ChangeWindowMessageFilter),
+        SIM_FUNCTION(kUser32, ChangeWindowMessageFilterEx),
+        SIM_FUNCTION(kUser32, SetSystemCursor),
+    };
+#undef SIM_FUNCTION
+    for (const auto& [known, knownName, address] : functions)
+        if (known == library && knownName == name) return address;
+    return nullptr;
+}
+
 } // namespace
 
 bool SessionWatched() { return S().sessionWatcher != 0; }
@@ -141,23 +170,7 @@ Handle LoadLibraryA(const char* fileName) {
 
 FarProc GetProcAddress(Handle module, const char* procName) {
     Record("GetProcAddress", {Num(static_cast<std::int64_t>(module)), Str(procName)});
-    if (module == 0 || procName == nullptr) return nullptr;
-    const std::string name = procName;
-    if (module == S().wtsLibrary)
-        return name == "WTSRegisterSessionNotification"
-                   ? reinterpret_cast<FarProc>(sim::WTSRegisterSessionNotification)
-               : name == "WTSUnRegisterSessionNotification"
-                   ? reinterpret_cast<FarProc>(sim::WTSUnRegisterSessionNotification)
-                   : nullptr;
-    if (module != S().magnifierLibrary) return nullptr;
-    const bool fullscreen = S().magnifier.fullscreenEffects;
-    if (name == "MagInitialize") return reinterpret_cast<FarProc>(sim::MagInitialize);
-    if (name == "MagUninitialize") return reinterpret_cast<FarProc>(sim::MagUninitialize);
-    if (name == "MagGetFullscreenColorEffect" && fullscreen)
-        return reinterpret_cast<FarProc>(sim::MagGetFullscreenColorEffect);
-    if (name == "MagSetFullscreenColorEffect" && fullscreen)
-        return reinterpret_cast<FarProc>(sim::MagSetFullscreenColorEffect);
-    return nullptr;
+    return module == 0 || procName == nullptr ? nullptr : sim::Function(module, procName);
 }
 
 std::uint32_t GetTickCount() {
@@ -167,20 +180,8 @@ std::uint32_t GetTickCount() {
 
 FarProc User32Function(const char* name) {
     Record("User32Function", {Str(name)});
-    const std::string function = name == nullptr ? "" : name;
-    if (S().settings.user32Lacks.count(function) != 0) return nullptr;
-    const std::pair<const char*, FarProc> functions[] = {
-        {"SetProcessDPIAware", reinterpret_cast<FarProc>(sim::SetProcessDPIAware)},
-        {"SetWinEventHook", reinterpret_cast<FarProc>(sim::SetWinEventHook)},
-        {"UnhookWinEvent", reinterpret_cast<FarProc>(sim::UnhookWinEvent)},
-        {"ChangeWindowMessageFilter", reinterpret_cast<FarProc>(sim::ChangeWindowMessageFilter)},
-        {"ChangeWindowMessageFilterEx",
-         reinterpret_cast<FarProc>(sim::ChangeWindowMessageFilterEx)},
-        {"SetSystemCursor", reinterpret_cast<FarProc>(sim::SetSystemCursor)},
-    };
-    for (const auto& [known, address] : functions)
-        if (function == known) return address;
-    return nullptr;
+    const bool lacks = name == nullptr || S().settings.user32Lacks.count(name) != 0;
+    return lacks ? nullptr : sim::Function(sim::kUser32, name);
 }
 
 void* AllocateZeroed(std::size_t bytes) {

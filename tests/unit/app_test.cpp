@@ -50,16 +50,22 @@ TEST_F(DesktopTest, StartupTurnsTheStoredWallpaperIntoText) {
     }
 }
 
-TEST_F(DesktopTest, ExitRightAfterStartReappliesTheRecordedDesktop) {
+// However often and however it is closed, the window unloads once.
+TEST_F(DesktopTest, ExitRightAfterStartReappliesTheRecordedDesktopOnce) {
     DLmodule::defaultsApplied = true; // start-up begins the run afresh
     DLmodule::Main();
     const Handle main = DLform::Window();
+    const Handle box = Box(kTaskbarChk);
     sim::ClearCalls();
+    sim::ChooseMenu(main, DLform::kMnExit);
+    sim::Close(main);
     DLform::mnExit_Click();
     EXPECT_EQ(Changes(), (Lines{Show(shellWindows.icons, 5), Spi(kWallpaper),
                                 Show(shellWindows.taskbar, 5), "SetSysColors(start)"}));
-    EXPECT_EQ(sim::Find(main), nullptr);
+    EXPECT_EQ(sim::Log("PostQuitMessage"), Lines{"PostQuitMessage(0)"});
     EXPECT_TRUE(sim::QuitPosted());
+    EXPECT_EQ(sim::Find(main), nullptr);
+    EXPECT_EQ(sim::Find(box), nullptr);
 }
 
 TEST_F(DesktopTest, ExitHidesWhatWasHiddenAtStartEvenIfTheUserShowedIt) {
@@ -76,7 +82,7 @@ TEST_F(DesktopTest, ExitHidesWhatWasHiddenAtStartEvenIfTheUserShowedIt) {
                                 "SetSysColors(start)"}));
 }
 
-TEST_F(DesktopTest, StartedUnderTheNightSchemeExitKeepsIt) {
+TEST_F(DesktopTest, StartedUnderTheNightOrAfterRestoreDefaultsExitKeepsTheColours) {
     sim::SetColors(kNight);
     DLmodule::Main();
     sim::Click(Box(kDuskcolorsChk));
@@ -84,9 +90,8 @@ TEST_F(DesktopTest, StartedUnderTheNightSchemeExitKeepsIt) {
     EXPECT_EQ(sim::CurrentColors(), kNight);
     DLform::mnExit_Click();
     EXPECT_EQ(sim::CurrentColors(), kNight);
-}
 
-TEST_F(DesktopTest, AfterRestoreDefaultsExitLeavesTheColoursAsTheyAre) {
+    Fresh();
     DLmodule::Main();
     sim::Config().messageBoxAnswer = platform::kIdYes;
     sim::ChooseMenu(DLform::Window(), DLform::kMnRestore);
@@ -150,19 +155,6 @@ TEST_F(DesktopTest, ARestartedShellShowsOnlyWhatTheTickedBoxesShow) {
     EXPECT_EQ(Changes(), Lines{});
 }
 
-TEST_F(DesktopTest, TheWindowUnloadsOnceHoweverItIsClosed) {
-    DLmodule::Main();
-    const Handle main = DLform::Window();
-    const Handle box = Box(kTaskbarChk);
-    sim::ChooseMenu(main, DLform::kMnExit);
-    sim::Close(main);
-    DLform::mnExit_Click();
-    EXPECT_EQ(sim::Log("SetSysColors").size(), 1u);
-    EXPECT_EQ(sim::Log("PostQuitMessage"), Lines{"PostQuitMessage(0)"});
-    EXPECT_EQ(sim::Find(main), nullptr);
-    EXPECT_EQ(sim::Find(box), nullptr);
-}
-
 TEST_F(DesktopTest, LoggingOffPutsTheDesktopBackButACancelledLogOffDoesNot) {
     Fresh({false, true});
     DLmodule::Main();
@@ -178,7 +170,7 @@ TEST_F(DesktopTest, LoggingOffPutsTheDesktopBackButACancelledLogOffDoesNot) {
     EXPECT_EQ(sim::Find(main), nullptr);
 }
 
-TEST_F(DesktopTest, RunLoopsUntilTheWindowIsClosed) {
+TEST_F(DesktopTest, RunLoopsUntilTheWindowIsClosedAndWithoutOneEndsAtOnce) {
     sim::WhenIdle([] { sim::Post(Box(kDuskcolorsChk), platform::kWmKeyDown, platform::kVkTab); });
     sim::WhenIdle([] {
         EXPECT_EQ(sim::Focus(), Box(kDesktopChk));
@@ -187,9 +179,8 @@ TEST_F(DesktopTest, RunLoopsUntilTheWindowIsClosed) {
     EXPECT_EQ(DusklensRun(), 0);
     EXPECT_EQ(DLform::Window(), 0u);
     EXPECT_EQ(sim::Log("SetSysColors").size(), 1u);
-}
 
-TEST_F(DesktopTest, WithoutItsWindowTheProgramEndsInsteadOfWaitingUnseen) {
+    Fresh();
     sim::Config().mainWindowCreatable = false;
     EXPECT_EQ(DusklensRun(), 1);
     EXPECT_TRUE(sim::Log("RunMessageLoop").empty());
@@ -258,48 +249,40 @@ TEST_F(DesktopTest, DuskColorsTurnsTheScreenRedAndTheEffectFoundComesBack) {
     EXPECT_EQ(Thousandths(sim::MagnifierConfig().effect), Thousandths(kUserEffect));
 }
 
-// However the magnifier fails, the night colours still switch, and nothing
-// is called that cannot work: no library, Vista's and 7's library without
-// the full-screen effect, a refused MagInitialize, an effect in force that
-// cannot be read, refused sets (while Windows' Magnifier inverts colours),
-// and a system directory too long for the path.
+// However the magnifier fails (Vista's and 7's library has no full-screen
+// effect; sets are refused while Windows' Magnifier inverts colours), the
+// night colours still switch, and nothing is called that cannot work.
 TEST_F(DesktopTest, WithoutAWorkingMagnifierTheNightColoursStillSwitch) {
     const struct {
         const char* what;
-        void (*arrange)(sim::Magnifier&);
+        bool sim::Magnifier::*fails; // none: the system directory is too long
         Lines calls;
         const char* after; // the effect in force at the end
     } cases[] = {
-        {"no library", [](sim::Magnifier& m) { m.installed = false; }, {}, "user's"},
-        {"no full-screen effect",
-         [](sim::Magnifier& m) { m.fullscreenEffects = false; },
-         {},
-         "user's"},
-        {"MagInitialize fails",
-         [](sim::Magnifier& m) { m.initializeWorks = false; },
-         {"MagInitialize"},
-         "user's"},
+        {"no library", &sim::Magnifier::installed, {}, "user's"},
+        {"no full-screen effect", &sim::Magnifier::fullscreenEffects, {}, "user's"},
+        {"MagInitialize fails", &sim::Magnifier::initializeWorks, {"MagInitialize"}, "user's"},
         {"unreadable effect",
-         [](sim::Magnifier& m) { m.getWorks = false; },
+         &sim::Magnifier::getWorks,
          {"MagInitialize", "MagGetFullscreenColorEffect", "set night", "set identity", "set night",
           "set identity", "MagUninitialize"},
          "identity"},
         {"refused sets",
-         [](sim::Magnifier& m) { m.setWorks = false; },
+         &sim::Magnifier::setWorks,
          {"MagInitialize", "MagGetFullscreenColorEffect", "set night", "set user's", "set night",
           "set user's", "MagUninitialize"},
          "user's"},
-        {"long system directory",
-         [](sim::Magnifier&) { sim::Config().systemDirectory = "C:\\" + std::string(240, 'x'); },
-         {},
-         "user's"},
+        {"long system directory", nullptr, {}, "user's"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Fresh();
         sim::MagnifierConfig().installed = true;
         sim::MagnifierConfig().effect = kUserEffect;
-        c.arrange(sim::MagnifierConfig());
+        if (c.fails != nullptr)
+            sim::MagnifierConfig().*c.fails = false;
+        else
+            sim::Config().systemDirectory = "C:\\" + std::string(240, 'x');
         DLmodule::Main();
         for (int click = 0; click < 3; ++click)
             sim::Click(Box(kDuskcolorsChk));

@@ -95,7 +95,7 @@ TEST_F(DesktopTest, ShellWindowsAreFoundByExactClassAndTitle) {
 
 // Where each Windows keeps its taskbars and icon view (the suite's layouts,
 // and 10 after a slideshow), with another program's button and an empty
-// WorkerW searched first, as decoys.
+// WorkerW searched first, as decoys; and again once the shell restarted.
 TEST_F(DesktopTest, EveryLayoutsTaskbarsAndIconViewAreFoundAndNothingElseIsTouched) {
     struct Case {
         const char* windows;
@@ -139,6 +139,18 @@ TEST_F(DesktopTest, EveryLayoutsTaskbarsAndIconViewAreFoundAndNothingElseIsTouch
         // The main taskbar alone says whether the taskbar is visible.
         platform::ShowWindow(shell.taskbar, platform::kSwHide);
         EXPECT_FALSE(TaskbarVisible());
+        // A restarted shell is acted on through its new windows.
+        const sim::Shell restarted = sim::RestartShell();
+        EXPECT_NE(restarted.taskbar, shell.taskbar);
+        EXPECT_NE(restarted.icons, shell.icons);
+        ShowTaskbar(false);
+        ShowDesktop(false);
+        EXPECT_FALSE(Visible(restarted.taskbar));
+        EXPECT_FALSE(Visible(restarted.icons));
+        EXPECT_FALSE(TaskbarVisible());
+        EXPECT_FALSE(DesktopVisible());
+        ShowTaskbar(true);
+        EXPECT_TRUE(TaskbarVisible());
     }
 }
 
@@ -186,21 +198,6 @@ TEST_F(DesktopTest, ShowDesktopPutsBackTheStartupWallpaperNotTheUsersLaterChoice
     EXPECT_EQ(StoredWallpaper(), std::string("D:\\Moon.bmp") + '\0');
     EXPECT_EQ(sim::Log("SystemParametersInfoA"),
               (Lines{Spi(nullptr), Spi(""), Spi(""), Spi(kWallpaper), Spi(kWallpaper)}));
-}
-
-TEST_F(DesktopTest, RestartedShellIsActedOnThroughItsNewWindows) {
-    const sim::Shell old = shellWindows;
-    const sim::Shell shell = sim::RestartShell();
-    EXPECT_NE(shell.taskbar, old.taskbar);
-    EXPECT_NE(shell.icons, old.icons);
-    ShowTaskbar(false);
-    ShowDesktop(false);
-    EXPECT_FALSE(Visible(shell.taskbar));
-    EXPECT_FALSE(Visible(shell.icons));
-    EXPECT_FALSE(TaskbarVisible());
-    EXPECT_FALSE(DesktopVisible());
-    ShowTaskbar(true);
-    EXPECT_TRUE(TaskbarVisible());
 }
 
 // --- Registry reader ---
