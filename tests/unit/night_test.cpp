@@ -59,15 +59,29 @@ TEST_F(DesktopTest, UnlockAndResumePutBackTheNightAndWhatTheUntickedBoxesHide) {
             EXPECT_EQ(Changes(), expected);
         }
     }
-    // Unregistered before the desktop is put back. Before XP there is no
-    // wtsapi32.dll, and where registering failed there is nothing to end.
-    for (int windows : {0, 1, 2}) {
+    // Unregistered before the desktop is put back. 95 has no wtsapi32.dll, no
+    // watch and no message filter; Vista filters per process; where
+    // registering failed there is nothing to end.
+    for (int windows : {95, 6, 7}) {
         Fresh();
-        sim::Config().wtsapi32 = windows != 0;
-        sim::Config().wtsRegisterWorks = windows != 1;
+        sim::Config().wtsapi32 = windows != 95;
+        sim::Config().wtsRegisterWorks = windows == 7;
+        if (windows == 95)
+            sim::Config().user32Lacks = {"SetWinEventHook", "ChangeWindowMessageFilter",
+                                         "ChangeWindowMessageFilterEx"};
+        if (windows == 6) sim::Config().user32Lacks = {"ChangeWindowMessageFilterEx"};
         DLmodule::Main();
-        EXPECT_EQ(sim::SessionWatched(), windows == 2);
-        const std::string main = N(DLform::Window());
+        EXPECT_EQ(sim::SessionWatched(), windows == 7);
+        const std::string created = N(platform::RegisterWindowMessageA("TaskbarCreated"));
+        Lines watches = sim::Log("ChangeWindowMessageFilter");
+        for (const char* call : {"ChangeWindowMessageFilterEx", "SetWinEventHook"})
+            for (const std::string& line : sim::Log(call))
+                watches.push_back(line);
+        const std::string hook = "SetWinEventHook(32770, 32770, 0, 0, 0)";
+        const std::string vista = "ChangeWindowMessageFilter(" + created + ", 1)";
+        const std::string seven =
+            "ChangeWindowMessageFilterEx(" + N(DLform::Window()) + ", " + created + ", 1, null)";
+        EXPECT_EQ(watches, windows == 95 ? Lines{} : Lines({windows == 6 ? vista : seven, hook}));
         sim::ClearCalls();
         DLform::mnExit_Click();
         Lines order;
@@ -75,7 +89,7 @@ TEST_F(DesktopTest, UnlockAndResumePutBackTheNightAndWhatTheUntickedBoxesHide) {
             if (call.name.rfind("WTS", 0) == 0 || call.name == "SetSysColors")
                 order.push_back(call.name);
         const Lines unregistered = {"WTSUnRegisterSessionNotification", "SetSysColors"};
-        EXPECT_EQ(order, windows == 2 ? unregistered : Lines{"SetSysColors"});
+        EXPECT_EQ(order, windows == 7 ? unregistered : Lines{"SetSysColors"});
         EXPECT_FALSE(sim::SessionWatched());
     }
 }
