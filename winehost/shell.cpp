@@ -197,7 +197,9 @@ extern "C" void ShellEntry() {
         Stack(Make(0, "SHELLDLL_DefView", "", WS_CHILD | WS_CLIPSIBLINGS | iconsShown, desktop,
                    iconParent),
               HWND_TOP);
-        Carry(e2e::kSlideshow, GlobalAddAtomA(stored));
+        const ATOM atom = GlobalAddAtomA(stored);
+        Carry(e2e::kSlideshow, atom);
+        GlobalDeleteAtom(atom);
     }
     // Beneath every window, as Windows' desktop: under Wine a restarted shell lies above them.
     SetWindowPos(progman, HWND_BOTTOM, 0, 0, 0, 0,
