@@ -68,7 +68,7 @@ template <typename Each> void ForEach(HWND parent, const char* className, Each e
 
 // Up to eight windows, in the order they were found.
 struct Windows {
-    HWND window[8];
+    HWND window[8] = {};
     int count = 0;
     bool Add(HWND found) {
         if (found != nullptr && count < 8) window[count++] = found;
@@ -100,17 +100,15 @@ Windows OtherWindows() {
     return others;
 }
 
-// What a user would see of each window; answers how many there are.
-int See(const Windows& windows, SeenWindow* seen) {
-    for (int i = 0; i < windows.count; ++i) {
-        char className[32], title[32];
-        GetClassNameA(windows.window[i], className, sizeof className);
-        GetWindowTextA(windows.window[i], title, sizeof title);
-        wsprintfA(seen[i].name, "%s \"%s\" (%s)", className, title,
-                  OfShell(windows.window[i]) ? "the shell's" : "another program's");
-        seen[i].visible = IsWindowVisible(windows.window[i]) != 0;
-    }
-    return windows.count;
+// The window as a user would name it: class, title, whose.
+const char* WindowName(HWND window) {
+    static char name[100];
+    char className[32], title[32];
+    GetClassNameA(window, className, sizeof className);
+    GetWindowTextA(window, title, sizeof title);
+    wsprintfA(name, "%s \"%s\" (%s)", className, title,
+              OfShell(window) ? "the shell's" : "another program's");
+    return name;
 }
 
 void CloseHandles(PROCESS_INFORMATION& process) {
@@ -201,20 +199,6 @@ const Scheme* KnownScheme(const COLORREF* color) {
 
 const char* Shown(bool visible) { return visible ? "visible" : "hidden"; }
 
-// Prints where two settings texts first differ, entry by entry.
-void ReportChangedSetting(const char* when, const char* expected, const char* seen) {
-    int start = 0;
-    for (int i = 0; expected[i] == seen[i] && expected[i] != '\0'; ++i)
-        if (expected[i] == ';') start = i + 1;
-    char was[300], now[300];
-    Copy(was, expected + start, sizeof was);
-    Copy(now, seen + start, sizeof now);
-    for (char* entry : {was, now})
-        for (char* p = entry; *p != '\0'; ++p)
-            if (*p == ';') *p = '\0';
-    Fail("%s: expected the user's stored settings unchanged (%s), seen %s", when, was, now);
-}
-
 // Bit for bit: an effect in force is one that a program set or read back.
 bool SameEffect(const ColorEffect& a, const ColorEffect& b) {
     return memcmp(&a, &b, sizeof a) == 0;
@@ -260,16 +244,12 @@ void DescribeEffect(const ColorEffect& effect, char* text, int size) {
 }
 
 // The values of MagnifierCall and Misuse, for messages.
-const char* CallName(MagnifierCall call) {
-    constexpr const char* kNames[] = {"the load", "MagInitialize", "MagUninitialize",
+constexpr const char* kCallNames[] = {"the load", "MagInitialize", "MagUninitialize",
                                       "MagSetFullscreenColorEffect", "MagGetFullscreenColorEffect"};
-    return static_cast<unsigned>(call) < 5 ? kNames[static_cast<unsigned>(call)] : "a call";
-}
-
-const char* MisuseName(Misuse misuse) {
-    constexpr const char* kNames[] = {"", "before MagInitialize", "after MagUninitialize",
-                                      "after a second MagInitialize", "with a null effect"};
-    return static_cast<unsigned>(misuse) < 5 ? kNames[static_cast<unsigned>(misuse)] : "";
+constexpr const char* kMisuseNames[] = {"", "before MagInitialize", "after MagUninitialize",
+                                        "after a second MagInitialize", "with a null effect"};
+template <typename Value> const char* NameOf(Value value, const char* const (&names)[5]) {
+    return static_cast<unsigned>(value) < 5 ? names[static_cast<unsigned>(value)] : "(unknown)";
 }
 
 // Only the sessions that report Windows 10 have the stand-in magnifier;
@@ -329,11 +309,26 @@ bool SetUpSession() {
     return true;
 }
 
-bool ExpectStoredSettingsUnchanged(const char* when) {
-    static char now[sizeof session.stored];
+// The stored settings as at the session's start, but for another program's
+// `wallpaper` where given; prints the first entry that differs.
+bool ExpectStoredSettings(const char* when, const char* wallpaper = nullptr) {
+    // Static: a frame this large would need the stack probe, on which the
+    // linker of captions.dll fails.
+    static char expected[sizeof session.stored], now[sizeof session.stored];
+    Copy(expected, session.stored, sizeof expected);
+    if (wallpaper != nullptr) // in place of the user's, stored last
+        wsprintfA(expected + lstrlenA(expected) - lstrlenA(kWallpaper) - 1, "%s;", wallpaper);
     ReadStoredSettings(now, sizeof now);
-    if (Same(session.stored, now)) return true;
-    ReportChangedSetting(when, session.stored, now);
+    if (Same(expected, now)) return true;
+    int start = 0;
+    for (int i = 0; expected[i] == now[i]; ++i)
+        if (expected[i] == ';') start = i + 1;
+    for (char* entry : {expected + start, now + start})
+        for (char* p = entry; *p != '\0'; ++p)
+            if (*p == ';') *p = '\0';
+    Fail("%s: expected the user's stored settings %s (%s), seen %s", when,
+         wallpaper ? "with another program's wallpaper" : "unchanged", expected + start,
+         now + start);
     // Put it back, so that one fault is reported once.
     StoreWallpaperSetting(kWallpaper);
     ReadStoredSettings(session.stored, sizeof session.stored);
@@ -390,10 +385,6 @@ bool ReadDesktop(DesktopState& state) {
         return Fail("probe: expected it to end within 15 s with exit code 0 and %lu bytes in %s, "
                     "seen it %s with exit code 0x%lX and %lu bytes",
                     kProbed, session.probe, ended ? "end" : "still running", code, read);
-    state.taskbarCount = See(TaskbarWindows(), state.taskbars);
-    state.iconsExist = IconView() != nullptr;
-    state.icons = IsWindowVisible(IconView()) != 0;
-    state.otherCount = See(OtherWindows(), state.others);
     return true;
 }
 
@@ -711,23 +702,26 @@ bool ExpectDesktop(const char* when, const Look& look) {
     }
     Expect(Same(seen.wallpaper, look.wallpaper), "%s: expected wallpaper \"%s\", seen \"%s\"", when,
            look.wallpaper, seen.wallpaper);
+    const Windows taskbars = TaskbarWindows(), others = OtherWindows();
     if (look.taskbar != kAny) {
         const bool visible = look.taskbar == kVisible;
-        Expect(seen.taskbarCount == LayoutTaskbars(),
+        Expect(taskbars.count == LayoutTaskbars(),
                "%s: expected %d taskbar windows, as the layout has them, seen %d", when,
-               LayoutTaskbars(), seen.taskbarCount);
-        for (int i = 0; i < seen.taskbarCount; ++i)
-            Expect(seen.taskbars[i].visible == visible, "%s: expected the taskbar %s, seen %s %s",
-                   when, Shown(visible), seen.taskbars[i].name, Shown(seen.taskbars[i].visible));
+               LayoutTaskbars(), taskbars.count);
+        for (HWND taskbar : taskbars.window)
+            Expect(taskbar == nullptr || (IsWindowVisible(taskbar) != 0) == visible,
+                   "%s: expected the taskbar %s, seen %s %s", when, Shown(visible),
+                   WindowName(taskbar), Shown(!visible));
     }
-    for (int i = 0; i < seen.otherCount; ++i)
-        Expect(seen.others[i].visible,
+    for (HWND other : others.window)
+        Expect(other == nullptr || IsWindowVisible(other),
                "%s: expected %s, neither taskbar nor icons, left visible, seen it hidden", when,
-               seen.others[i].name);
+               WindowName(other));
+    const HWND icons = IconView();
     if (look.icons != kAny)
-        Expect(seen.iconsExist && seen.icons == (look.icons == kVisible),
+        Expect(icons != nullptr && (IsWindowVisible(icons) != 0) == (look.icons == kVisible),
                "%s: expected the desktop icons %s, seen %s", when, Shown(look.icons == kVisible),
-               !seen.iconsExist ? "no icon window" : Shown(seen.icons));
+               icons == nullptr ? "no icon window" : Shown(look.icons != kVisible));
     static MagnifierState magnifier;
     if (MagnifierSession() && ReadMagnifier(magnifier)) {
         char text[400];
@@ -742,20 +736,7 @@ bool ExpectDesktop(const char* when, const Look& look) {
                    "%s: expected the effect found at the start in force, seen %s", when, text);
         }
     }
-    if (look.stored == nullptr) {
-        ExpectStoredSettingsUnchanged(when);
-        return failures == before;
-    }
-    // Static: a frame this large would need the stack probe, on which the
-    // linker of captions.dll fails.
-    static char stored[sizeof session.stored];
-    char expected[MAX_PATH + 16];
-    ReadStoredSettings(stored, sizeof stored);
-    wsprintfA(expected, "Wallpaper=%s;", look.stored);
-    const int last = lstrlenA(stored) - lstrlenA(expected);
-    Expect(last >= 0 && Same(stored + last, expected),
-           "%s: expected wallpaper \"%s\" stored, seen the settings end \"%s\"", when, look.stored,
-           stored + (last > 0 ? last : 0));
+    ExpectStoredSettings(when, look.stored);
     return failures == before;
 }
 
@@ -785,7 +766,7 @@ void ExpectMagnifierRecord() {
         Expect(entry.misuse == Misuse::kNone,
                "expected no misuse of the magnifier, seen %s %s "
                "from process %lu",
-               CallName(entry.call), MisuseName(entry.misuse), entry.process);
+               NameOf(entry.call, kCallNames), NameOf(entry.misuse, kMisuseNames), entry.process);
         Expect(entry.call != MagnifierCall::kLoad || lstrcmpiA(entry.path, system) == 0,
                "expected Magnification.dll loaded from %s only, seen process %lu load %s", system,
                entry.process, entry.path);
@@ -809,7 +790,7 @@ void ExpectMagnifierRecord() {
                    (uninitialized == 1 && state.entries[last].call == MagnifierCall::kUninitialize),
                "expected process %lu, whose MagInitialize succeeded, to end with one "
                "MagUninitialize, seen %d and %s last",
-               entry.process, uninitialized, CallName(state.entries[last].call));
+               entry.process, uninitialized, NameOf(state.entries[last].call, kCallNames));
     }
 }
 
@@ -859,7 +840,7 @@ int RunScenarios(const Scenario* scenarios, int count, const char* only) {
         Program program;
         if (failures == 0 && (!scenario.launched || Launch(program))) scenario.run(program);
         EndLeftoverPrograms();
-        ExpectStoredSettingsUnchanged("at the end");
+        ExpectStoredSettings("at the end");
         ExpectMagnifierRecord();
         if (failures == 0 && skipReason != nullptr) {
             Line("SKIP %s (%s)", scenario.name, skipReason);

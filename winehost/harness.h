@@ -32,21 +32,10 @@ constexpr const char* kOtherWallpaper = "C:\\windows\\other-e2e.bmp";
 
 enum Visibility { kHidden, kVisible, kAny };
 
-struct SeenWindow {
-    char name[80]; // class, title, whose
-    bool visible;
-};
-
+// What the probe reads, in a fresh process, and writes to its file.
 struct DesktopState {
-    // What the probe reads and writes to its file, these first two only.
     COLORREF color[kElements];
     char wallpaper[MAX_PATH];
-    SeenWindow taskbars[8]; // the main one first, the shell's buttons, each further display's
-    int taskbarCount;
-    bool iconsExist;
-    bool icons;
-    SeenWindow others[8]; // windows that no box may change
-    int otherCount;
 };
 
 // The main taskbar, the icon view, and how many windows the layout's taskbar has.
@@ -54,7 +43,7 @@ HWND Taskbar();
 HWND IconView();
 int LayoutTaskbars();
 
-constexpr DWORD kProbed = offsetof(DesktopState, taskbars); // what probe.exe writes
+constexpr DWORD kProbed = sizeof(DesktopState); // what probe.exe writes
 
 // Each changes the desktop as another program would, and fails the running
 // scenario when the change did not happen.
