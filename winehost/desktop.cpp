@@ -52,10 +52,21 @@ bool Sync(const Program& program) {
 PROCESS_INFORMATION shellProcess;
 HWND decoys[2]; // another program's "Button" titled "Start", and "WorkerW"
 
-bool OfShell(HWND window) {
+DWORD ProcessOf(HWND window) {
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    return shellProcess.hProcess != nullptr && process == shellProcess.dwProcessId;
+    return process;
+}
+
+bool OfShell(HWND window) {
+    return shellProcess.hProcess != nullptr && ProcessOf(window) == shellProcess.dwProcessId;
+}
+
+// Ends the process where it has not ended within `patience` ms.
+void EndProcess(HANDLE process, DWORD patience) {
+    if (WaitForSingleObject(process, patience) == WAIT_OBJECT_0) return;
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, 5000); // it may still hold its files
 }
 
 // Calls `each` with every window of the class under `parent` (nullptr: the
@@ -375,10 +386,7 @@ bool ReadDesktop(DesktopState& state) {
     const bool ended = WaitForSingleObject(probe.hProcess, 15000) == WAIT_OBJECT_0;
     DWORD code = 0;
     GetExitCodeProcess(probe.hProcess, &code);
-    if (!ended) {
-        TerminateProcess(probe.hProcess, 1);
-        WaitForSingleObject(probe.hProcess, 5000); // it may still hold the result file
-    }
+    EndProcess(probe.hProcess, 0);
     CloseHandles(probe);
     const DWORD read = ended && code == 0 ? ReadWhole(session.probe, &state, kProbed) : 0;
     if (read != kProbed)
@@ -463,9 +471,7 @@ bool StartShell(bool iconsVisible, bool iconsLate) {
 void StopShell() {
     if (shellProcess.hProcess == nullptr) return;
     PostMessageA(MainWindowOf(shellProcess.dwProcessId, "Progman"), WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(shellProcess.hProcess, 5000) != WAIT_OBJECT_0)
-        TerminateProcess(shellProcess.hProcess, 1);
-    WaitForSingleObject(shellProcess.hProcess, 5000);
+    EndProcess(shellProcess.hProcess, 5000);
     CloseHandles(shellProcess);
 }
 
@@ -484,11 +490,8 @@ LONGLONG Ticks() {
 }
 
 HWND MainWindowOf(DWORD processId, const char* windowClass) {
-    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, windowClass, nullptr));) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == processId) return window;
-    }
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, windowClass, nullptr));)
+        if (ProcessOf(window) == processId) return window;
     return nullptr;
 }
 
@@ -568,14 +571,10 @@ bool Answer(const Program& program, HWND box, int button) {
     return Sync(program);
 }
 
-bool WaitExit(Program& program) {
+bool Close(Program& program, UINT message, WPARAM wParam) {
+    PostMessageA(program.window, message, wParam, 0);
     return Expect(WaitForSingleObject(program.process.hProcess, kPatience) == WAIT_OBJECT_0,
                   "expected the program to end within 10 s, seen it still running");
-}
-
-bool Close(Program& program) {
-    PostMessageA(program.window, WM_CLOSE, 0, 0);
-    return WaitExit(program);
 }
 
 int GdiObjects(const Program& program) {
@@ -651,10 +650,7 @@ bool MouseClick(const Program& program, int id) {
 
 void EndLeftoverPrograms() {
     for (int i = 0; i < launchedCount; ++i) {
-        if (WaitForSingleObject(launched[i], 0) == WAIT_TIMEOUT) {
-            TerminateProcess(launched[i], 1);
-            WaitForSingleObject(launched[i], kPatience);
-        }
+        EndProcess(launched[i], 0);
         CloseHandle(launched[i]);
     }
     launchedCount = 0;
@@ -770,27 +766,23 @@ void ExpectMagnifierRecord() {
         Expect(entry.call != MagnifierCall::kLoad || lstrcmpiA(entry.path, system) == 0,
                "expected Magnification.dll loaded from %s only, seen process %lu load %s", system,
                entry.process, entry.path);
-        bool first = true;
-        for (int j = 0; j < i; ++j)
-            first = first && state.entries[j].process != entry.process;
-        if (!first) continue;
-        // Each process once, at its first entry.
-        int initialized = 0, last = i;
-        for (int j = i; j < count; ++j) {
-            if (state.entries[j].process != entry.process) continue;
-            last = j;
-            initialized +=
-                state.entries[j].call == MagnifierCall::kInitialize && state.entries[j].result;
+        // Each process once, at its last entry.
+        bool initialized = false, last = true;
+        for (int j = 0; j < count; ++j) {
+            const MagnifierEntry& other = state.entries[j];
+            last = last && (j <= i || other.process != entry.process);
+            initialized = initialized || (other.process == entry.process &&
+                                          other.call == MagnifierCall::kInitialize && other.result);
         }
+        const int initializes = CountCalls(state, entry.process, MagnifierCall::kInitialize);
         const int uninitialized = CountCalls(state, entry.process, MagnifierCall::kUninitialize);
-        Expect(CountCalls(state, entry.process, MagnifierCall::kInitialize) <= 1,
-               "expected at most one MagInitialize in process %lu, seen %d", entry.process,
-               CountCalls(state, entry.process, MagnifierCall::kInitialize));
-        Expect(initialized == 0 ||
-                   (uninitialized == 1 && state.entries[last].call == MagnifierCall::kUninitialize),
+        if (!last) continue;
+        Expect(initializes <= 1, "expected at most one MagInitialize in process %lu, seen %d",
+               entry.process, initializes);
+        Expect(!initialized || (uninitialized == 1 && entry.call == MagnifierCall::kUninitialize),
                "expected process %lu, whose MagInitialize succeeded, to end with one "
                "MagUninitialize, seen %d and %s last",
-               entry.process, uninitialized, NameOf(state.entries[last].call, kCallNames));
+               entry.process, uninitialized, NameOf(entry.call, kCallNames));
     }
 }
 

@@ -123,10 +123,9 @@ bool Click(const Program& program, int id);
 int Checked(const Program& program, int id); // BST_CHECKED, BST_UNCHECKED, or -1
 // Clicks `button` of the message box and waits until it is gone.
 bool Answer(const Program& program, HWND box, int button);
-// Waits for the process to end after the window was told to go.
-bool WaitExit(Program& program);
-// Tells the window to close, as its close button does, and waits.
-bool Close(Program& program);
+// Posts `message` to the window, by default as its close button does, and
+// waits for the process to end.
+bool Close(Program& program, UINT message = WM_CLOSE, WPARAM wParam = 0);
 
 // The GDI objects the program holds, as GetGuiResources counts them; where
 // it counts none (Wine 8's stub), the used entries of the process's GDI
@@ -165,6 +164,9 @@ struct Look {
     const char* stored = nullptr; // another program's wallpaper stored, else the user's settings
 };
 constexpr Look kStartLook = {&kStartPalette, kWallpaper, kVisible, kVisible};
+// Dusk Colors ticked; then all three boxes changed: night, taskbar and icons hidden.
+constexpr Look kNightLook = {&kNightScheme, kWallpaper, kVisible, kVisible, kRedEffect};
+constexpr Look kAllChanged = {&kNightScheme, "", kHidden, kHidden, kRedEffect};
 // Compares the desktop and the stored settings with `look`; `when` names the step.
 bool ExpectDesktop(const char* when, const Look& look);
 
