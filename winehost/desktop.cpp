@@ -1,9 +1,6 @@
-// What a driver works with under Wine: the desktop (the shell's windows and
-// another program's, the colours, wallpaper and stored settings, the stand-in
-// shell and the decoys), the program under test (launched, clicked, answered
-// and closed), and the session: its command line and set-up, the desktop every
-// scenario starts on, the checks of the desktop, the stored settings and the
-// magnifier's record, and failed checks, printed at once and counted.
+// What a driver works with under Wine (winehost/harness.h): the desktop, the
+// stand-in shell and the decoys, the program under test, and the session with
+// its checks, printed at once and counted.
 #include "winehost/harness.h"
 
 #include <initializer_list>
@@ -30,11 +27,9 @@ int launchedCount;
 
 constexpr DWORD kPatience = 10000; // ms
 
-// Makes sure the program has handled everything sent before this call and
-// is back in a message loop of its own: a sent message is answered also
-// while the program waits inside a call of its own that sends messages
-// (SetSysColors tells every window), a posted one only from its loops.
-// Fails the scenario when the program has not taken it within 10 s.
+// Makes sure the program has handled everything sent before and is back in
+// its own message loop: a sent message is answered also inside a call that
+// sends messages (SetSysColors tells every window), a posted one only there.
 bool Sync(const Program& program) {
     HWND box = Box(program, kDuskColors);
     DWORD_PTR state = 0;
@@ -70,8 +65,7 @@ void EndProcess(HANDLE process, DWORD patience) {
 }
 
 // Calls `each` with every window of the class under `parent` (nullptr: the
-// top-level windows) in the order FindWindowEx searches, until it answers
-// false.
+// top-level windows) in FindWindowEx's order, until it answers false.
 template <typename Each> void ForEach(HWND parent, const char* className, Each each) {
     for (HWND window = nullptr; (window = FindWindowExA(parent, window, className, nullptr));)
         if (!each(window)) return;
@@ -483,10 +477,12 @@ bool StoreWallpaperSetting(const char* path) {
                   status);
 }
 
-LONGLONG Ticks() {
-    LARGE_INTEGER now;
+LONGLONG Microseconds() {
+    LARGE_INTEGER now, second;
     QueryPerformanceCounter(&now);
-    return now.QuadPart;
+    QueryPerformanceFrequency(&second);
+    return now.QuadPart / second.QuadPart * 1000000 +
+           now.QuadPart % second.QuadPart * 1000000 / second.QuadPart;
 }
 
 HWND MainWindowOf(DWORD processId, const char* windowClass) {
@@ -515,7 +511,7 @@ bool StartProcess(const char* path, const char* arguments, PROCESS_INFORMATION& 
 bool Launch(Program& program, const char* path, const char* windowClass, DWORD poll) {
     program = {};
     if (path == nullptr) path = session.program;
-    program.started = Ticks();
+    program.started = Microseconds();
     if (!StartProcess(path, "", program.process))
         return Fail("could not start %s (error %lu)", path, GetLastError());
     CloseHandle(program.process.hThread);
@@ -539,7 +535,7 @@ bool Launch(Program& program, const char* path, const char* windowClass, DWORD p
         return Fail("expected the window of %s (class %s) shown within 10 s, seen %s", path,
                     windowClass, program.window ? "it hidden" : "no window");
     }
-    program.shown = Ticks();
+    program.shown = Microseconds();
     return Sync(program);
 }
 
