@@ -300,9 +300,7 @@ bool SetUpSession() {
     HDC screen = GetDC(nullptr);
     session.dpi = GetDeviceCaps(screen, LOGPIXELSX);
     ReleaseDC(nullptr, screen);
-    BOOL flat = FALSE;
-    SystemParametersInfoA(SPI_GETFLATMENU, 0, &flat, 0);
-    session.flatMenus = flat != FALSE;
+    SystemParametersInfoA(SPI_GETFLATMENU, 0, &session.flatMenus, 0);
     Line("INFO Windows %lu.%lu reported, screen %d x %d at %d dpi, flat menus %s, shell laid out "
          "%s, %s",
          version.dwMajorVersion, version.dwMinorVersion, GetSystemMetrics(SM_CXSCREEN),

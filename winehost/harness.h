@@ -72,7 +72,7 @@ struct Session {
     char windows[16];       // the shell's layout (winehost/layouts.h): win95, win98, win7, win10
     bool decoys; // the suite's; the bench's timings would wait for them in every broadcast
     OSVERSIONINFOA version; // as GetVersionExA reports it
-    bool flatMenus;         // menu bars drawn flat, in display element 30
+    BOOL flatMenus;         // menu bars drawn flat, in display element 30
     int dpi;                // the screen's logical resolution
     char stored[8192];      // the user's stored settings at the start of the session
 };

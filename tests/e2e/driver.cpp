@@ -249,9 +249,8 @@ void ReportedVersion(Program&) {
 }
 
 void StartupBoxes(Program& program) {
-    constexpr bool kCases[4][2] = {{true, true}, {true, false}, {false, true}, {false, false}};
-    for (const auto& state : kCases) {
-        const bool taskbar = state[0], icons = state[1];
+    for (int state = 0; state < 4; ++state) {
+        const bool taskbar = state < 2, icons = state % 2 == 0;
         ShowTaskbar(taskbar);
         ShowIcons(icons);
         SetWallpaper(icons ? kWallpaper : "");
@@ -792,14 +791,11 @@ void Captions(Program& program) {
                 result))
         return;
     report[read] = '\0';
-    char* line = report;
-    for (char* p = report; *p != '\0'; ++p) {
+    for (char *line = report, *p = report; *p != '\0'; ++p) {
         if (*p != '\n') continue;
         *p = '\0';
-        if (line == report)
-            Line("%s", line);
-        else
-            Fail("%s", line);
+        failures += line != report; // the INFO line first, then a fault a line
+        Line("%s%s", line == report ? "" : "  ", line);
         line = p + 1;
     }
     Exit(program);
