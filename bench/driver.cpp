@@ -35,6 +35,10 @@ struct Subject {
     const char* windowClass;
 };
 
+LONGLONG ticksPerSecond;
+
+long Microseconds(LONGLONG ticks) { return static_cast<long>(ticks * 1000000 / ticksPerSecond); }
+
 // Prints the time from CreateProcess until the window is visible, as sample
 // `kind`-NAME, then closes the program as its close button does. Polled
 // every millisecond: the figure is a hundred or more of them.
@@ -42,8 +46,7 @@ bool TimedLaunch(const Subject& subject, const char* kind) {
     Program program;
     const bool shown = Launch(program, subject.path, subject.windowClass, 1);
     if (shown) {
-        Line("SAMPLE %s-%s %ld", kind, subject.name,
-             static_cast<long>(program.shown - program.started));
+        Line("SAMPLE %s-%s %ld", kind, subject.name, Microseconds(program.shown - program.started));
         Close(program);
     }
     EndLeftoverPrograms();
@@ -77,10 +80,9 @@ void MeasureSwitches(Program& program) {
         return;
     for (int i = 0; i < 2 * settings.pairs && failures == 0; ++i) {
         const bool night = i % 2 == 0;
-        const LONGLONG start = Microseconds();
+        const LONGLONG start = Ticks();
         if (!Click(program, kDuskColors)) break;
-        Line("SAMPLE switch-%s %ld", night ? "night" : "back",
-             static_cast<long>(Microseconds() - start));
+        Line("SAMPLE switch-%s %ld", night ? "night" : "back", Microseconds(Ticks() - start));
         char when[64];
         wsprintfA(when, "after switch %d", i + 1);
         ExpectDesktop(when, night ? kNightLook : kStartLook);
@@ -192,5 +194,8 @@ extern "C" void BenchEntry() {
         for (const char* p = text; *p >= '0' && *p <= '9'; ++p)
             *numbers[i] = *numbers[i] * 10 + (*p - '0');
     }
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    ticksPerSecond = frequency.QuadPart;
     ExitProcess(static_cast<UINT>(RunScenarios(kStages, 3, "")));
 }

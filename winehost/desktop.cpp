@@ -475,12 +475,10 @@ bool StoreWallpaperSetting(const char* path) {
                   status);
 }
 
-LONGLONG Microseconds() {
-    LARGE_INTEGER now, second;
+LONGLONG Ticks() {
+    LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&second);
-    return now.QuadPart / second.QuadPart * 1000000 +
-           now.QuadPart % second.QuadPart * 1000000 / second.QuadPart;
+    return now.QuadPart;
 }
 
 HWND MainWindowOf(DWORD processId, const char* windowClass) {
@@ -509,7 +507,7 @@ bool StartProcess(const char* path, const char* arguments, PROCESS_INFORMATION& 
 bool Launch(Program& program, const char* path, const char* windowClass, DWORD poll) {
     program = {};
     if (path == nullptr) path = session.program;
-    program.started = Microseconds();
+    program.started = Ticks();
     if (!StartProcess(path, "", program.process))
         return Fail("could not start %s (error %lu)", path, GetLastError());
     CloseHandle(program.process.hThread);
@@ -533,7 +531,7 @@ bool Launch(Program& program, const char* path, const char* windowClass, DWORD p
         return Fail("expected the window of %s (class %s) shown within 10 s, seen %s", path,
                     windowClass, program.window ? "it hidden" : "no window");
     }
-    program.shown = Microseconds();
+    program.shown = Ticks();
     return Sync(program);
 }
 

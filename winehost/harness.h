@@ -95,9 +95,9 @@ constexpr const char* kCaptions[3] = {"Dusk Colors", "Desktop", "Taskbar"}; // a
 struct Program {
     PROCESS_INFORMATION process;
     HWND window;
-    LONGLONG started, shown; // Microseconds() at the start and once the window showed
+    LONGLONG started, shown; // Ticks() at the start and once the window showed
 };
-LONGLONG Microseconds(); // the performance counter's time
+LONGLONG Ticks(); // the performance counter
 
 struct Scenario {
     const char* name;
