@@ -1,9 +1,6 @@
-// What a driver works with under Wine: the desktop (the shell's windows and
-// another program's, the colours, wallpaper and stored settings, the stand-in
-// shell and the decoys), the program under test (launched, clicked, answered
-// and closed), and the session: its command line and set-up, the desktop every
-// scenario starts on, the checks of the desktop, the stored settings and the
-// magnifier's record, and failed checks, printed at once and counted.
+// What a driver works with under Wine (winehost/harness.h): the desktop, the
+// stand-in shell and the decoys, the program under test, and the session with
+// its checks, printed at once and counted.
 #include "winehost/harness.h"
 
 #include <initializer_list>
@@ -30,11 +27,9 @@ int launchedCount;
 
 constexpr DWORD kPatience = 10000; // ms
 
-// Makes sure the program has handled everything sent before this call and
-// is back in a message loop of its own: a sent message is answered also
-// while the program waits inside a call of its own that sends messages
-// (SetSysColors tells every window), a posted one only from its loops.
-// Fails the scenario when the program has not taken it within 10 s.
+// Makes sure the program has handled everything sent before and is back in
+// its own message loop: a sent message is answered also inside a call that
+// sends messages (SetSysColors tells every window), a posted one only there.
 bool Sync(const Program& program) {
     HWND box = Box(program, kDuskColors);
     DWORD_PTR state = 0;
@@ -52,15 +47,25 @@ bool Sync(const Program& program) {
 PROCESS_INFORMATION shellProcess;
 HWND decoys[2]; // another program's "Button" titled "Start", and "WorkerW"
 
-bool OfShell(HWND window) {
+DWORD ProcessOf(HWND window) {
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    return shellProcess.hProcess != nullptr && process == shellProcess.dwProcessId;
+    return process;
+}
+
+bool OfShell(HWND window) {
+    return shellProcess.hProcess != nullptr && ProcessOf(window) == shellProcess.dwProcessId;
+}
+
+// Ends the process where it has not ended within `patience` ms.
+void EndProcess(HANDLE process, DWORD patience) {
+    if (WaitForSingleObject(process, patience) == WAIT_OBJECT_0) return;
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, 5000); // it may still hold its files
 }
 
 // Calls `each` with every window of the class under `parent` (nullptr: the
-// top-level windows) in the order FindWindowEx searches, until it answers
-// false.
+// top-level windows) in FindWindowEx's order, until it answers false.
 template <typename Each> void ForEach(HWND parent, const char* className, Each each) {
     for (HWND window = nullptr; (window = FindWindowExA(parent, window, className, nullptr));)
         if (!each(window)) return;
@@ -68,7 +73,7 @@ template <typename Each> void ForEach(HWND parent, const char* className, Each e
 
 // Up to eight windows, in the order they were found.
 struct Windows {
-    HWND window[8];
+    HWND window[8] = {};
     int count = 0;
     bool Add(HWND found) {
         if (found != nullptr && count < 8) window[count++] = found;
@@ -100,17 +105,15 @@ Windows OtherWindows() {
     return others;
 }
 
-// What a user would see of each window; answers how many there are.
-int See(const Windows& windows, SeenWindow* seen) {
-    for (int i = 0; i < windows.count; ++i) {
-        char className[32], title[32];
-        GetClassNameA(windows.window[i], className, sizeof className);
-        GetWindowTextA(windows.window[i], title, sizeof title);
-        wsprintfA(seen[i].name, "%s \"%s\" (%s)", className, title,
-                  OfShell(windows.window[i]) ? "the shell's" : "another program's");
-        seen[i].visible = IsWindowVisible(windows.window[i]) != 0;
-    }
-    return windows.count;
+// The window as a user would name it: class, title, whose.
+const char* WindowName(HWND window) {
+    static char name[100];
+    char className[32], title[32];
+    GetClassNameA(window, className, sizeof className);
+    GetWindowTextA(window, title, sizeof title);
+    wsprintfA(name, "%s \"%s\" (%s)", className, title,
+              OfShell(window) ? "the shell's" : "another program's");
+    return name;
 }
 
 void CloseHandles(PROCESS_INFORMATION& process) {
@@ -201,20 +204,6 @@ const Scheme* KnownScheme(const COLORREF* color) {
 
 const char* Shown(bool visible) { return visible ? "visible" : "hidden"; }
 
-// Prints where two settings texts first differ, entry by entry.
-void ReportChangedSetting(const char* when, const char* expected, const char* seen) {
-    int start = 0;
-    for (int i = 0; expected[i] == seen[i] && expected[i] != '\0'; ++i)
-        if (expected[i] == ';') start = i + 1;
-    char was[300], now[300];
-    Copy(was, expected + start, sizeof was);
-    Copy(now, seen + start, sizeof now);
-    for (char* entry : {was, now})
-        for (char* p = entry; *p != '\0'; ++p)
-            if (*p == ';') *p = '\0';
-    Fail("%s: expected the user's stored settings unchanged (%s), seen %s", when, was, now);
-}
-
 // Bit for bit: an effect in force is one that a program set or read back.
 bool SameEffect(const ColorEffect& a, const ColorEffect& b) {
     return memcmp(&a, &b, sizeof a) == 0;
@@ -260,16 +249,12 @@ void DescribeEffect(const ColorEffect& effect, char* text, int size) {
 }
 
 // The values of MagnifierCall and Misuse, for messages.
-const char* CallName(MagnifierCall call) {
-    constexpr const char* kNames[] = {"the load", "MagInitialize", "MagUninitialize",
+constexpr const char* kCallNames[] = {"the load", "MagInitialize", "MagUninitialize",
                                       "MagSetFullscreenColorEffect", "MagGetFullscreenColorEffect"};
-    return static_cast<unsigned>(call) < 5 ? kNames[static_cast<unsigned>(call)] : "a call";
-}
-
-const char* MisuseName(Misuse misuse) {
-    constexpr const char* kNames[] = {"", "before MagInitialize", "after MagUninitialize",
-                                      "after a second MagInitialize", "with a null effect"};
-    return static_cast<unsigned>(misuse) < 5 ? kNames[static_cast<unsigned>(misuse)] : "";
+constexpr const char* kMisuseNames[] = {"", "before MagInitialize", "after MagUninitialize",
+                                        "after a second MagInitialize", "with a null effect"};
+template <typename Value> const char* NameOf(Value value, const char* const (&names)[5]) {
+    return static_cast<unsigned>(value) < 5 ? names[static_cast<unsigned>(value)] : "(unknown)";
 }
 
 // Only the sessions that report Windows 10 have the stand-in magnifier;
@@ -315,9 +300,7 @@ bool SetUpSession() {
     HDC screen = GetDC(nullptr);
     session.dpi = GetDeviceCaps(screen, LOGPIXELSX);
     ReleaseDC(nullptr, screen);
-    BOOL flat = FALSE;
-    SystemParametersInfoA(SPI_GETFLATMENU, 0, &flat, 0);
-    session.flatMenus = flat != FALSE;
+    SystemParametersInfoA(SPI_GETFLATMENU, 0, &session.flatMenus, 0);
     Line("INFO Windows %lu.%lu reported, screen %d x %d at %d dpi, flat menus %s, shell laid out "
          "%s, %s",
          version.dwMajorVersion, version.dwMinorVersion, GetSystemMetrics(SM_CXSCREEN),
@@ -329,11 +312,26 @@ bool SetUpSession() {
     return true;
 }
 
-bool ExpectStoredSettingsUnchanged(const char* when) {
-    static char now[sizeof session.stored];
+// The stored settings as at the session's start, but for another program's
+// `wallpaper` where given; prints the first entry that differs.
+bool ExpectStoredSettings(const char* when, const char* wallpaper = nullptr) {
+    // Static: a frame this large would need the stack probe, on which the
+    // linker of captions.dll fails.
+    static char expected[sizeof session.stored], now[sizeof session.stored];
+    Copy(expected, session.stored, sizeof expected);
+    if (wallpaper != nullptr) // in place of the user's, stored last
+        wsprintfA(expected + lstrlenA(expected) - lstrlenA(kWallpaper) - 1, "%s;", wallpaper);
     ReadStoredSettings(now, sizeof now);
-    if (Same(session.stored, now)) return true;
-    ReportChangedSetting(when, session.stored, now);
+    if (Same(expected, now)) return true;
+    int start = 0;
+    for (int i = 0; expected[i] == now[i]; ++i)
+        if (expected[i] == ';') start = i + 1;
+    for (char* entry : {expected + start, now + start})
+        for (char* p = entry; *p != '\0'; ++p)
+            if (*p == ';') *p = '\0';
+    Fail("%s: expected the user's stored settings %s (%s), seen %s", when,
+         wallpaper ? "with another program's wallpaper" : "unchanged", expected + start,
+         now + start);
     // Put it back, so that one fault is reported once.
     StoreWallpaperSetting(kWallpaper);
     ReadStoredSettings(session.stored, sizeof session.stored);
@@ -380,20 +378,13 @@ bool ReadDesktop(DesktopState& state) {
     const bool ended = WaitForSingleObject(probe.hProcess, 15000) == WAIT_OBJECT_0;
     DWORD code = 0;
     GetExitCodeProcess(probe.hProcess, &code);
-    if (!ended) {
-        TerminateProcess(probe.hProcess, 1);
-        WaitForSingleObject(probe.hProcess, 5000); // it may still hold the result file
-    }
+    EndProcess(probe.hProcess, 0);
     CloseHandles(probe);
     const DWORD read = ended && code == 0 ? ReadWhole(session.probe, &state, kProbed) : 0;
     if (read != kProbed)
         return Fail("probe: expected it to end within 15 s with exit code 0 and %lu bytes in %s, "
                     "seen it %s with exit code 0x%lX and %lu bytes",
                     kProbed, session.probe, ended ? "end" : "still running", code, read);
-    state.taskbarCount = See(TaskbarWindows(), state.taskbars);
-    state.iconsExist = IconView() != nullptr;
-    state.icons = IsWindowVisible(IconView()) != 0;
-    state.otherCount = See(OtherWindows(), state.others);
     return true;
 }
 
@@ -472,9 +463,7 @@ bool StartShell(bool iconsVisible, bool iconsLate) {
 void StopShell() {
     if (shellProcess.hProcess == nullptr) return;
     PostMessageA(MainWindowOf(shellProcess.dwProcessId, "Progman"), WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(shellProcess.hProcess, 5000) != WAIT_OBJECT_0)
-        TerminateProcess(shellProcess.hProcess, 1);
-    WaitForSingleObject(shellProcess.hProcess, 5000);
+    EndProcess(shellProcess.hProcess, 5000);
     CloseHandles(shellProcess);
 }
 
@@ -493,11 +482,8 @@ LONGLONG Ticks() {
 }
 
 HWND MainWindowOf(DWORD processId, const char* windowClass) {
-    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, windowClass, nullptr));) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == processId) return window;
-    }
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, windowClass, nullptr));)
+        if (ProcessOf(window) == processId) return window;
     return nullptr;
 }
 
@@ -577,14 +563,10 @@ bool Answer(const Program& program, HWND box, int button) {
     return Sync(program);
 }
 
-bool WaitExit(Program& program) {
+bool Close(Program& program, UINT message, WPARAM wParam) {
+    PostMessageA(program.window, message, wParam, 0);
     return Expect(WaitForSingleObject(program.process.hProcess, kPatience) == WAIT_OBJECT_0,
                   "expected the program to end within 10 s, seen it still running");
-}
-
-bool Close(Program& program) {
-    PostMessageA(program.window, WM_CLOSE, 0, 0);
-    return WaitExit(program);
 }
 
 int GdiObjects(const Program& program) {
@@ -660,10 +642,7 @@ bool MouseClick(const Program& program, int id) {
 
 void EndLeftoverPrograms() {
     for (int i = 0; i < launchedCount; ++i) {
-        if (WaitForSingleObject(launched[i], 0) == WAIT_TIMEOUT) {
-            TerminateProcess(launched[i], 1);
-            WaitForSingleObject(launched[i], kPatience);
-        }
+        EndProcess(launched[i], 0);
         CloseHandle(launched[i]);
     }
     launchedCount = 0;
@@ -711,23 +690,26 @@ bool ExpectDesktop(const char* when, const Look& look) {
     }
     Expect(Same(seen.wallpaper, look.wallpaper), "%s: expected wallpaper \"%s\", seen \"%s\"", when,
            look.wallpaper, seen.wallpaper);
+    const Windows taskbars = TaskbarWindows(), others = OtherWindows();
     if (look.taskbar != kAny) {
         const bool visible = look.taskbar == kVisible;
-        Expect(seen.taskbarCount == LayoutTaskbars(),
+        Expect(taskbars.count == LayoutTaskbars(),
                "%s: expected %d taskbar windows, as the layout has them, seen %d", when,
-               LayoutTaskbars(), seen.taskbarCount);
-        for (int i = 0; i < seen.taskbarCount; ++i)
-            Expect(seen.taskbars[i].visible == visible, "%s: expected the taskbar %s, seen %s %s",
-                   when, Shown(visible), seen.taskbars[i].name, Shown(seen.taskbars[i].visible));
+               LayoutTaskbars(), taskbars.count);
+        for (HWND taskbar : taskbars.window)
+            Expect(taskbar == nullptr || (IsWindowVisible(taskbar) != 0) == visible,
+                   "%s: expected the taskbar %s, seen %s %s", when, Shown(visible),
+                   WindowName(taskbar), Shown(!visible));
     }
-    for (int i = 0; i < seen.otherCount; ++i)
-        Expect(seen.others[i].visible,
+    for (HWND other : others.window)
+        Expect(other == nullptr || IsWindowVisible(other),
                "%s: expected %s, neither taskbar nor icons, left visible, seen it hidden", when,
-               seen.others[i].name);
+               WindowName(other));
+    const HWND icons = IconView();
     if (look.icons != kAny)
-        Expect(seen.iconsExist && seen.icons == (look.icons == kVisible),
+        Expect(icons != nullptr && (IsWindowVisible(icons) != 0) == (look.icons == kVisible),
                "%s: expected the desktop icons %s, seen %s", when, Shown(look.icons == kVisible),
-               !seen.iconsExist ? "no icon window" : Shown(seen.icons));
+               icons == nullptr ? "no icon window" : Shown(look.icons != kVisible));
     static MagnifierState magnifier;
     if (MagnifierSession() && ReadMagnifier(magnifier)) {
         char text[400];
@@ -742,20 +724,7 @@ bool ExpectDesktop(const char* when, const Look& look) {
                    "%s: expected the effect found at the start in force, seen %s", when, text);
         }
     }
-    if (look.stored == nullptr) {
-        ExpectStoredSettingsUnchanged(when);
-        return failures == before;
-    }
-    // Static: a frame this large would need the stack probe, on which the
-    // linker of captions.dll fails.
-    static char stored[sizeof session.stored];
-    char expected[MAX_PATH + 16];
-    ReadStoredSettings(stored, sizeof stored);
-    wsprintfA(expected, "Wallpaper=%s;", look.stored);
-    const int last = lstrlenA(stored) - lstrlenA(expected);
-    Expect(last >= 0 && Same(stored + last, expected),
-           "%s: expected wallpaper \"%s\" stored, seen the settings end \"%s\"", when, look.stored,
-           stored + (last > 0 ? last : 0));
+    ExpectStoredSettings(when, look.stored);
     return failures == before;
 }
 
@@ -785,31 +754,27 @@ void ExpectMagnifierRecord() {
         Expect(entry.misuse == Misuse::kNone,
                "expected no misuse of the magnifier, seen %s %s "
                "from process %lu",
-               CallName(entry.call), MisuseName(entry.misuse), entry.process);
+               NameOf(entry.call, kCallNames), NameOf(entry.misuse, kMisuseNames), entry.process);
         Expect(entry.call != MagnifierCall::kLoad || lstrcmpiA(entry.path, system) == 0,
                "expected Magnification.dll loaded from %s only, seen process %lu load %s", system,
                entry.process, entry.path);
-        bool first = true;
-        for (int j = 0; j < i; ++j)
-            first = first && state.entries[j].process != entry.process;
-        if (!first) continue;
-        // Each process once, at its first entry.
-        int initialized = 0, last = i;
-        for (int j = i; j < count; ++j) {
-            if (state.entries[j].process != entry.process) continue;
-            last = j;
-            initialized +=
-                state.entries[j].call == MagnifierCall::kInitialize && state.entries[j].result;
+        // Each process once, at its last entry.
+        bool initialized = false, last = true;
+        for (int j = 0; j < count; ++j) {
+            const MagnifierEntry& other = state.entries[j];
+            last = last && (j <= i || other.process != entry.process);
+            initialized = initialized || (other.process == entry.process &&
+                                          other.call == MagnifierCall::kInitialize && other.result);
         }
+        const int initializes = CountCalls(state, entry.process, MagnifierCall::kInitialize);
         const int uninitialized = CountCalls(state, entry.process, MagnifierCall::kUninitialize);
-        Expect(CountCalls(state, entry.process, MagnifierCall::kInitialize) <= 1,
-               "expected at most one MagInitialize in process %lu, seen %d", entry.process,
-               CountCalls(state, entry.process, MagnifierCall::kInitialize));
-        Expect(initialized == 0 ||
-                   (uninitialized == 1 && state.entries[last].call == MagnifierCall::kUninitialize),
+        if (!last) continue;
+        Expect(initializes <= 1, "expected at most one MagInitialize in process %lu, seen %d",
+               entry.process, initializes);
+        Expect(!initialized || (uninitialized == 1 && entry.call == MagnifierCall::kUninitialize),
                "expected process %lu, whose MagInitialize succeeded, to end with one "
                "MagUninitialize, seen %d and %s last",
-               entry.process, uninitialized, CallName(state.entries[last].call));
+               entry.process, uninitialized, NameOf(entry.call, kCallNames));
     }
 }
 
@@ -859,7 +824,7 @@ int RunScenarios(const Scenario* scenarios, int count, const char* only) {
         Program program;
         if (failures == 0 && (!scenario.launched || Launch(program))) scenario.run(program);
         EndLeftoverPrograms();
-        ExpectStoredSettingsUnchanged("at the end");
+        ExpectStoredSettings("at the end");
         ExpectMagnifierRecord();
         if (failures == 0 && skipReason != nullptr) {
             Line("SKIP %s (%s)", scenario.name, skipReason);

@@ -32,21 +32,10 @@ constexpr const char* kOtherWallpaper = "C:\\windows\\other-e2e.bmp";
 
 enum Visibility { kHidden, kVisible, kAny };
 
-struct SeenWindow {
-    char name[80]; // class, title, whose
-    bool visible;
-};
-
+// What the probe reads, in a fresh process, and writes to its file.
 struct DesktopState {
-    // What the probe reads and writes to its file, these first two only.
     COLORREF color[kElements];
     char wallpaper[MAX_PATH];
-    SeenWindow taskbars[8]; // the main one first, the shell's buttons, each further display's
-    int taskbarCount;
-    bool iconsExist;
-    bool icons;
-    SeenWindow others[8]; // windows that no box may change
-    int otherCount;
 };
 
 // The main taskbar, the icon view, and how many windows the layout's taskbar has.
@@ -54,7 +43,7 @@ HWND Taskbar();
 HWND IconView();
 int LayoutTaskbars();
 
-constexpr DWORD kProbed = offsetof(DesktopState, taskbars); // what probe.exe writes
+constexpr DWORD kProbed = sizeof(DesktopState); // what probe.exe writes
 
 // Each changes the desktop as another program would, and fails the running
 // scenario when the change did not happen.
@@ -83,7 +72,7 @@ struct Session {
     char windows[16];       // the shell's layout (winehost/layouts.h): win95, win98, win7, win10
     bool decoys; // the suite's; the bench's timings would wait for them in every broadcast
     OSVERSIONINFOA version; // as GetVersionExA reports it
-    bool flatMenus;         // menu bars drawn flat, in display element 30
+    BOOL flatMenus;         // menu bars drawn flat, in display element 30
     int dpi;                // the screen's logical resolution
     char stored[8192];      // the user's stored settings at the start of the session
 };
@@ -134,10 +123,9 @@ bool Click(const Program& program, int id);
 int Checked(const Program& program, int id); // BST_CHECKED, BST_UNCHECKED, or -1
 // Clicks `button` of the message box and waits until it is gone.
 bool Answer(const Program& program, HWND box, int button);
-// Waits for the process to end after the window was told to go.
-bool WaitExit(Program& program);
-// Tells the window to close, as its close button does, and waits.
-bool Close(Program& program);
+// Posts `message` to the window, by default as its close button does, and
+// waits for the process to end.
+bool Close(Program& program, UINT message = WM_CLOSE, WPARAM wParam = 0);
 
 // The GDI objects the program holds, as GetGuiResources counts them; where
 // it counts none (Wine 8's stub), the used entries of the process's GDI
@@ -176,6 +164,9 @@ struct Look {
     const char* stored = nullptr; // another program's wallpaper stored, else the user's settings
 };
 constexpr Look kStartLook = {&kStartPalette, kWallpaper, kVisible, kVisible};
+// Dusk Colors ticked; then all three boxes changed: night, taskbar and icons hidden.
+constexpr Look kNightLook = {&kNightScheme, kWallpaper, kVisible, kVisible, kRedEffect};
+constexpr Look kAllChanged = {&kNightScheme, "", kHidden, kHidden, kRedEffect};
 // Compares the desktop and the stored settings with `look`; `when` names the step.
 bool ExpectDesktop(const char* when, const Look& look);
 

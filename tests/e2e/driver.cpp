@@ -11,10 +11,9 @@ namespace {
 
 using DLform::kMnExit;
 
-// The night scheme with the red effect in force, the night colours alone, and
-// Windows' defaults, over the start-up wallpaper, taskbar and icons; then the
-// start-up palette with the icons and wallpaper hidden, the taskbar, or both.
-constexpr Look kNightLook = {&kNightScheme, kWallpaper, kVisible, kVisible, kRedEffect};
+// The night colours alone and Windows' defaults, over the start-up wallpaper,
+// taskbar and icons; then the start-up palette with the icons and wallpaper
+// hidden, the taskbar, or both.
 constexpr Look kNightColorsLook = {&kNightScheme, kWallpaper, kVisible, kVisible};
 constexpr Look kDefaultLook = {&kDefaultScheme, kWallpaper, kVisible, kVisible};
 constexpr Look kIconsHidden = {&kStartPalette, "", kVisible, kHidden};
@@ -138,10 +137,7 @@ bool Screenshot(const Program& program, const char* name, const Scheme& scheme) 
 // Message boxes may keep the buttons of other styles as hidden controls.
 bool HasButton(HWND box, int id) { return IsWindowVisible(GetDlgItem(box, id)) != 0; }
 
-bool Exit(Program& program) {
-    PostMessageA(program.window, WM_COMMAND, kMnExit, 0);
-    return WaitExit(program);
-}
+bool Exit(Program& program) { return Close(program, WM_COMMAND, kMnExit); }
 
 // Opens the message box of menu command `id` and checks its caption, text and
 // buttons (Yes and No for a question, else OK). Answers the box, or 0.
@@ -253,9 +249,8 @@ void ReportedVersion(Program&) {
 }
 
 void StartupBoxes(Program& program) {
-    constexpr bool kCases[4][2] = {{true, true}, {true, false}, {false, true}, {false, false}};
-    for (const auto& state : kCases) {
-        const bool taskbar = state[0], icons = state[1];
+    for (int state = 0; state < 4; ++state) {
+        const bool taskbar = state < 2, icons = state % 2 == 0;
         ShowTaskbar(taskbar);
         ShowIcons(icons);
         SetWallpaper(icons ? kWallpaper : "");
@@ -340,7 +335,7 @@ void DuskColors(Program& program) {
         wsprintfA(unticked, "after unticking Dusk Colors (round %d)", round);
         if (!Click(program, kDuskColors)) return;
         ExpectBoxes(program, ticked, BST_CHECKED, BST_CHECKED, BST_CHECKED);
-        ExpectDesktop(ticked, {&kNightScheme, kWallpaper, kVisible, kVisible, kRedEffect});
+        ExpectDesktop(ticked, kNightLook);
         if (!Click(program, kDuskColors)) return;
         ExpectBoxes(program, unticked, BST_UNCHECKED, BST_CHECKED, BST_CHECKED);
         ExpectDesktop(unticked, kStartLook);
@@ -463,17 +458,15 @@ void ExitRestores(Program& program, const char* how, UINT message, WPARAM wParam
     if (!Launch(program) || !Click(program, kDuskColors) || !Click(program, kDesktop) ||
         !Click(program, kTaskbar))
         return;
-    const Look allOn = {&kNightScheme, "", kHidden, kHidden, kRedEffect};
-    ExpectDesktop("with all three effects on", allOn);
+    ExpectDesktop("with all three effects on", kAllChanged);
     // What comes back during a night is undone (sleep, not the lock, for WM_CLOSE).
     if (!AskShell(kNotification) || !ShowIcons(true) || !SetWallpaper(kOtherWallpaper) ||
         !Wake(program, message == WM_CLOSE ? PBT_APMRESUMESUSPEND : 0))
         return;
-    ExpectDesktop("all three on, after all came back and waking", allOn);
+    ExpectDesktop("all three on, after all came back and waking", kAllChanged);
     if (!AskShell(kMonitor) || !AskShell(kSlideshow, kOtherWallpaper)) return;
-    ExpectDesktop("all three on, after a new monitor and a slideshow's picture", allOn);
-    PostMessageA(program.window, message, wParam, 0);
-    if (WaitExit(program)) ExpectDesktop(how, kStartLook);
+    ExpectDesktop("all three on, after a new monitor and a slideshow's picture", kAllChanged);
+    if (Close(program, message, wParam)) ExpectDesktop(how, kStartLook);
 }
 
 void ExitByMenu(Program& program) { ExitRestores(program, "after Exit", WM_COMMAND, kMnExit); }
@@ -798,14 +791,11 @@ void Captions(Program& program) {
                 result))
         return;
     report[read] = '\0';
-    char* line = report;
-    for (char* p = report; *p != '\0'; ++p) {
+    for (char *line = report, *p = report; *p != '\0'; ++p) {
         if (*p != '\n') continue;
         *p = '\0';
-        if (line == report)
-            Line("%s", line);
-        else
-            Fail("%s", line);
+        failures += line != report; // the INFO line first, then a fault a line
+        Line("%s%s", line == report ? "" : "  ", line);
         line = p + 1;
     }
     Exit(program);
