@@ -2,7 +2,7 @@
 // keeps each process's first reading of the system colours and the
 // wallpaper, so only a new process sees them as they are now.
 //   probe.exe FILE
-// writes them to FILE (the first part of DesktopState, winehost/harness.h)
+// writes them to FILE (a DesktopState, winehost/harness.h)
 // and exits with 0, or with 0x10000 and the error writing them.
 #include "winehost/harness.h"
 
