@@ -48,9 +48,8 @@ namespace platform {
 
 int SystemParametersInfoA(unsigned action, unsigned uiParam, void* pvParam, unsigned winIni) {
     const char* path = static_cast<const char*>(pvParam);
-    Record("SystemParametersInfoA",
-           {Num(action), Num(uiParam), action == kSpiSetDeskWallpaper ? Str(path) : Ptr(pvParam),
-            Num(winIni)});
+    Record("SystemParametersInfoA", action, uiParam,
+           action == kSpiSetDeskWallpaper ? sim::Str(path) : sim::Ptr(pvParam), winIni);
     if (action == kSpiSetCursors) S().pointers = S().userPointers;
     if (action != kSpiSetDeskWallpaper) return action == kSpiSetCursors;
     S().wallpaper = path == nullptr ? std::nullopt : std::optional<std::string>(path);
@@ -60,12 +59,12 @@ int SystemParametersInfoA(unsigned action, unsigned uiParam, void* pvParam, unsi
 }
 
 ColorRef GetSysColor(int element) {
-    Record("GetSysColor", {Num(element)});
+    Record("GetSysColor", element);
     return element >= 0 && element < sim::kElements ? S().colors[element] : 0;
 }
 
 int SetSysColors(int count, const std::int32_t* elements, const ColorRef* values) {
-    Record("SetSysColors", {Num(count), sim::List(elements, count), sim::List(values, count)});
+    Record("SetSysColors", count, sim::List(elements, count), sim::List(values, count));
     if (count <= 0 || elements == nullptr || values == nullptr) return 0;
     for (int i = 0; i < count; ++i)
         if (elements[i] >= 0 && elements[i] < sim::kElements) S().colors[elements[i]] = values[i];
@@ -74,7 +73,7 @@ int SetSysColors(int count, const std::int32_t* elements, const ColorRef* values
 }
 
 Handle GetDC(Handle window) {
-    Record("GetDC", {Num(window)});
+    Record("GetDC", window);
     if (window != 0 && sim::Find(window) == nullptr) return 0;
     const Handle dc = sim::NewHandle();
     S().openDcs.insert(dc);
@@ -82,12 +81,12 @@ Handle GetDC(Handle window) {
 }
 
 int ReleaseDC(Handle window, Handle dc) {
-    Record("ReleaseDC", {Num(window), Num(dc)});
+    Record("ReleaseDC", window, dc);
     return S().openDcs.erase(dc) != 0 ? 1 : 0;
 }
 
 int GetDeviceCaps(Handle dc, int index) {
-    Record("GetDeviceCaps", {Num(dc), Num(index)});
+    Record("GetDeviceCaps", dc, index);
     if (S().openDcs.count(dc) == 0) return 0;
     if (index != kLogPixelsX && index != kLogPixelsY) return 0;
     const bool stretched =
@@ -99,25 +98,23 @@ Handle CreateFontA(int height, int width, int escapement, int orientation, int w
                    std::uint32_t italic, std::uint32_t underline, std::uint32_t strikeOut,
                    std::uint32_t charSet, std::uint32_t outPrecision, std::uint32_t clipPrecision,
                    std::uint32_t quality, std::uint32_t pitchAndFamily, const char* faceName) {
-    Record("CreateFontA",
-           {Num(height), Num(width), Num(escapement), Num(orientation), Num(weight), Num(italic),
-            Num(underline), Num(strikeOut), Num(charSet), Num(outPrecision), Num(clipPrecision),
-            Num(quality), Num(pitchAndFamily), Str(faceName)});
+    Record("CreateFontA", height, width, escapement, orientation, weight, italic, underline,
+           strikeOut, charSet, outPrecision, clipPrecision, quality, pitchAndFamily, faceName);
     return sim::NewHandle();
 }
 
 ColorRef SetTextColor(Handle dc, ColorRef color) {
-    Record("SetTextColor", {Num(dc), Num(color)});
+    Record("SetTextColor", dc, color);
     return sim::SetDcColor(S().dcColors[dc].text, color, 0x000000);
 }
 
 ColorRef SetBkColor(Handle dc, ColorRef color) {
-    Record("SetBkColor", {Num(dc), Num(color)});
+    Record("SetBkColor", dc, color);
     return sim::SetDcColor(S().dcColors[dc].background, color, 0xFFFFFF);
 }
 
 Handle GetSysColorBrush(int element) {
-    Record("GetSysColorBrush", {Num(element)});
+    Record("GetSysColorBrush", element);
     return element >= 0 && element < sim::kElements ? sim::kSysColorBrushes + element : 0;
 }
 

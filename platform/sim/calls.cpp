@@ -24,10 +24,6 @@ Arg Str(const char* text) {
 
 Arg Ptr(bool present) { return Arg{present ? Arg::Kind::Pointer : Arg::Kind::Null, 0, {}, {}}; }
 
-void Record(const char* name, std::vector<Arg> args) {
-    S().calls.push_back(Call{name, static_cast<std::vector<Arg>&&>(args)});
-}
-
 std::string Call::str() const {
     std::string out = name + "(";
     for (std::size_t i = 0; i < args.size(); ++i) {

@@ -37,7 +37,7 @@ int HeldByProgram() { return static_cast<int>(S().bitmaps.size() + S().cursors.s
 
 // Windows takes the cursor and destroys it.
 int PLATFORM_WINAPI SetSystemCursor(Handle cursor, std::uint32_t id) {
-    Record("SetSystemCursor", {Num(cursor), Num(id)});
+    Record("SetSystemCursor", cursor, id);
     const auto found = S().cursors.find(cursor);
     if (found == S().cursors.end()) return 0;
     S().pointers[id] = found->second;
@@ -52,13 +52,13 @@ namespace platform {
 // A standard pointer's handle is its number, as MAKEINTRESOURCEA gives it.
 Handle LoadCursorA(Handle instance, const char* name) {
     const auto id = reinterpret_cast<std::uintptr_t>(name);
-    Record("LoadCursorA", {Num(instance), Num(id)});
+    Record("LoadCursorA", instance, id);
     return instance == 0 && S().pointers.count(id) != 0 ? id : 0;
 }
 
 // Copies of the pointer's bitmaps, which the caller frees.
 int GetIconInfo(Handle icon, IconInfo* info) {
-    Record("GetIconInfo", {Num(icon)});
+    Record("GetIconInfo", icon);
     const auto found = S().pointers.find(static_cast<std::uint32_t>(icon));
     if (found == S().pointers.end()) return 0;
     const sim::Pointer& pointer = found->second;
@@ -68,7 +68,7 @@ int GetIconInfo(Handle icon, IconInfo* info) {
 }
 
 Handle CreateIconIndirect(IconInfo* info) {
-    Record("CreateIconIndirect", {});
+    Record("CreateIconIndirect");
     const auto mask = S().bitmaps.find(info->hbmMask), color = S().bitmaps.find(info->hbmColor);
     if (mask == S().bitmaps.end() || (info->hbmColor != 0 && color == S().bitmaps.end())) return 0;
     const Handle cursor = sim::NewHandle();
@@ -78,14 +78,14 @@ Handle CreateIconIndirect(IconInfo* info) {
 }
 
 int DestroyCursor(Handle cursor) {
-    Record("DestroyCursor", {Num(cursor)});
+    Record("DestroyCursor", cursor);
     return S().cursors.erase(cursor) != 0;
 }
 
 // Asked for the size, it tells a mask's two-colour table, as Windows may.
 int GetDIBits(Handle dc, Handle bitmap, unsigned, unsigned lines, void* bits,
               BitmapInfoHeader* info, unsigned) {
-    Record("GetDIBits", {Num(bitmap), Num(lines), Ptr(bits)});
+    Record("GetDIBits", bitmap, lines, bits);
     const auto found = S().bitmaps.find(bitmap);
     if (bits != nullptr || found == S().bitmaps.end() || info->biBitCount != 0)
         return sim::Transfer(dc, bitmap, lines, nullptr, bits, info);
@@ -99,18 +99,18 @@ int GetDIBits(Handle dc, Handle bitmap, unsigned, unsigned lines, void* bits,
 
 int SetDIBits(Handle dc, Handle bitmap, unsigned, unsigned lines, const void* bits,
               const BitmapInfoHeader* info, unsigned) {
-    Record("SetDIBits", {Num(bitmap), Num(lines), Ptr(bits)});
+    Record("SetDIBits", bitmap, lines, bits);
     return sim::Transfer(dc, bitmap, lines, bits, nullptr, info);
 }
 
 Handle CreateBitmap(int width, int height, unsigned planes, unsigned bitCount, const void*) {
-    Record("CreateBitmap", {Num(width), Num(height), Num(planes), Num(bitCount)});
+    Record("CreateBitmap", width, height, planes, bitCount);
     return sim::Keep({width, height, static_cast<int>(bitCount),
                       std::vector<std::uint32_t>(static_cast<std::size_t>(width) * height)});
 }
 
 int DeleteObject(Handle object) {
-    Record("DeleteObject", {Num(object)});
+    Record("DeleteObject", object);
     return S().bitmaps.erase(object) != 0;
 }
 

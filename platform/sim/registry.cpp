@@ -72,8 +72,8 @@ namespace platform {
 
 Status RegOpenKeyExA(Handle root, const char* subKey, std::uint32_t options, std::uint32_t access,
                      Handle* key) {
-    Record("RegOpenKeyExA", {Num(root), Str(subKey), Num(options), Num(access),
-                             key == nullptr ? Ptr(false) : Num(static_cast<std::int64_t>(*key))});
+    Record("RegOpenKeyExA", root, subKey, options, access,
+           key == nullptr ? sim::Ptr(false) : sim::Num(static_cast<std::int64_t>(*key)));
     std::string base;
     if (sim::IsRoot(root))
         base = std::to_string(root);
@@ -94,8 +94,8 @@ Status RegOpenKeyExA(Handle root, const char* subKey, std::uint32_t options, std
 
 Status RegQueryValueExA(Handle key, const char* valueName, std::uint32_t* reserved,
                         std::uint32_t* type, std::uint8_t* data, std::uint32_t* size) {
-    Record("RegQueryValueExA", {Num(key), Str(valueName), Ptr(reserved), Ptr(type), Ptr(data),
-                                size == nullptr ? Ptr(false) : Num(*size)});
+    Record("RegQueryValueExA", key, valueName, reserved, type, data,
+           size == nullptr ? sim::Ptr(false) : sim::Num(*size));
     auto open = S().openKeys.find(key);
     if (open == S().openKeys.end()) return sim::kErrorInvalidHandle;
     if (reserved != nullptr || (data != nullptr && size == nullptr))
@@ -124,7 +124,7 @@ Status RegQueryValueExA(Handle key, const char* valueName, std::uint32_t* reserv
 }
 
 Status RegCloseKey(Handle key) {
-    Record("RegCloseKey", {Num(key)});
+    Record("RegCloseKey", key);
     return S().openKeys.erase(key) != 0 ? 0 : sim::kErrorInvalidHandle;
 }
 

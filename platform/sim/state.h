@@ -7,6 +7,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "platform/sim/sim.h"
@@ -77,7 +78,19 @@ int PLATFORM_WINAPI SetSystemCursor(Handle cursor, std::uint32_t id);
 Arg Num(std::int64_t number);
 Arg Str(const char* text);
 Arg Ptr(bool present);
-void Record(const char* name, std::vector<Arg> args);
+// A call's arguments as the log shows them: a text as Str, another pointer as
+// Ptr, a number as Num, an Arg as it is.
+inline Arg ToArg(const Arg& arg) { return arg; }
+inline Arg ToArg(const char* text) { return Str(text); }
+template <typename T> Arg ToArg(T value) {
+    if constexpr (std::is_pointer_v<T>)
+        return Ptr(value != nullptr);
+    else
+        return Num(static_cast<std::int64_t>(value));
+}
+template <typename... Args> void Record(const char* name, Args... args) {
+    S().calls.push_back(Call{name, {ToArg(args)...}});
+}
 
 // Registry names and file names match in any case.
 std::string Lower(const std::string& text);
@@ -96,10 +109,7 @@ platform::LResult Deliver(Handle handle, unsigned message, platform::WParam wPar
 // For the platform functions each file defines over the state above.
 namespace platform {
 
-using sim::Num;
-using sim::Ptr;
 using sim::Record;
 using sim::S;
-using sim::Str;
 
 } // namespace platform

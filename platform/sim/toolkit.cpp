@@ -15,7 +15,7 @@ constexpr std::uintptr_t kButtonProcedure = 0xB077;
 
 // An empty menu made by `call`.
 Handle NewMenu(const char* call, bool popup) {
-    Record(call, {});
+    Record(call);
     const Handle menu = NewHandle();
     S().menus[menu] = Menu{popup, {}};
     return menu;
@@ -112,7 +112,7 @@ bool QuitPosted() { return S().quitPosted; }
 namespace platform {
 
 bool RegisterMainClass(const char* className, WindowProc procedure) {
-    Record("RegisterMainClass", {Str(className), Ptr(procedure != nullptr)});
+    Record("RegisterMainClass", className, procedure);
     if (className == nullptr || procedure == nullptr) return false;
     S().classes[className] = procedure;
     return true;
@@ -121,9 +121,8 @@ bool RegisterMainClass(const char* className, WindowProc procedure) {
 Handle CreateWindowExA(std::uint32_t exStyle, const char* className, const char* title,
                        std::uint32_t style, int x, int y, int width, int height, Handle parent,
                        std::uintptr_t menuOrId) {
-    Record("CreateWindowExA",
-           {Num(exStyle), Str(className), Str(title), Num(style), Num(x), Num(y), Num(width),
-            Num(height), Num(parent), Num(static_cast<std::int64_t>(menuOrId))});
+    Record("CreateWindowExA", exStyle, className, title, style, x, y, width, height, parent,
+           menuOrId);
     if (className == nullptr) return 0;
     const bool registered = S().classes.count(className) != 0;
     if (!registered && std::strcmp(className, "Button") != 0) return 0;
@@ -147,25 +146,23 @@ Handle CreateWindowExA(std::uint32_t exStyle, const char* className, const char*
 }
 
 int DestroyWindow(Handle window) {
-    Record("DestroyWindow", {Num(window)});
+    Record("DestroyWindow", window);
     return sim::Destroy(window) ? 1 : 0;
 }
 
 LResult DefWindowProcA(Handle window, unsigned message, WParam wParam, LParam lParam) {
-    Record("DefWindowProcA",
-           {Num(window), Num(message), Num(static_cast<std::int64_t>(wParam)), Num(lParam)});
+    Record("DefWindowProcA", window, message, wParam, lParam);
     if (message == kWmClose) sim::Destroy(window);
     return 0;
 }
 
 LResult SendMessageA(Handle window, unsigned message, WParam wParam, LParam lParam) {
-    Record("SendMessageA",
-           {Num(window), Num(message), Num(static_cast<std::int64_t>(wParam)), Num(lParam)});
+    Record("SendMessageA", window, message, wParam, lParam);
     return sim::Deliver(window, message, wParam, lParam);
 }
 
 std::uintptr_t SetWindowLongA(Handle window, int index, WindowProc procedure) {
-    Record("SetWindowLongA", {Num(window), Num(index), Ptr(procedure != nullptr)});
+    Record("SetWindowLongA", window, index, procedure);
     sim::Window* found = sim::Find(window);
     if (found == nullptr || index != kGwlWndProc || found->className != "Button") return 0;
     found->subclass = procedure;
@@ -174,8 +171,7 @@ std::uintptr_t SetWindowLongA(Handle window, int index, WindowProc procedure) {
 
 LResult CallWindowProcA(std::uintptr_t procedure, Handle window, unsigned message, WParam wParam,
                         LParam lParam) {
-    Record("CallWindowProcA", {Num(static_cast<std::int64_t>(procedure)), Num(window), Num(message),
-                               Num(static_cast<std::int64_t>(wParam)), Num(lParam)});
+    Record("CallWindowProcA", procedure, window, message, wParam, lParam);
     sim::Window* found = sim::Find(window);
     if (found == nullptr || procedure != sim::kButtonProcedure) return 0;
     return sim::ButtonMessage(*found, message, wParam);
@@ -183,11 +179,11 @@ LResult CallWindowProcA(std::uintptr_t procedure, Handle window, unsigned messag
 
 int AdjustWindowRectEx(Rect* rect, std::uint32_t style, int hasMenu, std::uint32_t exStyle) {
     if (rect == nullptr) {
-        Record("AdjustWindowRectEx", {Ptr(false), Num(style), Num(hasMenu), Num(exStyle)});
+        Record("AdjustWindowRectEx", sim::Ptr(false), style, hasMenu, exStyle);
         return 0;
     }
-    Record("AdjustWindowRectEx", {Num(rect->left), Num(rect->top), Num(rect->right),
-                                  Num(rect->bottom), Num(style), Num(hasMenu), Num(exStyle)});
+    Record("AdjustWindowRectEx", rect->left, rect->top, rect->right, rect->bottom, style, hasMenu,
+           exStyle);
     const sim::Settings& settings = S().settings;
     rect->left -= settings.frame;
     rect->right += settings.frame;
@@ -198,13 +194,13 @@ int AdjustWindowRectEx(Rect* rect, std::uint32_t style, int hasMenu, std::uint32
 }
 
 int GetSystemMetrics(int index) {
-    Record("GetSystemMetrics", {Num(index)});
+    Record("GetSystemMetrics", index);
     if (index == kSmCxScreen) return S().settings.screenWidth;
     return 0;
 }
 
 Handle SetFocus(Handle window) {
-    Record("SetFocus", {Num(window)});
+    Record("SetFocus", window);
     if (window != 0 && sim::Find(window) == nullptr) return 0;
     return sim::MoveFocus(window);
 }
@@ -214,8 +210,7 @@ Handle CreateMenu() { return sim::NewMenu("CreateMenu", false); }
 Handle CreatePopupMenu() { return sim::NewMenu("CreatePopupMenu", true); }
 
 int AppendMenuA(Handle menu, unsigned flags, std::uintptr_t idOrPopup, const char* text) {
-    Record("AppendMenuA",
-           {Num(menu), Num(flags), Num(static_cast<std::int64_t>(idOrPopup)), Str(text)});
+    Record("AppendMenuA", menu, flags, idOrPopup, text);
     auto found = S().menus.find(menu);
     if (found == S().menus.end()) return 0;
     if ((flags & kMfPopup) != 0 && S().menus.count(idOrPopup) == 0) return 0;
@@ -226,7 +221,7 @@ int AppendMenuA(Handle menu, unsigned flags, std::uintptr_t idOrPopup, const cha
 }
 
 int SetMenu(Handle window, Handle menu) {
-    Record("SetMenu", {Num(window), Num(menu)});
+    Record("SetMenu", window, menu);
     sim::Window* found = sim::Find(window);
     if (found == nullptr || (menu != 0 && S().menus.count(menu) == 0)) return 0;
     found->menu = menu;
@@ -234,24 +229,24 @@ int SetMenu(Handle window, Handle menu) {
 }
 
 short GetKeyState(int virtualKey) {
-    Record("GetKeyState", {Num(virtualKey)});
+    Record("GetKeyState", virtualKey);
     // The high bit marks a key that is down.
     return S().keysDown.count(virtualKey) != 0 ? static_cast<short>(-0x8000) : 0;
 }
 
 int MessageBoxA(Handle owner, const char* text, const char* caption, unsigned style) {
-    Record("MessageBoxA", {Num(owner), Str(text), Str(caption), Num(style)});
+    Record("MessageBoxA", owner, text, caption, style);
     return S().settings.messageBoxAnswer;
 }
 
 void PostQuitMessage(int exitCode) {
-    Record("PostQuitMessage", {Num(exitCode)});
+    Record("PostQuitMessage", exitCode);
     S().quitPosted = true;
     S().exitCode = exitCode;
 }
 
 int RunMessageLoop(bool (*preTranslate)(const Message& message)) {
-    Record("RunMessageLoop", {Ptr(preTranslate != nullptr)});
+    Record("RunMessageLoop", preTranslate);
     // As in Windows, the quit is seen only once the queue is empty.
     for (;;) {
         sim::TellShown();

@@ -153,7 +153,7 @@ Handle ChildWithId(Handle parent, std::uintptr_t id) {
 namespace platform {
 
 unsigned RegisterWindowMessageA(const char* name) {
-    Record("RegisterWindowMessageA", {Str(name)});
+    Record("RegisterWindowMessageA", name);
     if (name == nullptr || !S().settings.registerWindowMessageWorks) return 0;
     auto& messages = S().registeredMessages;
     // The same number for the same name, in any case.
@@ -161,7 +161,7 @@ unsigned RegisterWindowMessageA(const char* name) {
 }
 
 Handle FindWindowA(const char* className, const char* windowTitle) {
-    Record("FindWindowA", {Str(className), Str(windowTitle)});
+    Record("FindWindowA", className, windowTitle);
     for (Handle handle : S().topLevel)
         if (sim::Matches(handle, className, windowTitle)) return handle;
     return 0;
@@ -169,7 +169,7 @@ Handle FindWindowA(const char* className, const char* windowTitle) {
 
 Handle FindWindowExA(Handle parent, Handle childAfter, const char* className,
                      const char* windowTitle) {
-    Record("FindWindowExA", {Num(parent), Num(childAfter), Str(className), Str(windowTitle)});
+    Record("FindWindowExA", parent, childAfter, className, windowTitle);
     const sim::Window* parentWindow = sim::Find(parent);
     if (parent != 0 && parentWindow == nullptr) return 0;
     const std::vector<Handle>& windows = parent == 0 ? S().topLevel : parentWindow->children;
@@ -185,7 +185,7 @@ Handle FindWindowExA(Handle parent, Handle childAfter, const char* className,
 }
 
 std::uint32_t GetWindowThreadProcessId(Handle window, std::uint32_t* processId) {
-    Record("GetWindowThreadProcessId", {Num(window), Ptr(processId)});
+    Record("GetWindowThreadProcessId", window, processId);
     const sim::Window* found = sim::Find(window);
     if (found == nullptr) return 0;
     if (processId != nullptr) *processId = found->thread; // one thread per process here
@@ -193,14 +193,14 @@ std::uint32_t GetWindowThreadProcessId(Handle window, std::uint32_t* processId) 
 }
 
 Handle GetWindow(Handle window, int command) {
-    Record("GetWindow", {Num(window), Num(command)});
+    Record("GetWindow", window, command);
     const sim::Window* found = sim::Find(window);
     if (found == nullptr || command != kGwChild || found->children.empty()) return 0;
     return found->children.front();
 }
 
 int IsWindowVisible(Handle window) {
-    Record("IsWindowVisible", {Num(window)});
+    Record("IsWindowVisible", window);
     if (window == 0) return 0;
     for (Handle h = window; h != 0; h = sim::Find(h)->parent)
         if (sim::Find(h) == nullptr || !sim::Find(h)->visible) return 0;
@@ -208,7 +208,7 @@ int IsWindowVisible(Handle window) {
 }
 
 int ShowWindow(Handle window, int showCommand) {
-    Record("ShowWindow", {Num(window), Num(showCommand)});
+    Record("ShowWindow", window, showCommand);
     sim::Window* found = sim::Find(window);
     if (found == nullptr) return 0;
     const bool was = found->visible;
@@ -223,7 +223,7 @@ int ShowWindow(Handle window, int showCommand) {
 }
 
 int GetWindowRect(Handle window, Rect* rect) {
-    Record("GetWindowRect", {Num(window), Ptr(rect)});
+    Record("GetWindowRect", window, rect);
     const sim::Window* found = sim::Find(window);
     if (found == nullptr || rect == nullptr) return 0;
     *rect = found->rect;
@@ -232,8 +232,7 @@ int GetWindowRect(Handle window, Rect* rect) {
 
 int SetWindowPos(Handle window, Handle insertAfter, int x, int y, int width, int height,
                  unsigned flags) {
-    Record("SetWindowPos",
-           {Num(window), Num(insertAfter), Num(x), Num(y), Num(width), Num(height), Num(flags)});
+    Record("SetWindowPos", window, insertAfter, x, y, width, height, flags);
     sim::Window* found = sim::Find(window);
     if (found == nullptr) return 0;
     Rect& rect = found->rect;
