@@ -114,7 +114,7 @@ struct Window {
     bool focusRectangle = false;
     Handle menu = 0;
     platform::WindowProc subclass = nullptr; // set by SetWindowLongA
-    std::vector<Handle> children;            // first child first
+    std::vector<Handle> children{};          // first child first
     bool destroying = false;
 };
 // nullptr when there is no such window (any more).
@@ -223,9 +223,6 @@ int HeldByProgram();
 struct Settings {
     int screenWidth = 1024;
     int dpi = 96;
-    int frame = 3;            // each side of a fixed window frame
-    int caption = 18;         // added on top for WS_CAPTION
-    int menu = 19;            // added on top for a menu bar
     int messageBoxAnswer = 7; // IDNO
     std::uint16_t version[4] = {documented::kVersion[0], documented::kVersion[1],
                                 documented::kVersion[2], documented::kVersion[3]};

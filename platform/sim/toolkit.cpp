@@ -128,16 +128,11 @@ Handle CreateWindowExA(std::uint32_t exStyle, const char* className, const char*
     if (!registered && std::strcmp(className, "Button") != 0) return 0;
     if (registered && !S().settings.mainWindowCreatable) return 0;
     if (parent != 0 && sim::Find(parent) == nullptr) return 0;
-    sim::Window window;
-    window.className = className;
-    window.title = title == nullptr ? "" : title;
-    window.style = style;
-    window.parent = parent;
-    window.id = (style & kWsChild) != 0 ? menuOrId : 0;
-    window.visible = (style & kWsVisible) != 0;
-    window.menu = (style & kWsChild) == 0 ? menuOrId : 0;
-    window.rect = Rect{x, y, x + width, y + height};
-    const Handle handle = sim::Insert(window);
+    const bool child = (style & kWsChild) != 0;
+    const Handle handle =
+        sim::Insert({className, title == nullptr ? "" : title, style, parent, child ? menuOrId : 0,
+                     sim::kProgramThread, (style & kWsVisible) != 0,
+                     Rect{x, y, x + width, y + height}, 0, false, child ? 0 : menuOrId});
     if (sim::Deliver(handle, kWmCreate, 0, 0) == -1) {
         sim::Destroy(handle);
         return 0;
@@ -184,12 +179,11 @@ int AdjustWindowRectEx(Rect* rect, std::uint32_t style, int hasMenu, std::uint32
     }
     Record("AdjustWindowRectEx", rect->left, rect->top, rect->right, rect->bottom, style, hasMenu,
            exStyle);
-    const sim::Settings& settings = S().settings;
-    rect->left -= settings.frame;
-    rect->right += settings.frame;
-    rect->bottom += settings.frame;
-    rect->top -= settings.frame + ((style & kWsCaption) == kWsCaption ? settings.caption : 0) +
-                 (hasMenu != 0 ? settings.menu : 0);
+    // A fixed frame of 3 on each side; a caption of 18 and a menu bar of 19 on top.
+    rect->left -= 3;
+    rect->right += 3;
+    rect->bottom += 3;
+    rect->top -= 3 + ((style & kWsCaption) == kWsCaption ? 18 : 0) + (hasMenu != 0 ? 19 : 0);
     return 1;
 }
 

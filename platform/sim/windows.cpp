@@ -131,13 +131,7 @@ void TellShown() {
 
 Handle AddWindow(const std::string& className, const std::string& title, Handle parent,
                  bool visible, std::uint32_t thread) {
-    Window window;
-    window.className = className;
-    window.title = title;
-    window.parent = parent;
-    window.thread = thread;
-    window.visible = visible;
-    return Insert(static_cast<Window&&>(window));
+    return Insert(Window{className, title, 0, parent, 0, thread, visible});
 }
 
 Handle ChildWithId(Handle parent, std::uintptr_t id) {
