@@ -15,8 +15,7 @@ TEST_F(DesktopTest, StartupSetsTheBoxesFromTheDesktopAndChangesNothing) {
     for (bool taskbar : {true, false}) {
         for (bool icons : {true, false}) {
             SCOPED_TRACE(testing::Message() << "taskbar " << taskbar << ", icons " << icons);
-            Fresh({taskbar, icons});
-            DLmodule::Main();
+            Start({taskbar, icons});
             EXPECT_EQ(Check(kTaskbarChk), taskbar ? 1 : 0);
             EXPECT_EQ(Check(kDesktopChk), icons ? 1 : 0);
             EXPECT_EQ(Check(kDuskcolorsChk), 0);
@@ -69,8 +68,7 @@ TEST_F(DesktopTest, ExitRightAfterStartReappliesTheRecordedDesktopOnce) {
 }
 
 TEST_F(DesktopTest, ExitHidesWhatWasHiddenAtStartEvenIfTheUserShowedIt) {
-    Fresh({false, false});
-    DLmodule::Main();
+    Start({false, false});
     sim::Click(Box(kTaskbarChk));
     sim::Click(Box(kDesktopChk));
     sim::Click(Box(kDuskcolorsChk));
@@ -91,8 +89,7 @@ TEST_F(DesktopTest, StartedUnderTheNightOrAfterRestoreDefaultsExitKeepsTheColour
     DLform::mnExit_Click();
     EXPECT_EQ(sim::CurrentColors(), kNight);
 
-    Fresh();
-    DLmodule::Main();
+    Start();
     sim::Config().messageBoxAnswer = platform::kIdYes;
     sim::ChooseMenu(DLform::Window(), DLform::kMnRestore);
     sim::Click(Box(kDuskcolorsChk));
@@ -106,8 +103,7 @@ TEST_F(DesktopTest, StartedUnderTheNightOrAfterRestoreDefaultsExitKeepsTheColour
 TEST_F(DesktopTest, ExitActsOnAShellStartedOrRestartedDuringTheRun) {
     for (bool shellAtStart : {true, false}) {
         SCOPED_TRACE(shellAtStart ? "restarted" : "started during the run");
-        Fresh({false, false}, shellAtStart);
-        DLmodule::Main();
+        Start({false, false}, shellAtStart);
         EXPECT_EQ(Check(kTaskbarChk), 0);
         EXPECT_EQ(Check(kDesktopChk), 0);
         const sim::Shell shell = sim::RestartShell(); // everything visible again
@@ -125,8 +121,7 @@ TEST_F(DesktopTest, ARestartedShellShowsOnlyWhatTheTickedBoxesShow) {
     for (bool desktop : {true, false}) {
         for (bool taskbar : {true, false}) {
             SCOPED_TRACE(testing::Message() << "Desktop " << desktop << ", Taskbar " << taskbar);
-            Fresh(threeDisplays);
-            DLmodule::Main();
+            Start(threeDisplays);
             if (!desktop) sim::Click(Box(kDesktopChk));
             if (!taskbar) sim::Click(Box(kTaskbarChk));
             sim::ChooseWallpaper(kChosenSince);
@@ -156,8 +151,7 @@ TEST_F(DesktopTest, ARestartedShellShowsOnlyWhatTheTickedBoxesShow) {
 }
 
 TEST_F(DesktopTest, LoggingOffPutsTheDesktopBackButACancelledLogOffDoesNot) {
-    Fresh({false, true});
-    DLmodule::Main();
+    Start({false, true});
     const Handle main = DLform::Window();
     sim::Click(Box(kTaskbarChk));
     sim::ClearCalls();

@@ -73,6 +73,10 @@ class DesktopTest : public ::testing::Test {
         sim::ChooseWallpaper(kWallpaper);
         startColors = sim::CurrentColors();
     }
+    void Start(const sim::ShellOptions& options = {}, bool shell = true) {
+        Fresh(options, shell);
+        DLmodule::Main();
+    }
 
     static Handle Box(DLform::Id id) { return sim::ChildWithId(DLform::Window(), id); }
     static int Check(DLform::Id id) { return sim::Find(Box(id))->check; }

@@ -145,8 +145,7 @@ TEST_F(DesktopTest, WindowsShownAgainAreHiddenOnlyWhereTheirBoxIsUnticked) {
 TEST_F(DesktopTest, ARestartedShellsLateIconViewIsHiddenWhenItComesAndItsWorkerWNever) {
     sim::ShellOptions late = {true, true, true, sim::IconPlace::kInProgmanBesideWorkerW, 0, false};
     late.iconsAfterAnnouncing = true;
-    Fresh(late);
-    DLmodule::Main();
+    Start(late);
     Arrange("d");
     sim::ClearCalls();
     const sim::Shell shell = sim::RestartShell();
@@ -184,8 +183,7 @@ TEST_F(DesktopTest, OtherProgramsChangesArePutBackOnceAndTheProgramsOwnNever) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.boxes + " " + N(c.message) + " " + N(c.action));
-        Fresh();
-        DLmodule::Main();
+        Start();
         Arrange(c.boxes.substr(0, 1));
         sim::Config().messageBoxAnswer = platform::kIdYes;
         if (c.boxes == "ny") sim::ChooseMenu(DLform::Window(), DLform::kMnRestore);
@@ -203,8 +201,7 @@ TEST_F(DesktopTest, OtherProgramsChangesArePutBackOnceAndTheProgramsOwnNever) {
         EXPECT_EQ(Changes(), answer);
     }
     // Another copy that answers every broadcast, with no pause of its own.
-    Fresh();
-    DLmodule::Main();
+    Start();
     Arrange("nd");
     sim::AnswerBroadcasts([](unsigned, platform::WParam) { return sim::BroadcastsHeard() < 50; });
     sim::Broadcast(platform::kWmSysColorChange);
