@@ -18,6 +18,9 @@
 #include "tests/documented.h"
 #include "ui/DLform.h"
 
+using DLform::kDesktopChk;
+using DLform::kDuskcolorsChk;
+using DLform::kTaskbarChk;
 using Lines = std::vector<std::string>;
 using platform::Handle;
 

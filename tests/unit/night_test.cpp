@@ -2,10 +2,6 @@
 // displays, and other programs' changes of the wallpaper and the colours.
 #include "fixture.h"
 
-using DLform::kDesktopChk;
-using DLform::kDuskcolorsChk;
-using DLform::kTaskbarChk;
-
 namespace {
 
 platform::LResult Tell(unsigned message, platform::WParam wParam = 0) {
