@@ -340,23 +340,8 @@ TEST_F(DesktopTest, TwipsBecomePixelsAtTheScreenResolution) {
         }
 }
 
-TEST_F(DesktopTest, TabMovesThroughTheBoxesInTabOrder) {
-    DLmodule::Main();
-    const Handle dusk = Box(kDuskcolorsChk), desktop = Box(kDesktopChk), taskbar = Box(kTaskbarChk);
-    EXPECT_EQ(Tab(dusk), desktop);
-    EXPECT_EQ(Tab(desktop), taskbar);
-    EXPECT_EQ(Tab(taskbar), dusk);
-    sim::SetKeyDown(platform::kVkShift, true);
-    EXPECT_EQ(Tab(dusk), taskbar);
-    EXPECT_EQ(Tab(taskbar), desktop);
-    EXPECT_EQ(Tab(desktop), dusk);
-    EXPECT_FALSE(DLform::PreTranslate({dusk, platform::kWmKeyDown, 'A', 0}));
-    EXPECT_FALSE(
-        DLform::PreTranslate({shellWindows.taskbar, platform::kWmKeyDown, platform::kVkTab, 0}));
-}
-
 // On the night scheme an inverted focus rectangle comes out bright cyan.
-TEST_F(DesktopTest, OnlyTheTabKeyShowsTheFocusAndNoRectangleIsLeftBehind) {
+TEST_F(DesktopTest, TabMovesThroughTheBoxesAndOnlyItShowsTheFocusLeavingNoRectangleBehind) {
     DLmodule::Main();
     const Handle dusk = Box(kDuskcolorsChk), desktop = Box(kDesktopChk), taskbar = Box(kTaskbarChk);
     const auto shown = [&] {
@@ -368,20 +353,26 @@ TEST_F(DesktopTest, OnlyTheTabKeyShowsTheFocusAndNoRectangleIsLeftBehind) {
     sim::Click(dusk);
     EXPECT_EQ(sim::Focus(), dusk);
     EXPECT_EQ(shown(), "---");
-    Tab(dusk);
-    EXPECT_EQ(sim::Focus(), desktop);
+    EXPECT_EQ(Tab(dusk), desktop);
     EXPECT_EQ(shown(), "-+-") << "the mouse's focus inverted into view as it left";
+    EXPECT_EQ(Tab(desktop), taskbar);
+    EXPECT_EQ(Tab(taskbar), dusk);
+    EXPECT_EQ(shown(), "+--");
     sim::Click(taskbar);
     EXPECT_EQ(shown(), "---");
     sim::SetKeyDown(platform::kVkShift, true);
-    Tab(taskbar);
+    EXPECT_EQ(Tab(taskbar), desktop);
     EXPECT_EQ(shown(), "-+-");
-    Tab(desktop);
+    EXPECT_EQ(Tab(desktop), dusk);
     EXPECT_EQ(shown(), "+--");
-    sim::Click(dusk); // the box that already has the focus
-    EXPECT_EQ(shown(), "+--");
+    EXPECT_EQ(Tab(dusk), taskbar);
+    sim::Click(taskbar); // the box that already has the focus
+    EXPECT_EQ(shown(), "--+");
     sim::Click(desktop);
     EXPECT_EQ(shown(), "---");
+    EXPECT_FALSE(DLform::PreTranslate({dusk, platform::kWmKeyDown, 'A', 0}));
+    EXPECT_FALSE(
+        DLform::PreTranslate({shellWindows.taskbar, platform::kWmKeyDown, platform::kVkTab, 0}));
 }
 
 TEST_F(DesktopTest, EachBoxSwitchesItsEffectOnAndOff) {
