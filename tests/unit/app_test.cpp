@@ -7,7 +7,8 @@
 
 // --- Start-up and shut-down ---
 
-TEST_F(DesktopTest, StartupSetsTheBoxesFromTheDesktopAndChangesNothing) {
+// Exit puts back what start-up found, however the user clicked since.
+TEST_F(DesktopTest, StartupSetsTheBoxesFromTheDesktopAndChangesNothingAndExitPutsItBack) {
     for (bool taskbar : {true, false}) {
         for (bool icons : {true, false}) {
             SCOPED_TRACE(testing::Message() << "taskbar " << taskbar << ", icons " << icons);
@@ -20,6 +21,16 @@ TEST_F(DesktopTest, StartupSetsTheBoxesFromTheDesktopAndChangesNothing) {
             EXPECT_STREQ(DLmodule::savedWallpaper.c_str(), kWallpaper);
             EXPECT_EQ(DLmodule::savedColors, startColors);
             EXPECT_EQ(Changes(), Lines{Show(DLform::Window(), 5)});
+            sim::Click(Box(kTaskbarChk));
+            sim::Click(Box(kDesktopChk));
+            sim::Click(Box(kDuskcolorsChk));
+            EXPECT_EQ(Visible(shellWindows.taskbar), !taskbar);
+            EXPECT_EQ(Visible(shellWindows.icons), !icons);
+            sim::ClearCalls();
+            sim::Close(DLform::Window());
+            EXPECT_EQ(Changes(),
+                      (Lines{Show(shellWindows.icons, icons ? 5 : 0), Spi(icons ? kWallpaper : ""),
+                             Show(shellWindows.taskbar, taskbar ? 5 : 0), "SetSysColors(start)"}));
         }
     }
 }
@@ -61,19 +72,6 @@ TEST_F(DesktopTest, ExitRightAfterStartReappliesTheRecordedDesktopOnce) {
     EXPECT_TRUE(sim::QuitPosted());
     EXPECT_EQ(sim::Find(main), nullptr);
     EXPECT_EQ(sim::Find(box), nullptr);
-}
-
-TEST_F(DesktopTest, ExitHidesWhatWasHiddenAtStartEvenIfTheUserShowedIt) {
-    Start({false, false});
-    sim::Click(Box(kTaskbarChk));
-    sim::Click(Box(kDesktopChk));
-    sim::Click(Box(kDuskcolorsChk));
-    EXPECT_TRUE(Visible(shellWindows.taskbar));
-    EXPECT_TRUE(Visible(shellWindows.icons));
-    sim::ClearCalls();
-    sim::Close(DLform::Window());
-    EXPECT_EQ(Changes(), (Lines{Show(shellWindows.icons, 0), Spi(""), Show(shellWindows.taskbar, 0),
-                                "SetSysColors(start)"}));
 }
 
 TEST_F(DesktopTest, StartedUnderTheNightOrAfterRestoreDefaultsExitKeepsTheColours) {
