@@ -4,7 +4,7 @@
 // mouse pointers: the user's, those in force, and the GDI bitmaps and cursors
 // the program makes, each followed until it is freed or handed to
 // SetSystemCursor. Bitmaps are read and written whole, as 32-bit DIBs.
-#include "platform/sim/state.h"
+#include "platform/sim/sim.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 // The log of every platform call the program makes, the one desktop state the
 // other files here share, and Reset.
-#include "platform/sim/state.h"
+#include "platform/sim/sim.h"
 
 namespace sim {
 

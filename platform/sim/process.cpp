@@ -2,7 +2,7 @@
 // run out, the version resource, and the libraries it loads itself:
 // Magnification.dll, in the system directory only, with its full-screen
 // colour effect, and user32, for the function that not every Windows has.
-#include "platform/sim/state.h"
+#include "platform/sim/sim.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 // The registry: keys and their values as tests set them up, and the program
 // opening keys, reading values and closing keys again.
-#include "platform/sim/state.h"
+#include "platform/sim/sim.h"
 
 #include <cctype>
 #include <cstring>

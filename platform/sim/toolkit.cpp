@@ -2,7 +2,7 @@
 // them messages, frame sizes, screen metrics, the keyboard focus, menus and
 // menu bars; and the user at the keyboard and mouse, the message boxes they
 // answer, and the message loop that hands what is queued to the program.
-#include "platform/sim/state.h"
+#include "platform/sim/sim.h"
 
 #include <cstring>
 

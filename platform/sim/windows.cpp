@@ -1,6 +1,6 @@
 // Windows on the simulated desktop, the shell's and the program's: their tree,
 // finding them, showing, hiding and moving them.
-#include "platform/sim/state.h"
+#include "platform/sim/sim.h"
 
 #include <algorithm>
 
