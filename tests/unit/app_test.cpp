@@ -373,20 +373,9 @@ TEST_F(DesktopTest, TabMovesThroughTheBoxesAndOnlyItShowsTheFocusLeavingNoRectan
         DLform::PreTranslate({shellWindows.taskbar, platform::kWmKeyDown, platform::kVkTab, 0}));
 }
 
-TEST_F(DesktopTest, EachBoxSwitchesItsEffectOnAndOff) {
-    DLmodule::Main();
-    sim::ClearCalls();
-    for (DLform::Id box : {kTaskbarChk, kDesktopChk, kDuskcolorsChk}) {
-        sim::Click(Box(box));
-        sim::Click(Box(box));
-    }
-    const Handle taskbar = shellWindows.taskbar, icons = shellWindows.icons;
-    EXPECT_EQ(Changes(),
-              (Lines{Show(taskbar, 0), Show(taskbar, 5), Show(icons, 0), Spi(""), Show(icons, 5),
-                     Spi(kWallpaper), "SetSysColors(night)", "SetSysColors(start)"}));
-}
-
-TEST_F(DesktopTest, BoxCaptionsUseMenuTextOnButtonFaceOfTheCurrentScheme) {
+// The boxes' captions are in the menu text colour on the button face, of the
+// scheme in force.
+TEST_F(DesktopTest, EachBoxSwitchesItsEffectOnAndOffAndTheCaptionsFollowTheScheme) {
     DLmodule::Main();
     const Handle box = Box(kDesktopChk);
     const Handle dc = platform::GetDC(box);
@@ -397,6 +386,15 @@ TEST_F(DesktopTest, BoxCaptionsUseMenuTextOnButtonFaceOfTheCurrentScheme) {
     EXPECT_EQ(paint(), static_cast<platform::LResult>(platform::GetSysColorBrush(15)));
     EXPECT_EQ(sim::DcState(dc).text, startColors[7]);
     EXPECT_EQ(sim::DcState(dc).background, startColors[15]);
+    sim::ClearCalls();
+    for (DLform::Id id : {kTaskbarChk, kDesktopChk, kDuskcolorsChk}) {
+        sim::Click(Box(id));
+        sim::Click(Box(id));
+    }
+    const Handle taskbar = shellWindows.taskbar, icons = shellWindows.icons;
+    EXPECT_EQ(Changes(),
+              (Lines{Show(taskbar, 0), Show(taskbar, 5), Show(icons, 0), Spi(""), Show(icons, 5),
+                     Spi(kWallpaper), "SetSysColors(night)", "SetSysColors(start)"}));
     sim::Click(Box(kDuskcolorsChk));
     paint();
     EXPECT_EQ(sim::DcState(dc).text, 0x0000FFu);
@@ -405,7 +403,10 @@ TEST_F(DesktopTest, BoxCaptionsUseMenuTextOnButtonFaceOfTheCurrentScheme) {
     EXPECT_EQ(sim::OpenDcs(), 0);
 }
 
-TEST_F(DesktopTest, MenuBarHoldsExitAndHelpWithItsThreeItems) {
+// --- The menu, About and Restore Default Colors ---
+
+TEST_F(DesktopTest, MenuBarHoldsExitAndHelpAndAboutShowsTheDescriptionVersionAndCompany) {
+    sim::Config().companyName = "Dark Sky Works";
     DLmodule::Main();
     const auto items = [](Handle menu) {
         Lines lines;
@@ -421,18 +422,11 @@ TEST_F(DesktopTest, MenuBarHoldsExitAndHelpWithItsThreeItems) {
     EXPECT_TRUE(sim::MenuInfo(help)->popup);
     EXPECT_EQ(items(help),
               (Lines{"About Dusklens 0 202", "- 2048 0", "Restore Default Colors 0 203"}));
-}
 
-// --- About and Restore Default Colors ---
-
-TEST_F(DesktopTest, AboutShowsTheDescriptionVersionAndCompany) {
-    sim::Config().companyName = "Dark Sky Works";
-    DLmodule::Main();
     sim::ChooseMenu(DLform::Window(), DLform::kMnAbout);
     const std::string body = documented::kAboutText + std::string("Dark Sky Works");
     EXPECT_EQ(sim::Log("MessageBoxA"), Lines{"MessageBoxA(" + N(DLform::Window()) + ", \"" + body +
                                              "\", \"" + documented::kAboutTitle + "\", 64)"});
-
     const std::uint16_t version[] = {2, 10, 0, 3};
     std::copy(version, version + 4, sim::Config().version);
     DLmodule::AboutTitle title;
