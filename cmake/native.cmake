@@ -15,7 +15,6 @@ add_library(platform_sim STATIC
     platform/sim/calls.cpp
     platform/sim/process.cpp
     platform/sim/registry.cpp
-    platform/sim/toolkit.cpp
     platform/sim/windows.cpp)
 target_include_directories(platform_sim PUBLIC ${CMAKE_SOURCE_DIR})
 
