@@ -77,25 +77,10 @@ TEST_F(DesktopTest, NightEffectGivesRedFromBrightnessAndNeitherGreenNorBlue) {
 
 // --- Taskbar, desktop icons and wallpaper ---
 
-TEST_F(DesktopTest, ShellWindowsAreFoundByExactClassAndTitle) {
-    Fresh({}, false);
-    sim::AddWindow("Shell_TrayWnd", "Not the taskbar");
-    sim::AddWindow("Progman", "Other");
-    const sim::Shell shell = sim::StartShell();
-    sim::ClearCalls();
-    EXPECT_EQ(TaskbarWindow(), shell.taskbar);
-    EXPECT_EQ(DesktopIconsWindow(), shell.icons);
-    EXPECT_EQ(sim::Log("FindWindowA"), (Lines{R"(FindWindowA("Shell_TrayWnd", ""))",
-                                              R"(FindWindowA("Progman", "Program Manager"))"}));
-    // A replacement shell that names its icon window otherwise.
-    sim::StopShell();
-    const Handle icons = sim::AddWindow("Icons", "", sim::AddWindow("Progman", "Program Manager"));
-    EXPECT_EQ(DesktopIconsWindow(), icons);
-}
-
 // Where each Windows keeps its taskbars and icon view (the suite's layouts,
-// and 10 after a slideshow), with another program's button and an empty
-// WorkerW searched first, as decoys; and again once the shell restarted.
+// and 10 after a slideshow), found by exact class and title, with another
+// program's button, an empty WorkerW and shell classes of other titles
+// searched first, as decoys; and again once the shell restarted.
 TEST_F(DesktopTest, EveryLayoutsTaskbarsAndIconViewAreFoundAndNothingElseIsTouched) {
     struct Case {
         const char* windows;
@@ -116,8 +101,9 @@ TEST_F(DesktopTest, EveryLayoutsTaskbarsAndIconViewAreFoundAndNothingElseIsTouch
     for (const auto& layout : layouts) {
         SCOPED_TRACE(layout.windows);
         Fresh({}, false);
-        std::vector<Handle> others = {sim::AddWindow("Button", "Start"),
-                                      sim::AddWindow("WorkerW", "")};
+        std::vector<Handle> others = {
+            sim::AddWindow("Button", "Start"), sim::AddWindow("WorkerW", ""),
+            sim::AddWindow("Shell_TrayWnd", "Not the taskbar"), sim::AddWindow("Progman", "Other")};
         const sim::Shell shell = sim::StartShell(layout.options);
         std::vector<Handle> taskbars = shell.secondaryTaskbars;
         taskbars.push_back(shell.taskbar);
@@ -126,7 +112,11 @@ TEST_F(DesktopTest, EveryLayoutsTaskbarsAndIconViewAreFoundAndNothingElseIsTouch
         others.push_back(shell.desktop);
         const std::string all(taskbars.size(), '+'), none(taskbars.size(), '-');
 
+        sim::ClearCalls();
+        EXPECT_EQ(TaskbarWindow(), shell.taskbar);
         EXPECT_EQ(DesktopIconsWindow(), shell.icons);
+        EXPECT_EQ(sim::Log("FindWindowA"), (Lines{R"(FindWindowA("Shell_TrayWnd", ""))",
+                                                  R"(FindWindowA("Progman", "Program Manager"))"}));
         ShowTaskbar(false);
         ShowDesktop(false);
         EXPECT_EQ(seen(taskbars), none);
@@ -152,6 +142,10 @@ TEST_F(DesktopTest, EveryLayoutsTaskbarsAndIconViewAreFoundAndNothingElseIsTouch
         ShowTaskbar(true);
         EXPECT_TRUE(TaskbarVisible());
     }
+    // A replacement shell that names its icon window otherwise.
+    sim::StopShell();
+    const Handle icons = sim::AddWindow("Icons", "", sim::AddWindow("Progman", "Program Manager"));
+    EXPECT_EQ(DesktopIconsWindow(), icons);
 }
 
 TEST_F(DesktopTest, MissingWindowsCountAsHiddenAndTheWallpaperStillChanges) {
