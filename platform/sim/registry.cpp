@@ -74,13 +74,9 @@ Status RegOpenKeyExA(Handle root, const char* subKey, std::uint32_t options, std
                      Handle* key) {
     Record("RegOpenKeyExA", root, subKey, options, access,
            key == nullptr ? sim::Ptr(false) : sim::Num(static_cast<std::int64_t>(*key)));
-    std::string base;
-    if (sim::IsRoot(root))
-        base = std::to_string(root);
-    else if (S().openKeys.count(root) != 0)
-        base = S().openKeys[root];
-    else
-        return sim::kErrorInvalidHandle;
+    const auto open = S().openKeys.find(root);
+    if (!sim::IsRoot(root) && open == S().openKeys.end()) return sim::kErrorInvalidHandle;
+    const std::string base = sim::IsRoot(root) ? std::to_string(root) : open->second;
     if (key == nullptr) return sim::kErrorInvalidParameter;
     const std::string path =
         subKey == nullptr || *subKey == '\0' ? base : base + "\\" + sim::Lower(subKey);
