@@ -89,10 +89,10 @@ void StopShell();
 // A new shell laid out as the last one, new handles, everything visible.
 Shell RestartShell();
 // Sends every top-level window `message`, as Windows does when a setting
-// changes. AnswerBroadcasts adds another program's window that hears them and,
-// answering true, broadcasts it again, as a second copy of the program would.
+// changes. AnswerBroadcasts adds another program's window that broadcasts again
+// each one it hears (up to 50), as a second copy of the program would.
 void Broadcast(unsigned message, platform::WParam wParam = 0);
-void AnswerBroadcasts(std::function<bool(unsigned message, platform::WParam wParam)> answer);
+void AnswerBroadcasts();
 int BroadcastsHeard(); // by that window
 // Milliseconds pass (GetTickCount).
 void Wait(std::uint32_t milliseconds);
@@ -292,7 +292,6 @@ struct State {
     std::vector<Handle> shown; // told to the hook from the message loop
     Handle sessionWatcher = 0;
     std::uint32_t ticks = 1000000;
-    std::function<bool(unsigned, platform::WParam)> answerBroadcasts;
     Handle answerer = 0;
     bool answering = false;
     int broadcastsHeard = 0;
