@@ -196,7 +196,7 @@ struct Magnifier {
     bool initializeWorks = true;
     bool getWorks = true;
     bool setWorks = true;
-    Effect effect = documented::kIdentity; // in force
+    Effect effect = documented::kUserEffect; // in force: at first a user's own
 };
 Magnifier& MagnifierConfig();
 

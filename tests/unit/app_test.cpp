@@ -202,14 +202,12 @@ Lines MagnifierLoads() {
 
 TEST_F(DesktopTest, DuskColorsTurnsTheScreenRedAndTheEffectFoundComesBack) {
     sim::MagnifierConfig().installed = true;
-    sim::MagnifierConfig().effect = kUserEffect;
     DLmodule::Main();
     DLform::mnExit_Click();
     EXPECT_EQ(MagnifierLoads(), Lines{}) << "start-up and exit alone load nothing";
 
     Fresh();
     sim::MagnifierConfig().installed = true;
-    sim::MagnifierConfig().effect = kUserEffect;
     DLmodule::Main();
     const Handle dusk = Box(kDuskcolorsChk);
     sim::ClearCalls();
@@ -266,7 +264,6 @@ TEST_F(DesktopTest, WithoutAWorkingMagnifierTheNightColoursStillSwitch) {
         SCOPED_TRACE(c.what);
         Fresh();
         sim::MagnifierConfig().installed = true;
-        sim::MagnifierConfig().effect = kUserEffect;
         if (c.fails != nullptr)
             sim::MagnifierConfig().*c.fails = false;
         else
