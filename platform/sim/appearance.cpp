@@ -126,8 +126,7 @@ int ReleaseDC(Handle window, Handle dc) {
 
 int GetDeviceCaps(Handle dc, int index) {
     Record("GetDeviceCaps", dc, index);
-    if (S().openDcs.count(dc) == 0) return 0;
-    if (index != kLogPixelsX && index != kLogPixelsY) return 0;
+    if (S().openDcs.count(dc) == 0 || (index != kLogPixelsX && index != kLogPixelsY)) return 0;
     const bool stretched =
         S().settings.user32Lacks.count("SetProcessDPIAware") == 0 && !S().dpiAware;
     return stretched ? 96 : S().settings.dpi;

@@ -196,7 +196,14 @@ TEST_F(DesktopTest, ShowDesktopPutsBackTheStartupWallpaperNotTheUsersLaterChoice
 
 // --- Registry reader ---
 
-TEST_F(DesktopTest, ReadKeyValueTurnsEveryStoredFormIntoTextNumberOrEmpty) {
+// It always closes the key, even one that refused to open.
+TEST_F(DesktopTest, ReadKeyValueTurnsEveryStoredFormIntoTextNumberOrEmptyAndAlwaysCloses) {
+    const std::string open = R"(RegOpenKeyExA(-2147483647, "Control Panel\Desktop", 0, 63, 0))";
+    sim::ClearCalls();
+    EXPECT_EQ(Describe(ReadWallpaper()), std::string("text:") + kWallpaper);
+    EXPECT_EQ(sim::Log("RegOpenKeyExA"), Lines{open});
+    EXPECT_EQ(sim::OpenKeys(), 0);
+
     using B = std::string; // raw stored bytes
     const std::string big(65535, 'x');
     struct Case {
@@ -233,6 +240,13 @@ TEST_F(DesktopTest, ReadKeyValueTurnsEveryStoredFormIntoTextNumberOrEmpty) {
         EXPECT_EQ(Describe(ReadWallpaper()), "empty") << bytes << " bytes";
     }
     EXPECT_EQ(sim::OpenKeys(), 0);
+    sim::RefuseKey();
+    sim::ClearCalls();
+    EXPECT_EQ(Describe(ReadWallpaper()), "empty");
+    EXPECT_EQ(sim::Log("RegOpenKeyExA"), Lines{open});
+    EXPECT_EQ(sim::Log("RegQueryValueExA"),
+              Lines{R"(RegQueryValueExA(0, "Wallpaper", null, ptr, null, 0))"});
+    EXPECT_EQ(sim::Log("RegCloseKey"), Lines{"RegCloseKey(0)"});
 }
 
 TEST_F(DesktopTest, ReadValueReportsFailuresAndLeavesTheValueAlone) {
@@ -287,19 +301,3 @@ TEST_F(DesktopTest, ReadValueReportsFailuresAndLeavesTheValueAlone) {
 // sign-extended in a 64-bit handle, which is how the program writes it.
 static_assert(sizeof(Handle) == 4 || platform::kHkeyCurrentUser == 0xFFFFFFFF80000001u,
               "the registry root sign-extended in a 64-bit handle");
-
-TEST_F(DesktopTest, ReadKeyValueAlwaysClosesEvenAKeyThatRefusedToOpen) {
-    const std::string open = R"(RegOpenKeyExA(-2147483647, "Control Panel\Desktop", 0, 63, 0))";
-    sim::ClearCalls();
-    EXPECT_EQ(Describe(ReadWallpaper()), std::string("text:") + kWallpaper);
-    EXPECT_EQ(sim::Log("RegOpenKeyExA"), Lines{open});
-    EXPECT_EQ(sim::OpenKeys(), 0);
-
-    sim::RefuseKey();
-    sim::ClearCalls();
-    EXPECT_EQ(Describe(ReadWallpaper()), "empty");
-    EXPECT_EQ(sim::Log("RegOpenKeyExA"), Lines{open});
-    EXPECT_EQ(sim::Log("RegQueryValueExA"),
-              Lines{R"(RegQueryValueExA(0, "Wallpaper", null, ptr, null, 0))"});
-    EXPECT_EQ(sim::Log("RegCloseKey"), Lines{"RegCloseKey(0)"});
-}

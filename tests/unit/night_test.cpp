@@ -106,9 +106,9 @@ TEST_F(DesktopTest, WindowsShownAgainAreHiddenOnlyWhereTheirBoxIsUnticked) {
         EXPECT_TRUE(sim::ShowWatched());
         Arrange(boxes);
         sim::TellShown();
-        std::vector<Handle> taskbars = {shell.taskbar, shell.startButton};
-        taskbars.insert(taskbars.end(), shell.secondaryTaskbars.begin(),
-                        shell.secondaryTaskbars.end());
+        const std::vector<Handle> taskbars = {shell.taskbar, shell.startButton,
+                                              shell.secondaryTaskbars[0],
+                                              shell.secondaryTaskbars[1]};
         std::vector<Handle> all = taskbars;
         all.insert(all.end(), others.begin(), others.end());
         all.insert(all.end(), {shell.icons, shell.workers[0]});
