@@ -1,9 +1,7 @@
-// The desktop's appearance: the system colours with their brushes, the
-// wallpaper, both the current one and the setting stored in the registry,
-// device contexts with their text and background colours and fonts, and the
-// mouse pointers: the user's, those in force, and the GDI bitmaps and cursors
-// the program makes, each followed until it is freed or handed to
-// SetSystemCursor. Bitmaps are read and written whole, as 32-bit DIBs.
+// The desktop's appearance: the system colours and their brushes, the current
+// and the stored wallpaper, device contexts, fonts, and the mouse pointers with
+// the GDI bitmaps and cursors the program makes, each followed until it is
+// freed or handed to SetSystemCursor; bitmaps move whole, as 32-bit DIBs.
 #include "platform/sim/sim.h"
 
 #include <cstring>

@@ -1,8 +1,6 @@
-// Windows on the simulated desktop, the shell's and the program's: their tree,
-// classes, creating, finding, showing, moving and destroying them, handing
-// them messages, frame sizes, screen metrics, the keyboard focus, menus and
-// menu bars; and the user at the keyboard and mouse, the message boxes they
-// answer, and the message loop that hands what is queued to the program.
+// Windows on the simulated desktop, the shell's and the program's, and the
+// toolkit behind them: classes, messages, frames, focus and menus; the user at
+// the keyboard and mouse, the message boxes they answer, and the message loop.
 #include "platform/sim/sim.h"
 
 #include <algorithm>

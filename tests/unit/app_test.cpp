@@ -104,8 +104,7 @@ TEST_F(DesktopTest, ExitActsOnAShellStartedOrRestartedDuringTheRun) {
 
 TEST_F(DesktopTest, ARestartedShellShowsOnlyWhatTheTickedBoxesShow) {
     constexpr char kChosenSince[] = "C:\\WINDOWS\\Stars.bmp";
-    sim::ShellOptions threeDisplays;
-    threeDisplays.secondaryTaskbars = 2;
+    const sim::ShellOptions threeDisplays = {true, true, true, sim::IconPlace::kInProgman, 2};
     for (bool desktop : {true, false}) {
         for (bool taskbar : {true, false}) {
             SCOPED_TRACE(testing::Message() << "Desktop " << desktop << ", Taskbar " << taskbar);

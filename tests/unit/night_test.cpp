@@ -20,8 +20,7 @@ void Arrange(const std::string& boxes) {
 } // namespace
 
 TEST_F(DesktopTest, UnlockAndResumePutBackTheNightAndWhatTheUntickedBoxesHide) {
-    sim::ShellOptions twoDisplays;
-    twoDisplays.secondaryTaskbars = 1;
+    const sim::ShellOptions twoDisplays = {true, true, true, sim::IconPlace::kInProgman, 1};
     const std::tuple<unsigned, platform::WParam, bool> events[] = {
         {platform::kWmWtsSessionChange, platform::kWtsSessionUnlock, true},
         {platform::kWmPowerBroadcast, platform::kPbtApmResumeSuspend, true},
@@ -84,8 +83,8 @@ TEST_F(DesktopTest, UnlockAndResumePutBackTheNightAndWhatTheUntickedBoxesHide) {
         for (const sim::Call& call : sim::Calls())
             if (call.name.rfind("WTS", 0) == 0 || call.name == "SetSysColors")
                 order.push_back(call.name);
-        const Lines unregistered = {"WTSUnRegisterSessionNotification", "SetSysColors"};
-        EXPECT_EQ(order, windows == 7 ? unregistered : Lines{"SetSysColors"});
+        EXPECT_EQ(order, (windows == 7 ? Lines{"WTSUnRegisterSessionNotification", "SetSysColors"}
+                                       : Lines{"SetSysColors"}));
         EXPECT_FALSE(sim::SessionWatched());
     }
 }
