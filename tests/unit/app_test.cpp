@@ -88,14 +88,26 @@ TEST_F(DesktopTest, StartedUnderTheNightOrAfterRestoreDefaultsExitKeepsTheColour
     EXPECT_EQ(sim::CurrentColors(), kNight);
 }
 
-TEST_F(DesktopTest, ExitActsOnAShellStartedOrRestartedDuringTheRun) {
+// Logging off exits too, the first time by itself; a cancelled log-off does not.
+TEST_F(DesktopTest, ExitAndLoggingOffActOnAShellStartedOrRestartedDuringTheRun) {
     for (bool shellAtStart : {true, false}) {
         SCOPED_TRACE(shellAtStart ? "restarted" : "started during the run");
         Start({false, false}, shellAtStart);
+        const Handle main = DLform::Window();
         EXPECT_EQ(Check(kTaskbarChk), 0);
         EXPECT_EQ(Check(kDesktopChk), 0);
         const sim::Shell shell = sim::RestartShell(); // everything visible again
-        sim::Close(DLform::Window());
+        sim::ClearCalls();
+        DLform::WindowProcedure(main, platform::kWmEndSession, 0, 0);
+        EXPECT_EQ(Changes(), Lines{});
+        EXPECT_NE(sim::Find(main), nullptr);
+        if (shellAtStart)
+            DLform::WindowProcedure(main, platform::kWmEndSession, 1, 0);
+        else
+            sim::Close(main);
+        EXPECT_EQ(Changes(), (Lines{Show(shell.icons, 0), Spi(""), Show(shell.taskbar, 0),
+                                    "SetSysColors(start)"}));
+        EXPECT_EQ(sim::Find(main), nullptr);
         EXPECT_FALSE(Visible(shell.taskbar));
         EXPECT_FALSE(Visible(shell.icons));
         EXPECT_EQ(sim::Wallpaper(), "");
@@ -135,20 +147,6 @@ TEST_F(DesktopTest, ARestartedShellShowsOnlyWhatTheTickedBoxesShow) {
     sim::ClearCalls();
     DLform::WindowProcedure(DLform::Window(), 0, 0, 0);
     EXPECT_EQ(Changes(), Lines{});
-}
-
-TEST_F(DesktopTest, LoggingOffPutsTheDesktopBackButACancelledLogOffDoesNot) {
-    Start({false, true});
-    const Handle main = DLform::Window();
-    sim::Click(Box(kTaskbarChk));
-    sim::ClearCalls();
-    DLform::WindowProcedure(main, platform::kWmEndSession, 0, 0);
-    EXPECT_EQ(Changes(), Lines{});
-    EXPECT_NE(sim::Find(main), nullptr);
-    DLform::WindowProcedure(main, platform::kWmEndSession, 1, 0);
-    EXPECT_EQ(Changes(), (Lines{Show(shellWindows.icons, 5), Spi(kWallpaper),
-                                Show(shellWindows.taskbar, 0), "SetSysColors(start)"}));
-    EXPECT_EQ(sim::Find(main), nullptr);
 }
 
 TEST_F(DesktopTest, RunLoopsUntilTheWindowIsClosedAndWithoutOneEndsAtOnce) {
