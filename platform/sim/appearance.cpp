@@ -21,13 +21,6 @@ ColorRef SetDcColor(std::optional<ColorRef>& slot, ColorRef color, ColorRef init
     return previous;
 }
 
-template <typename T> Arg List(const T* values, int count) {
-    Arg arg{values == nullptr ? Arg::Kind::Null : Arg::Kind::List, 0, {}, {}};
-    for (int i = 0; values != nullptr && i < count; ++i)
-        arg.list.push_back(values[i]);
-    return arg;
-}
-
 Handle Keep(const Bitmap& bitmap) {
     const Handle handle = NewHandle();
     S().bitmaps[handle] = bitmap;

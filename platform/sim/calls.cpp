@@ -10,11 +10,10 @@ State& S() {
     return *state;
 }
 
-namespace {
-Handle nextHandle = 0x10000;
-} // namespace
-
-Handle NewHandle() { return nextHandle += 4; }
+Handle NewHandle() {
+    static Handle next = 0x10000;
+    return next += 4;
+}
 
 Arg Num(std::int64_t number) { return Arg{Arg::Kind::Number, number, {}, {}}; }
 

@@ -14,12 +14,6 @@ namespace sim {
 
 namespace {
 
-// An effect in the call log, as Thousandths gives it.
-Arg EffectArg(const Effect* effect) {
-    return effect == nullptr ? Arg{Arg::Kind::Null, 0, {}, {}}
-                             : Arg{Arg::Kind::List, 0, {}, Thousandths(*effect)};
-}
-
 int PLATFORM_WINAPI MagInitialize() {
     Record("MagInitialize");
     if (!S().magnifier.initializeWorks) return 0;
@@ -48,7 +42,7 @@ int PLATFORM_WINAPI SetProcessDPIAware() {
 }
 
 int PLATFORM_WINAPI MagSetFullscreenColorEffect(const Effect* effect) {
-    Record("MagSetFullscreenColorEffect", EffectArg(effect));
+    Record("MagSetFullscreenColorEffect", List(effect ? Thousandths(*effect).data() : nullptr, 25));
     if (!S().magnifierInitialized || !S().magnifier.setWorks || effect == nullptr) return 0;
     S().magnifier.effect = *effect;
     return 1;

@@ -329,6 +329,13 @@ template <typename T> Arg ToArg(T value) {
     else
         return Num(static_cast<std::int64_t>(value));
 }
+// `count` values in braces, or null for none.
+template <typename T> Arg List(const T* values, int count) {
+    Arg arg{values == nullptr ? Arg::Kind::Null : Arg::Kind::List, 0, {}, {}};
+    for (int i = 0; values != nullptr && i < count; ++i)
+        arg.list.push_back(values[i]);
+    return arg;
+}
 template <typename... Args> void Record(const char* name, Args... args) {
     S().calls.push_back(Call{name, {ToArg(args)...}});
 }
