@@ -13,10 +13,8 @@ target_include_directories(dusklens_core PUBLIC ${CMAKE_SOURCE_DIR})
 add_library(platform_sim STATIC
     platform/sim/appearance.cpp
     platform/sim/calls.cpp
-    platform/sim/cursors.cpp
     platform/sim/process.cpp
     platform/sim/registry.cpp
-    platform/sim/toolkit.cpp
     platform/sim/windows.cpp)
 target_include_directories(platform_sim PUBLIC ${CMAKE_SOURCE_DIR})
 

@@ -1,6 +1,6 @@
 // The log of every platform call the program makes, the one desktop state the
 // other files here share, and Reset.
-#include "platform/sim/state.h"
+#include "platform/sim/sim.h"
 
 namespace sim {
 
@@ -10,11 +10,10 @@ State& S() {
     return *state;
 }
 
-namespace {
-Handle nextHandle = 0x10000;
-} // namespace
-
-Handle NewHandle() { return nextHandle += 4; }
+Handle NewHandle() {
+    static Handle next = 0x10000;
+    return next += 4;
+}
 
 Arg Num(std::int64_t number) { return Arg{Arg::Kind::Number, number, {}, {}}; }
 
@@ -23,10 +22,6 @@ Arg Str(const char* text) {
 }
 
 Arg Ptr(bool present) { return Arg{present ? Arg::Kind::Pointer : Arg::Kind::Null, 0, {}, {}}; }
-
-void Record(const char* name, std::vector<Arg> args) {
-    S().calls.push_back(Call{name, static_cast<std::vector<Arg>&&>(args)});
-}
 
 std::string Call::str() const {
     std::string out = name + "(";

@@ -2,7 +2,7 @@
 // run out, the version resource, and the libraries it loads itself:
 // Magnification.dll, in the system directory only, with its full-screen
 // colour effect, and user32, for the function that not every Windows has.
-#include "platform/sim/state.h"
+#include "platform/sim/sim.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,41 +14,35 @@ namespace sim {
 
 namespace {
 
-// An effect in the call log, as Thousandths gives it.
-Arg EffectArg(const Effect* effect) {
-    return effect == nullptr ? Arg{Arg::Kind::Null, 0, {}, {}}
-                             : Arg{Arg::Kind::List, 0, {}, Thousandths(*effect)};
-}
-
 int PLATFORM_WINAPI MagInitialize() {
-    Record("MagInitialize", {});
+    Record("MagInitialize");
     if (!S().magnifier.initializeWorks) return 0;
     S().magnifierInitialized = true;
     return 1;
 }
 
 int PLATFORM_WINAPI MagUninitialize() {
-    Record("MagUninitialize", {});
+    Record("MagUninitialize");
     const bool was = S().magnifierInitialized;
     S().magnifierInitialized = false;
     return was;
 }
 
 int PLATFORM_WINAPI MagGetFullscreenColorEffect(Effect* effect) {
-    Record("MagGetFullscreenColorEffect", {Ptr(effect != nullptr)});
+    Record("MagGetFullscreenColorEffect", effect);
     if (!S().magnifierInitialized || !S().magnifier.getWorks || effect == nullptr) return 0;
     *effect = S().magnifier.effect;
     return 1;
 }
 
 int PLATFORM_WINAPI SetProcessDPIAware() {
-    Record("SetProcessDPIAware", {});
+    Record("SetProcessDPIAware");
     S().dpiAware = true;
     return 1;
 }
 
 int PLATFORM_WINAPI MagSetFullscreenColorEffect(const Effect* effect) {
-    Record("MagSetFullscreenColorEffect", {EffectArg(effect)});
+    Record("MagSetFullscreenColorEffect", List(effect ? Thousandths(*effect).data() : nullptr, 25));
     if (!S().magnifierInitialized || !S().magnifier.setWorks || effect == nullptr) return 0;
     S().magnifier.effect = *effect;
     return 1;
@@ -57,14 +51,13 @@ int PLATFORM_WINAPI MagSetFullscreenColorEffect(const Effect* effect) {
 Handle PLATFORM_WINAPI SetWinEventHook(std::uint32_t eventMin, std::uint32_t eventMax, Handle,
                                        platform::WinEventProc procedure, std::uint32_t process,
                                        std::uint32_t thread, std::uint32_t flags) {
-    Record("SetWinEventHook",
-           {Num(eventMin), Num(eventMax), Num(process), Num(thread), Num(flags)});
+    Record("SetWinEventHook", eventMin, eventMax, process, thread, flags);
     S().showHook = procedure;
     return 0x5E0;
 }
 
 int PLATFORM_WINAPI UnhookWinEvent(Handle hook) {
-    Record("UnhookWinEvent", {Num(hook)});
+    Record("UnhookWinEvent", hook);
     const bool hooked = hook == 0x5E0 && S().showHook != nullptr;
     S().showHook = nullptr;
     return hooked;
@@ -72,25 +65,24 @@ int PLATFORM_WINAPI UnhookWinEvent(Handle hook) {
 
 int PLATFORM_WINAPI ChangeWindowMessageFilterEx(Handle window, unsigned message,
                                                 std::uint32_t action, void* status) {
-    Record("ChangeWindowMessageFilterEx",
-           {Num(window), Num(message), Num(action), Ptr(status != nullptr)});
+    Record("ChangeWindowMessageFilterEx", window, message, action, status);
     return 1;
 }
 
 int PLATFORM_WINAPI ChangeWindowMessageFilter(unsigned message, std::uint32_t action) {
-    Record("ChangeWindowMessageFilter", {Num(message), Num(action)});
+    Record("ChangeWindowMessageFilter", message, action);
     return 1;
 }
 
 int PLATFORM_WINAPI WTSRegisterSessionNotification(Handle window, std::uint32_t flags) {
-    Record("WTSRegisterSessionNotification", {Num(window), Num(flags)});
+    Record("WTSRegisterSessionNotification", window, flags);
     if (!S().settings.wtsRegisterWorks) return 0;
     S().sessionWatcher = window;
     return 1;
 }
 
 int PLATFORM_WINAPI WTSUnRegisterSessionNotification(Handle window) {
-    Record("WTSUnRegisterSessionNotification", {Num(window)});
+    Record("WTSUnRegisterSessionNotification", window);
     const bool watched = window != 0 && S().sessionWatcher == window;
     S().sessionWatcher = 0;
     return watched;
@@ -149,7 +141,7 @@ int LiveAllocations() { return S().liveAllocations; }
 namespace platform {
 
 unsigned GetSystemDirectoryA(char* buffer, unsigned size) {
-    Record("GetSystemDirectoryA", {Ptr(buffer != nullptr), Num(size)});
+    Record("GetSystemDirectoryA", buffer, size);
     const std::string& directory = S().settings.systemDirectory;
     if (directory.size() + 1 > size) return static_cast<unsigned>(directory.size() + 1);
     std::memcpy(buffer, directory.c_str(), directory.size() + 1);
@@ -157,7 +149,7 @@ unsigned GetSystemDirectoryA(char* buffer, unsigned size) {
 }
 
 Handle LoadLibraryA(const char* fileName) {
-    Record("LoadLibraryA", {Str(fileName)});
+    Record("LoadLibraryA", fileName);
     const std::string name = sim::Lower(fileName == nullptr ? "" : fileName);
     const std::string magnifier = sim::Lower(S().settings.systemDirectory + "\\Magnification.dll");
     const std::string wtsapi32 = sim::Lower(S().settings.systemDirectory + "\\wtsapi32.dll");
@@ -169,23 +161,23 @@ Handle LoadLibraryA(const char* fileName) {
 }
 
 FarProc GetProcAddress(Handle module, const char* procName) {
-    Record("GetProcAddress", {Num(static_cast<std::int64_t>(module)), Str(procName)});
+    Record("GetProcAddress", module, procName);
     return module == 0 || procName == nullptr ? nullptr : sim::Function(module, procName);
 }
 
 std::uint32_t GetTickCount() {
-    Record("GetTickCount", {});
+    Record("GetTickCount");
     return S().ticks;
 }
 
 FarProc User32Function(const char* name) {
-    Record("User32Function", {Str(name)});
+    Record("User32Function", name);
     const bool lacks = name == nullptr || S().settings.user32Lacks.count(name) != 0;
     return lacks ? nullptr : sim::Function(sim::kUser32, name);
 }
 
 void* AllocateZeroed(std::size_t bytes) {
-    Record("AllocateZeroed", {Num(static_cast<std::int64_t>(bytes))});
+    Record("AllocateZeroed", bytes);
     if (S().failAllocations > 0) {
         --S().failAllocations;
         return nullptr;
@@ -195,14 +187,14 @@ void* AllocateZeroed(std::size_t bytes) {
 }
 
 void Free(void* block) {
-    Record("Free", {Ptr(block)});
+    Record("Free", block);
     if (block == nullptr) return;
     --S().liveAllocations;
     std::free(block);
 }
 
 bool ReadOwnVersion(OwnVersion* version) {
-    Record("ReadOwnVersion", {Ptr(version)});
+    Record("ReadOwnVersion", version);
     const sim::Settings& settings = S().settings;
     if (version == nullptr) return false;
     version->major = settings.version[0];

@@ -1,6 +1,6 @@
 // The registry: keys and their values as tests set them up, and the program
 // opening keys, reading values and closing keys again.
-#include "platform/sim/state.h"
+#include "platform/sim/sim.h"
 
 #include <cctype>
 #include <cstring>
@@ -72,15 +72,11 @@ namespace platform {
 
 Status RegOpenKeyExA(Handle root, const char* subKey, std::uint32_t options, std::uint32_t access,
                      Handle* key) {
-    Record("RegOpenKeyExA", {Num(root), Str(subKey), Num(options), Num(access),
-                             key == nullptr ? Ptr(false) : Num(static_cast<std::int64_t>(*key))});
-    std::string base;
-    if (sim::IsRoot(root))
-        base = std::to_string(root);
-    else if (S().openKeys.count(root) != 0)
-        base = S().openKeys[root];
-    else
-        return sim::kErrorInvalidHandle;
+    Record("RegOpenKeyExA", root, subKey, options, access,
+           key == nullptr ? sim::Ptr(false) : sim::Num(static_cast<std::int64_t>(*key)));
+    const auto open = S().openKeys.find(root);
+    if (!sim::IsRoot(root) && open == S().openKeys.end()) return sim::kErrorInvalidHandle;
+    const std::string base = sim::IsRoot(root) ? std::to_string(root) : open->second;
     if (key == nullptr) return sim::kErrorInvalidParameter;
     const std::string path =
         subKey == nullptr || *subKey == '\0' ? base : base + "\\" + sim::Lower(subKey);
@@ -94,8 +90,8 @@ Status RegOpenKeyExA(Handle root, const char* subKey, std::uint32_t options, std
 
 Status RegQueryValueExA(Handle key, const char* valueName, std::uint32_t* reserved,
                         std::uint32_t* type, std::uint8_t* data, std::uint32_t* size) {
-    Record("RegQueryValueExA", {Num(key), Str(valueName), Ptr(reserved), Ptr(type), Ptr(data),
-                                size == nullptr ? Ptr(false) : Num(*size)});
+    Record("RegQueryValueExA", key, valueName, reserved, type, data,
+           size == nullptr ? sim::Ptr(false) : sim::Num(*size));
     auto open = S().openKeys.find(key);
     if (open == S().openKeys.end()) return sim::kErrorInvalidHandle;
     if (reserved != nullptr || (data != nullptr && size == nullptr))
@@ -124,7 +120,7 @@ Status RegQueryValueExA(Handle key, const char* valueName, std::uint32_t* reserv
 }
 
 Status RegCloseKey(Handle key) {
-    Record("RegCloseKey", {Num(key)});
+    Record("RegCloseKey", key);
     return S().openKeys.erase(key) != 0 ? 0 : sim::kErrorInvalidHandle;
 }
 

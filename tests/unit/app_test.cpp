@@ -5,18 +5,18 @@
 #include "fixture.h"
 #include "ui/about.h"
 
-using DLform::kDesktopChk;
-using DLform::kDuskcolorsChk;
-using DLform::kTaskbarChk;
-
 // --- Start-up and shut-down ---
 
-TEST_F(DesktopTest, StartupSetsTheBoxesFromTheDesktopAndChangesNothing) {
+// Exit puts back what start-up found, right after start or however the user
+// clicked since; however often and however it is closed, the window unloads once.
+TEST_F(DesktopTest, StartupSetsTheBoxesFromTheDesktopAndChangesNothingAndExitPutsItBackOnce) {
     for (bool taskbar : {true, false}) {
         for (bool icons : {true, false}) {
             SCOPED_TRACE(testing::Message() << "taskbar " << taskbar << ", icons " << icons);
             Fresh({taskbar, icons});
+            DLmodule::defaultsApplied = true; // start-up begins the run afresh
             DLmodule::Main();
+            const Handle main = DLform::Window(), box = Box(kTaskbarChk);
             EXPECT_EQ(Check(kTaskbarChk), taskbar ? 1 : 0);
             EXPECT_EQ(Check(kDesktopChk), icons ? 1 : 0);
             EXPECT_EQ(Check(kDuskcolorsChk), 0);
@@ -24,7 +24,25 @@ TEST_F(DesktopTest, StartupSetsTheBoxesFromTheDesktopAndChangesNothing) {
             EXPECT_EQ(DLmodule::desktopWasVisible, icons);
             EXPECT_STREQ(DLmodule::savedWallpaper.c_str(), kWallpaper);
             EXPECT_EQ(DLmodule::savedColors, startColors);
-            EXPECT_EQ(Changes(), Lines{Show(DLform::Window(), 5)});
+            EXPECT_EQ(Changes(), Lines{Show(main, 5)});
+            if (!taskbar || !icons) { // else exit right after start
+                sim::Click(box);
+                sim::Click(Box(kDesktopChk));
+                sim::Click(Box(kDuskcolorsChk));
+                EXPECT_EQ(Visible(shellWindows.taskbar), !taskbar);
+                EXPECT_EQ(Visible(shellWindows.icons), !icons);
+            }
+            sim::ClearCalls();
+            sim::ChooseMenu(main, DLform::kMnExit);
+            sim::Close(main);
+            DLform::mnExit_Click();
+            EXPECT_EQ(Changes(),
+                      (Lines{Show(shellWindows.icons, icons ? 5 : 0), Spi(icons ? kWallpaper : ""),
+                             Show(shellWindows.taskbar, taskbar ? 5 : 0), "SetSysColors(start)"}));
+            EXPECT_EQ(sim::Log("PostQuitMessage"), Lines{"PostQuitMessage(0)"});
+            EXPECT_TRUE(sim::QuitPosted());
+            EXPECT_EQ(sim::Find(main), nullptr);
+            EXPECT_EQ(sim::Find(box), nullptr);
         }
     }
 }
@@ -50,38 +68,6 @@ TEST_F(DesktopTest, StartupTurnsTheStoredWallpaperIntoText) {
     }
 }
 
-// However often and however it is closed, the window unloads once.
-TEST_F(DesktopTest, ExitRightAfterStartReappliesTheRecordedDesktopOnce) {
-    DLmodule::defaultsApplied = true; // start-up begins the run afresh
-    DLmodule::Main();
-    const Handle main = DLform::Window();
-    const Handle box = Box(kTaskbarChk);
-    sim::ClearCalls();
-    sim::ChooseMenu(main, DLform::kMnExit);
-    sim::Close(main);
-    DLform::mnExit_Click();
-    EXPECT_EQ(Changes(), (Lines{Show(shellWindows.icons, 5), Spi(kWallpaper),
-                                Show(shellWindows.taskbar, 5), "SetSysColors(start)"}));
-    EXPECT_EQ(sim::Log("PostQuitMessage"), Lines{"PostQuitMessage(0)"});
-    EXPECT_TRUE(sim::QuitPosted());
-    EXPECT_EQ(sim::Find(main), nullptr);
-    EXPECT_EQ(sim::Find(box), nullptr);
-}
-
-TEST_F(DesktopTest, ExitHidesWhatWasHiddenAtStartEvenIfTheUserShowedIt) {
-    Fresh({false, false});
-    DLmodule::Main();
-    sim::Click(Box(kTaskbarChk));
-    sim::Click(Box(kDesktopChk));
-    sim::Click(Box(kDuskcolorsChk));
-    EXPECT_TRUE(Visible(shellWindows.taskbar));
-    EXPECT_TRUE(Visible(shellWindows.icons));
-    sim::ClearCalls();
-    sim::Close(DLform::Window());
-    EXPECT_EQ(Changes(), (Lines{Show(shellWindows.icons, 0), Spi(""), Show(shellWindows.taskbar, 0),
-                                "SetSysColors(start)"}));
-}
-
 TEST_F(DesktopTest, StartedUnderTheNightOrAfterRestoreDefaultsExitKeepsTheColours) {
     sim::SetColors(kNight);
     DLmodule::Main();
@@ -91,8 +77,7 @@ TEST_F(DesktopTest, StartedUnderTheNightOrAfterRestoreDefaultsExitKeepsTheColour
     DLform::mnExit_Click();
     EXPECT_EQ(sim::CurrentColors(), kNight);
 
-    Fresh();
-    DLmodule::Main();
+    Start();
     sim::Config().messageBoxAnswer = platform::kIdYes;
     sim::ChooseMenu(DLform::Window(), DLform::kMnRestore);
     sim::Click(Box(kDuskcolorsChk));
@@ -103,15 +88,26 @@ TEST_F(DesktopTest, StartedUnderTheNightOrAfterRestoreDefaultsExitKeepsTheColour
     EXPECT_EQ(sim::CurrentColors(), kNight);
 }
 
-TEST_F(DesktopTest, ExitActsOnAShellStartedOrRestartedDuringTheRun) {
+// Logging off exits too, the first time by itself; a cancelled log-off does not.
+TEST_F(DesktopTest, ExitAndLoggingOffActOnAShellStartedOrRestartedDuringTheRun) {
     for (bool shellAtStart : {true, false}) {
         SCOPED_TRACE(shellAtStart ? "restarted" : "started during the run");
-        Fresh({false, false}, shellAtStart);
-        DLmodule::Main();
+        Start({false, false}, shellAtStart);
+        const Handle main = DLform::Window();
         EXPECT_EQ(Check(kTaskbarChk), 0);
         EXPECT_EQ(Check(kDesktopChk), 0);
         const sim::Shell shell = sim::RestartShell(); // everything visible again
-        sim::Close(DLform::Window());
+        sim::ClearCalls();
+        DLform::WindowProcedure(main, platform::kWmEndSession, 0, 0);
+        EXPECT_EQ(Changes(), Lines{});
+        EXPECT_NE(sim::Find(main), nullptr);
+        if (shellAtStart)
+            DLform::WindowProcedure(main, platform::kWmEndSession, 1, 0);
+        else
+            sim::Close(main);
+        EXPECT_EQ(Changes(), (Lines{Show(shell.icons, 0), Spi(""), Show(shell.taskbar, 0),
+                                    "SetSysColors(start)"}));
+        EXPECT_EQ(sim::Find(main), nullptr);
         EXPECT_FALSE(Visible(shell.taskbar));
         EXPECT_FALSE(Visible(shell.icons));
         EXPECT_EQ(sim::Wallpaper(), "");
@@ -120,13 +116,11 @@ TEST_F(DesktopTest, ExitActsOnAShellStartedOrRestartedDuringTheRun) {
 
 TEST_F(DesktopTest, ARestartedShellShowsOnlyWhatTheTickedBoxesShow) {
     constexpr char kChosenSince[] = "C:\\WINDOWS\\Stars.bmp";
-    sim::ShellOptions threeDisplays;
-    threeDisplays.secondaryTaskbars = 2;
+    const sim::ShellOptions threeDisplays = {true, true, true, sim::IconPlace::kInProgman, 2};
     for (bool desktop : {true, false}) {
         for (bool taskbar : {true, false}) {
             SCOPED_TRACE(testing::Message() << "Desktop " << desktop << ", Taskbar " << taskbar);
-            Fresh(threeDisplays);
-            DLmodule::Main();
+            Start(threeDisplays);
             if (!desktop) sim::Click(Box(kDesktopChk));
             if (!taskbar) sim::Click(Box(kTaskbarChk));
             sim::ChooseWallpaper(kChosenSince);
@@ -153,21 +147,6 @@ TEST_F(DesktopTest, ARestartedShellShowsOnlyWhatTheTickedBoxesShow) {
     sim::ClearCalls();
     DLform::WindowProcedure(DLform::Window(), 0, 0, 0);
     EXPECT_EQ(Changes(), Lines{});
-}
-
-TEST_F(DesktopTest, LoggingOffPutsTheDesktopBackButACancelledLogOffDoesNot) {
-    Fresh({false, true});
-    DLmodule::Main();
-    const Handle main = DLform::Window();
-    sim::Click(Box(kTaskbarChk));
-    sim::ClearCalls();
-    DLform::WindowProcedure(main, platform::kWmEndSession, 0, 0);
-    EXPECT_EQ(Changes(), Lines{});
-    EXPECT_NE(sim::Find(main), nullptr);
-    DLform::WindowProcedure(main, platform::kWmEndSession, 1, 0);
-    EXPECT_EQ(Changes(), (Lines{Show(shellWindows.icons, 5), Spi(kWallpaper),
-                                Show(shellWindows.taskbar, 0), "SetSysColors(start)"}));
-    EXPECT_EQ(sim::Find(main), nullptr);
 }
 
 TEST_F(DesktopTest, RunLoopsUntilTheWindowIsClosedAndWithoutOneEndsAtOnce) {
@@ -214,14 +193,12 @@ Lines MagnifierLoads() {
 
 TEST_F(DesktopTest, DuskColorsTurnsTheScreenRedAndTheEffectFoundComesBack) {
     sim::MagnifierConfig().installed = true;
-    sim::MagnifierConfig().effect = kUserEffect;
     DLmodule::Main();
     DLform::mnExit_Click();
     EXPECT_EQ(MagnifierLoads(), Lines{}) << "start-up and exit alone load nothing";
 
     Fresh();
     sim::MagnifierConfig().installed = true;
-    sim::MagnifierConfig().effect = kUserEffect;
     DLmodule::Main();
     const Handle dusk = Box(kDuskcolorsChk);
     sim::ClearCalls();
@@ -278,7 +255,6 @@ TEST_F(DesktopTest, WithoutAWorkingMagnifierTheNightColoursStillSwitch) {
         SCOPED_TRACE(c.what);
         Fresh();
         sim::MagnifierConfig().installed = true;
-        sim::MagnifierConfig().effect = kUserEffect;
         if (c.fails != nullptr)
             sim::MagnifierConfig().*c.fails = false;
         else
@@ -296,18 +272,7 @@ TEST_F(DesktopTest, WithoutAWorkingMagnifierTheNightColoursStillSwitch) {
 
 // --- Main window ---
 
-TEST_F(DesktopTest, WindowSitsInTheTopRightCornerOfAnyScreen) {
-    for (int width : {640, 800, 1024, 1600, 1920}) {
-        Fresh();
-        sim::Config().screenWidth = width;
-        DLmodule::Main();
-        const platform::Rect rect = sim::Find(DLform::Window())->rect;
-        EXPECT_EQ(rect.top, 0) << width;
-        EXPECT_EQ(rect.right, width);
-        EXPECT_EQ(rect.right - rect.left, 224 + 2 * 3);
-    }
-}
-
+// The window sits in the top right corner of any screen.
 TEST_F(DesktopTest, TwipsBecomePixelsAtTheScreenResolution) {
     const auto describe = [](Handle box) {
         const sim::Window& w = *sim::Find(box);
@@ -335,6 +300,7 @@ TEST_F(DesktopTest, TwipsBecomePixelsAtTheScreenResolution) {
             SCOPED_TRACE(testing::Message() << c.dpi << " dpi, " << (vista ? "Vista" : "XP"));
             Fresh();
             sim::Config().dpi = c.dpi;
+            sim::Config().screenWidth = vista ? 640 : 1920;
             if (!vista) sim::Config().user32Lacks = {"SetProcessDPIAware"};
             const Handle main = DLform::Load();
             EXPECT_FALSE(Visible(main));
@@ -350,6 +316,8 @@ TEST_F(DesktopTest, TwipsBecomePixelsAtTheScreenResolution) {
             EXPECT_EQ(adjust[0].rfind("AdjustWindowRectEx(" + client + ", ", 0), 0u) << adjust[0];
             const platform::Rect frame = sim::Find(main)->rect;
             EXPECT_EQ(N(frame.right - frame.left) + "x" + N(frame.bottom - frame.top), c.frame);
+            EXPECT_EQ(frame.top, 0);
+            EXPECT_EQ(frame.right, vista ? 640 : 1920);
             Lines boxes;
             for (Handle box : sim::Find(main)->children)
                 boxes.push_back(describe(box));
@@ -358,23 +326,8 @@ TEST_F(DesktopTest, TwipsBecomePixelsAtTheScreenResolution) {
         }
 }
 
-TEST_F(DesktopTest, TabMovesThroughTheBoxesInTabOrder) {
-    DLmodule::Main();
-    const Handle dusk = Box(kDuskcolorsChk), desktop = Box(kDesktopChk), taskbar = Box(kTaskbarChk);
-    EXPECT_EQ(Tab(dusk), desktop);
-    EXPECT_EQ(Tab(desktop), taskbar);
-    EXPECT_EQ(Tab(taskbar), dusk);
-    sim::SetKeyDown(platform::kVkShift, true);
-    EXPECT_EQ(Tab(dusk), taskbar);
-    EXPECT_EQ(Tab(taskbar), desktop);
-    EXPECT_EQ(Tab(desktop), dusk);
-    EXPECT_FALSE(DLform::PreTranslate({dusk, platform::kWmKeyDown, 'A', 0}));
-    EXPECT_FALSE(
-        DLform::PreTranslate({shellWindows.taskbar, platform::kWmKeyDown, platform::kVkTab, 0}));
-}
-
 // On the night scheme an inverted focus rectangle comes out bright cyan.
-TEST_F(DesktopTest, OnlyTheTabKeyShowsTheFocusAndNoRectangleIsLeftBehind) {
+TEST_F(DesktopTest, TabMovesThroughTheBoxesAndOnlyItShowsTheFocusLeavingNoRectangleBehind) {
     DLmodule::Main();
     const Handle dusk = Box(kDuskcolorsChk), desktop = Box(kDesktopChk), taskbar = Box(kTaskbarChk);
     const auto shown = [&] {
@@ -386,36 +339,31 @@ TEST_F(DesktopTest, OnlyTheTabKeyShowsTheFocusAndNoRectangleIsLeftBehind) {
     sim::Click(dusk);
     EXPECT_EQ(sim::Focus(), dusk);
     EXPECT_EQ(shown(), "---");
-    Tab(dusk);
-    EXPECT_EQ(sim::Focus(), desktop);
+    EXPECT_EQ(Tab(dusk), desktop);
     EXPECT_EQ(shown(), "-+-") << "the mouse's focus inverted into view as it left";
+    EXPECT_EQ(Tab(desktop), taskbar);
+    EXPECT_EQ(Tab(taskbar), dusk);
+    EXPECT_EQ(shown(), "+--");
     sim::Click(taskbar);
     EXPECT_EQ(shown(), "---");
     sim::SetKeyDown(platform::kVkShift, true);
-    Tab(taskbar);
+    EXPECT_EQ(Tab(taskbar), desktop);
     EXPECT_EQ(shown(), "-+-");
-    Tab(desktop);
+    EXPECT_EQ(Tab(desktop), dusk);
     EXPECT_EQ(shown(), "+--");
-    sim::Click(dusk); // the box that already has the focus
-    EXPECT_EQ(shown(), "+--");
+    EXPECT_EQ(Tab(dusk), taskbar);
+    sim::Click(taskbar); // the box that already has the focus
+    EXPECT_EQ(shown(), "--+");
     sim::Click(desktop);
     EXPECT_EQ(shown(), "---");
+    EXPECT_FALSE(DLform::PreTranslate({dusk, platform::kWmKeyDown, 'A', 0}));
+    EXPECT_FALSE(
+        DLform::PreTranslate({shellWindows.taskbar, platform::kWmKeyDown, platform::kVkTab, 0}));
 }
 
-TEST_F(DesktopTest, EachBoxSwitchesItsEffectOnAndOff) {
-    DLmodule::Main();
-    sim::ClearCalls();
-    for (DLform::Id box : {kTaskbarChk, kDesktopChk, kDuskcolorsChk}) {
-        sim::Click(Box(box));
-        sim::Click(Box(box));
-    }
-    const Handle taskbar = shellWindows.taskbar, icons = shellWindows.icons;
-    EXPECT_EQ(Changes(),
-              (Lines{Show(taskbar, 0), Show(taskbar, 5), Show(icons, 0), Spi(""), Show(icons, 5),
-                     Spi(kWallpaper), "SetSysColors(night)", "SetSysColors(start)"}));
-}
-
-TEST_F(DesktopTest, BoxCaptionsUseMenuTextOnButtonFaceOfTheCurrentScheme) {
+// The boxes' captions are in the menu text colour on the button face, of the
+// scheme in force.
+TEST_F(DesktopTest, EachBoxSwitchesItsEffectOnAndOffAndTheCaptionsFollowTheScheme) {
     DLmodule::Main();
     const Handle box = Box(kDesktopChk);
     const Handle dc = platform::GetDC(box);
@@ -426,6 +374,15 @@ TEST_F(DesktopTest, BoxCaptionsUseMenuTextOnButtonFaceOfTheCurrentScheme) {
     EXPECT_EQ(paint(), static_cast<platform::LResult>(platform::GetSysColorBrush(15)));
     EXPECT_EQ(sim::DcState(dc).text, startColors[7]);
     EXPECT_EQ(sim::DcState(dc).background, startColors[15]);
+    sim::ClearCalls();
+    for (DLform::Id id : {kTaskbarChk, kDesktopChk, kDuskcolorsChk}) {
+        sim::Click(Box(id));
+        sim::Click(Box(id));
+    }
+    const Handle taskbar = shellWindows.taskbar, icons = shellWindows.icons;
+    EXPECT_EQ(Changes(),
+              (Lines{Show(taskbar, 0), Show(taskbar, 5), Show(icons, 0), Spi(""), Show(icons, 5),
+                     Spi(kWallpaper), "SetSysColors(night)", "SetSysColors(start)"}));
     sim::Click(Box(kDuskcolorsChk));
     paint();
     EXPECT_EQ(sim::DcState(dc).text, 0x0000FFu);
@@ -434,7 +391,10 @@ TEST_F(DesktopTest, BoxCaptionsUseMenuTextOnButtonFaceOfTheCurrentScheme) {
     EXPECT_EQ(sim::OpenDcs(), 0);
 }
 
-TEST_F(DesktopTest, MenuBarHoldsExitAndHelpWithItsThreeItems) {
+// --- The menu, About and Restore Default Colors ---
+
+TEST_F(DesktopTest, MenuBarHoldsExitAndHelpAndAboutShowsTheDescriptionVersionAndCompany) {
+    sim::Config().companyName = "Dark Sky Works";
     DLmodule::Main();
     const auto items = [](Handle menu) {
         Lines lines;
@@ -450,18 +410,11 @@ TEST_F(DesktopTest, MenuBarHoldsExitAndHelpWithItsThreeItems) {
     EXPECT_TRUE(sim::MenuInfo(help)->popup);
     EXPECT_EQ(items(help),
               (Lines{"About Dusklens 0 202", "- 2048 0", "Restore Default Colors 0 203"}));
-}
 
-// --- About and Restore Default Colors ---
-
-TEST_F(DesktopTest, AboutShowsTheDescriptionVersionAndCompany) {
-    sim::Config().companyName = "Dark Sky Works";
-    DLmodule::Main();
     sim::ChooseMenu(DLform::Window(), DLform::kMnAbout);
     const std::string body = documented::kAboutText + std::string("Dark Sky Works");
     EXPECT_EQ(sim::Log("MessageBoxA"), Lines{"MessageBoxA(" + N(DLform::Window()) + ", \"" + body +
                                              "\", \"" + documented::kAboutTitle + "\", 64)"});
-
     const std::uint16_t version[] = {2, 10, 0, 3};
     std::copy(version, version + 4, sim::Config().version);
     DLmodule::AboutTitle title;

@@ -77,25 +77,10 @@ TEST_F(DesktopTest, NightEffectGivesRedFromBrightnessAndNeitherGreenNorBlue) {
 
 // --- Taskbar, desktop icons and wallpaper ---
 
-TEST_F(DesktopTest, ShellWindowsAreFoundByExactClassAndTitle) {
-    Fresh({}, false);
-    sim::AddWindow("Shell_TrayWnd", "Not the taskbar");
-    sim::AddWindow("Progman", "Other");
-    const sim::Shell shell = sim::StartShell();
-    sim::ClearCalls();
-    EXPECT_EQ(TaskbarWindow(), shell.taskbar);
-    EXPECT_EQ(DesktopIconsWindow(), shell.icons);
-    EXPECT_EQ(sim::Log("FindWindowA"), (Lines{R"(FindWindowA("Shell_TrayWnd", ""))",
-                                              R"(FindWindowA("Progman", "Program Manager"))"}));
-    // A replacement shell that names its icon window otherwise.
-    sim::StopShell();
-    const Handle icons = sim::AddWindow("Icons", "", sim::AddWindow("Progman", "Program Manager"));
-    EXPECT_EQ(DesktopIconsWindow(), icons);
-}
-
 // Where each Windows keeps its taskbars and icon view (the suite's layouts,
-// and 10 after a slideshow), with another program's button and an empty
-// WorkerW searched first, as decoys; and again once the shell restarted.
+// and 10 after a slideshow), found by exact class and title, with another
+// program's button, an empty WorkerW and shell classes of other titles
+// searched first, as decoys; and again once the shell restarted.
 TEST_F(DesktopTest, EveryLayoutsTaskbarsAndIconViewAreFoundAndNothingElseIsTouched) {
     struct Case {
         const char* windows;
@@ -116,8 +101,9 @@ TEST_F(DesktopTest, EveryLayoutsTaskbarsAndIconViewAreFoundAndNothingElseIsTouch
     for (const auto& layout : layouts) {
         SCOPED_TRACE(layout.windows);
         Fresh({}, false);
-        std::vector<Handle> others = {sim::AddWindow("Button", "Start"),
-                                      sim::AddWindow("WorkerW", "")};
+        std::vector<Handle> others = {
+            sim::AddWindow("Button", "Start"), sim::AddWindow("WorkerW", ""),
+            sim::AddWindow("Shell_TrayWnd", "Not the taskbar"), sim::AddWindow("Progman", "Other")};
         const sim::Shell shell = sim::StartShell(layout.options);
         std::vector<Handle> taskbars = shell.secondaryTaskbars;
         taskbars.push_back(shell.taskbar);
@@ -126,7 +112,11 @@ TEST_F(DesktopTest, EveryLayoutsTaskbarsAndIconViewAreFoundAndNothingElseIsTouch
         others.push_back(shell.desktop);
         const std::string all(taskbars.size(), '+'), none(taskbars.size(), '-');
 
+        sim::ClearCalls();
+        EXPECT_EQ(TaskbarWindow(), shell.taskbar);
         EXPECT_EQ(DesktopIconsWindow(), shell.icons);
+        EXPECT_EQ(sim::Log("FindWindowA"), (Lines{R"(FindWindowA("Shell_TrayWnd", ""))",
+                                                  R"(FindWindowA("Progman", "Program Manager"))"}));
         ShowTaskbar(false);
         ShowDesktop(false);
         EXPECT_EQ(seen(taskbars), none);
@@ -152,6 +142,10 @@ TEST_F(DesktopTest, EveryLayoutsTaskbarsAndIconViewAreFoundAndNothingElseIsTouch
         ShowTaskbar(true);
         EXPECT_TRUE(TaskbarVisible());
     }
+    // A replacement shell that names its icon window otherwise.
+    sim::StopShell();
+    const Handle icons = sim::AddWindow("Icons", "", sim::AddWindow("Progman", "Program Manager"));
+    EXPECT_EQ(DesktopIconsWindow(), icons);
 }
 
 TEST_F(DesktopTest, MissingWindowsCountAsHiddenAndTheWallpaperStillChanges) {
@@ -171,9 +165,8 @@ TEST_F(DesktopTest, MissingWindowsCountAsHiddenAndTheWallpaperStillChanges) {
         EXPECT_EQ(sim::Wallpaper(), kWallpaper);
         ShowTaskbar(false);
         EXPECT_FALSE(TaskbarVisible());
-        const std::string taskbar = shell ? N(shellWindows.taskbar) : "0";
         EXPECT_EQ(Changes(), (Lines{Show(0, 0), Spi(""), Show(0, 5), Spi(kWallpaper),
-                                    "ShowWindow(" + taskbar + ", 0)"}));
+                                    Show(shell ? shellWindows.taskbar : 0, 0)}));
     }
 }
 
@@ -202,7 +195,14 @@ TEST_F(DesktopTest, ShowDesktopPutsBackTheStartupWallpaperNotTheUsersLaterChoice
 
 // --- Registry reader ---
 
-TEST_F(DesktopTest, ReadKeyValueTurnsEveryStoredFormIntoTextNumberOrEmpty) {
+// It always closes the key, even one that refused to open.
+TEST_F(DesktopTest, ReadKeyValueTurnsEveryStoredFormIntoTextNumberOrEmptyAndAlwaysCloses) {
+    const std::string open = R"(RegOpenKeyExA(-2147483647, "Control Panel\Desktop", 0, 63, 0))";
+    sim::ClearCalls();
+    EXPECT_EQ(Describe(ReadWallpaper()), std::string("text:") + kWallpaper);
+    EXPECT_EQ(sim::Log("RegOpenKeyExA"), Lines{open});
+    EXPECT_EQ(sim::OpenKeys(), 0);
+
     using B = std::string; // raw stored bytes
     const std::string big(65535, 'x');
     struct Case {
@@ -239,6 +239,13 @@ TEST_F(DesktopTest, ReadKeyValueTurnsEveryStoredFormIntoTextNumberOrEmpty) {
         EXPECT_EQ(Describe(ReadWallpaper()), "empty") << bytes << " bytes";
     }
     EXPECT_EQ(sim::OpenKeys(), 0);
+    sim::RefuseKey();
+    sim::ClearCalls();
+    EXPECT_EQ(Describe(ReadWallpaper()), "empty");
+    EXPECT_EQ(sim::Log("RegOpenKeyExA"), Lines{open});
+    EXPECT_EQ(sim::Log("RegQueryValueExA"),
+              Lines{R"(RegQueryValueExA(0, "Wallpaper", null, ptr, null, 0))"});
+    EXPECT_EQ(sim::Log("RegCloseKey"), Lines{"RegCloseKey(0)"});
 }
 
 TEST_F(DesktopTest, ReadValueReportsFailuresAndLeavesTheValueAlone) {
@@ -293,19 +300,3 @@ TEST_F(DesktopTest, ReadValueReportsFailuresAndLeavesTheValueAlone) {
 // sign-extended in a 64-bit handle, which is how the program writes it.
 static_assert(sizeof(Handle) == 4 || platform::kHkeyCurrentUser == 0xFFFFFFFF80000001u,
               "the registry root sign-extended in a 64-bit handle");
-
-TEST_F(DesktopTest, ReadKeyValueAlwaysClosesEvenAKeyThatRefusedToOpen) {
-    const std::string open = R"(RegOpenKeyExA(-2147483647, "Control Panel\Desktop", 0, 63, 0))";
-    sim::ClearCalls();
-    EXPECT_EQ(Describe(ReadWallpaper()), std::string("text:") + kWallpaper);
-    EXPECT_EQ(sim::Log("RegOpenKeyExA"), Lines{open});
-    EXPECT_EQ(sim::OpenKeys(), 0);
-
-    sim::RefuseKey();
-    sim::ClearCalls();
-    EXPECT_EQ(Describe(ReadWallpaper()), "empty");
-    EXPECT_EQ(sim::Log("RegOpenKeyExA"), Lines{open});
-    EXPECT_EQ(sim::Log("RegQueryValueExA"),
-              Lines{R"(RegQueryValueExA(0, "Wallpaper", null, ptr, null, 0))"});
-    EXPECT_EQ(sim::Log("RegCloseKey"), Lines{"RegCloseKey(0)"});
-}

@@ -18,6 +18,9 @@
 #include "tests/documented.h"
 #include "ui/DLform.h"
 
+using DLform::kDesktopChk;
+using DLform::kDuskcolorsChk;
+using DLform::kTaskbarChk;
 using Lines = std::vector<std::string>;
 using platform::Handle;
 
@@ -72,6 +75,10 @@ class DesktopTest : public ::testing::Test {
         if (shell) shellWindows = sim::StartShell(options);
         sim::ChooseWallpaper(kWallpaper);
         startColors = sim::CurrentColors();
+    }
+    void Start(const sim::ShellOptions& options = {}, bool shell = true) {
+        Fresh(options, shell);
+        DLmodule::Main();
     }
 
     static Handle Box(DLform::Id id) { return sim::ChildWithId(DLform::Window(), id); }

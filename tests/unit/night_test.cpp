@@ -2,10 +2,6 @@
 // displays, and other programs' changes of the wallpaper and the colours.
 #include "fixture.h"
 
-using DLform::kDesktopChk;
-using DLform::kDuskcolorsChk;
-using DLform::kTaskbarChk;
-
 namespace {
 
 platform::LResult Tell(unsigned message, platform::WParam wParam = 0) {
@@ -24,8 +20,7 @@ void Arrange(const std::string& boxes) {
 } // namespace
 
 TEST_F(DesktopTest, UnlockAndResumePutBackTheNightAndWhatTheUntickedBoxesHide) {
-    sim::ShellOptions twoDisplays;
-    twoDisplays.secondaryTaskbars = 1;
+    const sim::ShellOptions twoDisplays = {true, true, true, sim::IconPlace::kInProgman, 1};
     const std::tuple<unsigned, platform::WParam, bool> events[] = {
         {platform::kWmWtsSessionChange, platform::kWtsSessionUnlock, true},
         {platform::kWmPowerBroadcast, platform::kPbtApmResumeSuspend, true},
@@ -88,8 +83,8 @@ TEST_F(DesktopTest, UnlockAndResumePutBackTheNightAndWhatTheUntickedBoxesHide) {
         for (const sim::Call& call : sim::Calls())
             if (call.name.rfind("WTS", 0) == 0 || call.name == "SetSysColors")
                 order.push_back(call.name);
-        const Lines unregistered = {"WTSUnRegisterSessionNotification", "SetSysColors"};
-        EXPECT_EQ(order, windows == 7 ? unregistered : Lines{"SetSysColors"});
+        EXPECT_EQ(order, (windows == 7 ? Lines{"WTSUnRegisterSessionNotification", "SetSysColors"}
+                                       : Lines{"SetSysColors"}));
         EXPECT_FALSE(sim::SessionWatched());
     }
 }
@@ -110,9 +105,9 @@ TEST_F(DesktopTest, WindowsShownAgainAreHiddenOnlyWhereTheirBoxIsUnticked) {
         EXPECT_TRUE(sim::ShowWatched());
         Arrange(boxes);
         sim::TellShown();
-        std::vector<Handle> taskbars = {shell.taskbar, shell.startButton};
-        taskbars.insert(taskbars.end(), shell.secondaryTaskbars.begin(),
-                        shell.secondaryTaskbars.end());
+        const std::vector<Handle> taskbars = {shell.taskbar, shell.startButton,
+                                              shell.secondaryTaskbars[0],
+                                              shell.secondaryTaskbars[1]};
         std::vector<Handle> all = taskbars;
         all.insert(all.end(), others.begin(), others.end());
         all.insert(all.end(), {shell.icons, shell.workers[0]});
@@ -145,8 +140,7 @@ TEST_F(DesktopTest, WindowsShownAgainAreHiddenOnlyWhereTheirBoxIsUnticked) {
 TEST_F(DesktopTest, ARestartedShellsLateIconViewIsHiddenWhenItComesAndItsWorkerWNever) {
     sim::ShellOptions late = {true, true, true, sim::IconPlace::kInProgmanBesideWorkerW, 0, false};
     late.iconsAfterAnnouncing = true;
-    Fresh(late);
-    DLmodule::Main();
+    Start(late);
     Arrange("d");
     sim::ClearCalls();
     const sim::Shell shell = sim::RestartShell();
@@ -184,8 +178,7 @@ TEST_F(DesktopTest, OtherProgramsChangesArePutBackOnceAndTheProgramsOwnNever) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.boxes + " " + N(c.message) + " " + N(c.action));
-        Fresh();
-        DLmodule::Main();
+        Start();
         Arrange(c.boxes.substr(0, 1));
         sim::Config().messageBoxAnswer = platform::kIdYes;
         if (c.boxes == "ny") sim::ChooseMenu(DLform::Window(), DLform::kMnRestore);
@@ -203,10 +196,9 @@ TEST_F(DesktopTest, OtherProgramsChangesArePutBackOnceAndTheProgramsOwnNever) {
         EXPECT_EQ(Changes(), answer);
     }
     // Another copy that answers every broadcast, with no pause of its own.
-    Fresh();
-    DLmodule::Main();
+    Start();
     Arrange("nd");
-    sim::AnswerBroadcasts([](unsigned, platform::WParam) { return sim::BroadcastsHeard() < 50; });
+    sim::AnswerBroadcasts();
     sim::Broadcast(platform::kWmSysColorChange);
     sim::Broadcast(platform::kWmSettingChange, 20);
     EXPECT_LE(sim::BroadcastsHeard(), 6);

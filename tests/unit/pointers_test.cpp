@@ -47,7 +47,7 @@ TEST_F(DesktopTest, DuskColorsTurnEveryStandardPointerRedAndEveryWayBackReloadsT
             EXPECT_EQ(Flat(sim::PointersInForce().at(id)), id == 32651 ? kRedHelp : kRedArrow)
                 << "pointer " << id;
     };
-    const Handle box = Box(DLform::kDuskcolorsChk);
+    const Handle box = Box(kDuskcolorsChk);
     sim::ClearCalls();
     sim::Click(box);
     expectRed();
@@ -59,26 +59,15 @@ TEST_F(DesktopTest, DuskColorsTurnEveryStandardPointerRedAndEveryWayBackReloadsT
     DLform::mnRestore_Click();
     DLform::duskcolorsChk_Click(); // still ticked: the night again
     DLform::mnExit_Click();
-    EXPECT_EQ(Changes(true), (Lines{"SetSysColors(night)",
-                                    kReload,
-                                    "SetSystemCursor",
-                                    "SetSysColors(night)",
-                                    kReload,
-                                    "SetSystemCursor",
-                                    "SetSysColors(start)",
-                                    kReload,
-                                    "SetSysColors(night)",
-                                    kReload,
-                                    "SetSystemCursor",
-                                    "SetSysColors(standard)",
-                                    kReload,
-                                    "SetSysColors(night)",
-                                    kReload,
-                                    "SetSystemCursor",
-                                    Show(shellWindows.icons, 5),
-                                    Spi(kWallpaper),
-                                    Show(shellWindows.taskbar, 5),
-                                    kReload}));
+    // Every change of colours reloads the user's pointers; the night's then makes them red.
+    Lines expected;
+    for (const std::string colors : {"night", "night", "start", "night", "standard", "night"}) {
+        expected.insert(expected.end(), {"SetSysColors(" + colors + ")", kReload});
+        if (colors == "night") expected.push_back("SetSystemCursor");
+    }
+    expected.insert(expected.end(), {Show(shellWindows.icons, 5), Spi(kWallpaper),
+                                     Show(shellWindows.taskbar, 5), kReload});
+    EXPECT_EQ(Changes(true), expected);
     EXPECT_EQ(sim::Log("SetSystemCursor").size(), 4 * 14u);
     EXPECT_EQ(sim::HeldByProgram(), 0);
 }
@@ -89,7 +78,7 @@ TEST_F(DesktopTest, DuskColorsTurnEveryStandardPointerRedAndEveryWayBackReloadsT
 TEST_F(DesktopTest, WhereAPointerCannotBeMadeRedTheColoursStillSwitch) {
     sim::Config().user32Lacks = {"SetSystemCursor"};
     DLmodule::Main();
-    sim::Click(Box(DLform::kDuskcolorsChk));
+    sim::Click(Box(kDuskcolorsChk));
     DLform::mnExit_Click();
     EXPECT_EQ(Changes(true), Changes());            // no SPI_SETCURSORS
     EXPECT_EQ(sim::Log("SetSysColors").size(), 2u); // the night's, then the user's
@@ -99,7 +88,7 @@ TEST_F(DesktopTest, WhereAPointerCannotBeMadeRedTheColoursStillSwitch) {
     platform::SystemParametersInfoA(platform::kSpiSetCursors, 0, nullptr, 0);
     DLmodule::Main();
     sim::FailAllocations(1);
-    sim::Click(Box(DLform::kDuskcolorsChk));
+    sim::Click(Box(kDuskcolorsChk));
     EXPECT_EQ(sim::Log("SetSystemCursor").size(), 12u);
     EXPECT_EQ(Flat(sim::PointersInForce().at(32512)), Flat(sim::UserPointers().at(32512)));
     EXPECT_EQ(sim::HeldByProgram(), 0);
