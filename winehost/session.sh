@@ -1,21 +1,18 @@
 # shellcheck shell=bash
-# Wine session machinery shared by tests/e2e/run, bench/run, scripts/run and
-# scripts/pictures (docs/DEVELOPING.md). Source it; it is safe under `set -eu`.
+# Wine session machinery (docs/DEVELOPING.md); safe under `set -eu`.
 # DUSKLENS_WINE32 and DUSKLENS_WINE64 name the loaders.
 
 # Logs and prefixes go under WORK; NAME speaks in wine_session_die's messages.
-# Everything started is cleaned up on exit (wine_session_cleanup).
 wine_session_init() { # work [name]
     wine_session_work=$1
     wine_session_name=${2:-${0##*/}}
     export WINEDEBUG=-all
     # No Mono or Gecko installer dialogs in a fresh prefix.
     export WINEDLLOVERRIDES="mscoree,mshtml="
-    wine_session_pids=() wine_session_tries=() wine_session_dir=$1
+    # shellcheck disable=SC2034 # wine_session_line is read by the sourcing script
+    wine_session_pids=() wine_session_tries=() wine_session_dir=$1 wine_session_line=
     wine_session_xvfb_pid= wine_session_desktop_pid= wine_session_out= wine_session_partial=
     wine_session_wine= wine_session_why= wine_session_note= wine_session_label=
-    # shellcheck disable=SC2034 # read by the sourcing script
-    wine_session_line=
     wine_session_passed=0 wine_session_failed=0 wine_session_skipped=0
     mkdir -p "$1"
     # The work tree that WORK (build/NAME) is in, to name logs from there.
@@ -24,25 +21,21 @@ wine_session_init() { # work [name]
     trap 'exit 130' INT TERM
 }
 
-# The Wine loader of each build. Debian's /usr/bin/wine takes the 32-bit
-# loader whenever it is installed, even where the kernel cannot run it, so
-# the 64-bit prefix is always given the 64-bit loader by name.
+# The Wine loader of each build: Debian's /usr/bin/wine takes the 32-bit one
+# whenever installed, even where it cannot run, so win64 names its own.
 wine_session_loader() { # build
     local named=${DUSKLENS_WINE32:-} candidates=(/usr/lib/wine/wine wine) candidate
     [[ $1 == win32 ]] || named=${DUSKLENS_WINE64:-} candidates=(/usr/lib/wine/wine64 wine64 wine)
     [[ -z $named ]] || candidates=("$named")
     for candidate in "${candidates[@]}"; do
-        if [[ $candidate == /* ]]; then
-            [[ -e $candidate ]] && echo "$candidate" && return
-        else
-            command -v "$candidate" && return
-        fi
+        [[ $candidate == /* && -e $candidate ]] && echo "$candidate" && return
+        [[ $candidate != /* ]] && command -v "$candidate" && return
     done
     echo "${candidates[0]}"
 }
 
-# Whether this machine runs 32-bit Wine, found by running its loader (not
-# from the packages); says why in wine_session_why, in the loader's words.
+# Whether this machine runs 32-bit Wine, found by running its loader; why in
+# wine_session_why.
 wine_session_can_run_win32() {
     local loader output
     loader=$(wine_session_loader win32)
@@ -66,8 +59,7 @@ wine_session_can_run_win32() {
     wine_session_why="32-bit Wine runs here ($output)"
 }
 
-# Selects BUILD: its loader, its prefix in WORK/BUILD/prefix and its logs
-# in WORK/BUILD (wine_session_dir), after ending the previous build's.
+# Selects BUILD: its loader, prefix and logs in WORK/BUILD (wine_session_dir).
 wine_session_build() { # build
     [[ -n $wine_session_wine ]] && wine_session_end
     wine_session_build=$1
@@ -77,7 +69,6 @@ wine_session_build() { # build
     mkdir -p "$wine_session_dir"
 }
 
-# On exit: everything this session started, Xvfb too.
 wine_session_cleanup() {
     wine_session_end
     if [[ -n $wine_session_xvfb_pid ]]; then kill "$wine_session_xvfb_pid" 2>/dev/null || true; fi
@@ -86,8 +77,7 @@ wine_session_cleanup() {
 
 wine_session_winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
-# A display of our own, exported as DISPLAY: -displayfd picks a free number
-# and writes it when ready.
+# A display of our own as DISPLAY; -displayfd writes a free number when ready.
 wine_session_xvfb() {
     local ready=$wine_session_work/display log=$wine_session_work/xvfb.log
     : >"$ready"
@@ -128,14 +118,13 @@ wine_session_where() { # path [from]
     echo "${1#"$wine_session_root"/}${2:+: $(wine_session_reason "$1" "$2")}"
 }
 
-# The number of the next line a step will add to LOG.
-wine_session_next() { # log
+wine_session_next() { # log: the number of the next line a step adds to it
     echo $(($({ wc -l <"$1"; } 2>/dev/null || echo 0) + 1))
 }
 
-# Runs STEP, a set-up command, and once more when it fails (Wine's start-up or
-# the display seldom fail twice); each failed try adds "STEP, try N of 2:
-# REASON" to wine_session_tries, and a second that succeeds says so on INFO.
+# Runs a set-up command, and once more when it fails (Wine's start-up or the
+# display seldom fail twice); each failed try adds "STEP, try N of 2: REASON"
+# to wine_session_tries; a second that succeeds says so on INFO.
 wine_session_twice() { # step command [argument...]
     local step=$1 try
     shift
@@ -174,8 +163,8 @@ wine_session_tools() { # tool...
     done
 }
 
-# Builds PRESET (only TARGETs where given), output added to LOG; a failure
-# is told by the first lines naming an error, which say more than the last.
+# Builds PRESET (only TARGETs where given), output added to LOG; a failure is
+# told by the first lines naming an error, which say more than the last.
 wine_session_make() { # preset log [target...]
     local preset=$1 log=$2 lines targets=()
     shift 2
@@ -205,8 +194,8 @@ wine_session_copy() { # bin path...
     done
 }
 
-# Whether the selected build's prefix serves: made for the build's
-# architecture, and running a program with its loader as that build.
+# Whether the prefix serves: made for the build's architecture, and running a
+# program as that build.
 wine_session_serves() {
     local answer expected=AMD64 made
     [[ $WINEARCH == win32 ]] && expected=x86
@@ -222,9 +211,9 @@ wine_session_serves() {
     return 1
 }
 
-# Makes the selected build's prefix where none serves, waiting for Wine; notes
-# go to wine_session_note. wineboot's status is no judge: without 32-bit Wine
-# it fails in some runs over the 32-bit half of a prefix that serves win64.
+# Makes the prefix where none serves; notes go to wine_session_note. wineboot's
+# status is no judge: without 32-bit Wine it fails in some runs over the
+# 32-bit half of a prefix that serves win64.
 wine_session_prefix() {
     local log=$wine_session_dir/wine.log from status=0 reason
     wine_session_note=
@@ -271,9 +260,8 @@ wine_session_desktop_setting() { # name type data
     wine_session_logged "reg add $1" reg add 'HKCU\Control Panel\Desktop' /v "$1" /t "$2" /d "$3" /f
 }
 
-# How the session's Windows draws its desktop, for the programs started later:
-# flat menus (bit 0x20000 of the user preferences; the rest Wine's defaults),
-# the dpi, and Wine's own taskbar on the virtual desktop "shell" (EnableShell).
+# Flat menus (bit 0x20000 of the user preferences; the rest Wine's defaults),
+# the dpi, and Wine's own taskbar on the virtual desktop "shell".
 wine_session_look() { # flat-menus(on|off) dpi wine-taskbar(on|off)
     local mask=3000008012000000 enabled=1
     [[ $1 == on ]] && mask=3000028012000000
@@ -302,9 +290,8 @@ wine_session_picture() { # name...
     done
 }
 
-# Starts a virtual desktop running a Windows program, output to LOG and
-# errors to ERR, in a session of its own: Ctrl+C in the terminal would end
-# it at once, without its shut-down; cleanup ends it instead.
+# Starts a virtual desktop running a program, in a session of its own: Ctrl+C
+# would end it without its shut-down; cleanup ends it instead.
 wine_session_desktop() { # log err program [argument...]
     local log=$1 err=$2
     shift 2
@@ -313,9 +300,8 @@ wine_session_desktop() { # log err program [argument...]
     wine_session_pids+=("$wine_session_desktop_pid")
 }
 
-# The next whole line of the followed output, in wine_session_line. Answers
-# 0 for a line, 1 when the desktop has gone, 2 once LIMIT seconds have
-# passed since STARTED (a $SECONDS value).
+# The next whole line of the followed output, in wine_session_line: answers 0,
+# 1 when the desktop has gone, 2 once LIMIT seconds passed since STARTED.
 wine_session_next_line() { # started limit
     local line
     while :; do
@@ -331,11 +317,9 @@ wine_session_next_line() { # started limit
     done
 }
 
-# Starts the virtual desktop running DRIVER as `MODE PROGRAM SHELL
-# ACK-FOLDER ...` (winehost/harness.h), the ack folder made and emptied, and
-# follows its output from when it has said something, timed from now. Fails
-# when the desktop ends first: Wine's own start-up failed, before the driver
-# ran.
+# Starts DRIVER as `MODE PROGRAM SHELL ACK-FOLDER ...` (winehost/harness.h),
+# the ack folder emptied, and follows its output once it says something. Fails
+# when the desktop ends first: Wine's start-up failed.
 wine_session_start() { # log err driver mode program shell acks [argument...]
     local path=wine_session_winpath
     wine_session_log=$1 wine_session_err=$2 wine_session_started=$SECONDS
@@ -357,10 +341,10 @@ wine_session_start() { # log err driver mode program shell acks [argument...]
     wine_session_partial=
 }
 
-# Follows the driver's output until END, the desktop's end or LIMIT seconds,
-# then ends the desktop. Each line goes first to the runner's VERBS (0: taken);
-# the drivers' common words are printed with LABEL and counted, indented details
-# below the next PASS or FAIL, Wine's words below a FAIL; no END is a FAIL.
+# Follows the driver's output until END, the desktop's end or LIMIT seconds.
+# Each line goes first to the runner's VERBS (0: taken); the common words are
+# printed with LABEL and counted, indented details below the next PASS or FAIL,
+# Wine's words below a FAIL; no END is a FAIL.
 wine_session_drive() { # label limit verbs
     local heading=$1 limit=$2 line said=1 ended= details=()
     while :; do
@@ -381,11 +365,9 @@ wine_session_drive() { # label limit verbs
             ((${#details[@]})) && printf '%s\n' "${details[@]}"
             details=()
             if [[ $line == PASS* ]]; then
-                wine_session_passed=$((wine_session_passed + 1))
-            else
-                wine_session_failed=$((wine_session_failed + 1))
-                [[ $(wine_session_reason "$wine_session_err" "$said") == nothing ]] ||
-                    echo "     $(wine_session_where "$wine_session_err" "$said")"
+                ((++wine_session_passed))
+            elif ((++wine_session_failed)) && [[ $(wine_session_reason "$wine_session_err" "$said") != nothing ]]; then
+                echo "     $(wine_session_where "$wine_session_err" "$said")"
             fi
             said=$(wine_session_next "$wine_session_err")
             ;;
@@ -411,8 +393,7 @@ wine_session_drive() { # label limit verbs
     wine_session_end
 }
 
-# Ends the desktop and everything in the prefix, and stops following.
-wine_session_end() {
+wine_session_end() { # the desktop, everything in the prefix, the following
     local pid
     for pid in "${wine_session_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     if [[ -n $wine_session_out ]]; then exec {wine_session_out}<&-; fi
