@@ -243,11 +243,10 @@ wine_session_prefix() {
 
 # Runs COMMAND with the selected build's loader, output to WORK/BUILD/wine.log.
 wine_session_logged() { # what command [argument...]
-    local log=$wine_session_dir/wine.log what=$1 from status=0
+    local log=$wine_session_dir/wine.log what=$1 from status
     shift
     from=$(wine_session_next "$log")
-    "$wine_session_wine" "$@" </dev/null >>"$log" 2>&1 || status=$?
-    ((status == 0)) && return 0
+    "$wine_session_wine" "$@" </dev/null >>"$log" 2>&1 && return 0 || status=$?
     wine_session_why="$what exited with $status ($(wine_session_where "$log" "$from"))"
     return 1
 }
@@ -346,24 +345,23 @@ wine_session_start() { # log err driver mode program shell acks [argument...]
 # printed with LABEL and counted, indented details below the next PASS or FAIL,
 # Wine's words below a FAIL; no END is a FAIL.
 wine_session_drive() { # label limit verbs
-    local heading=$1 limit=$2 line said=1 ended= details=()
+    local heading=$1 limit=$2 line said=1 ended= details=
     while :; do
         wine_session_next_line "$wine_session_started" "$limit"
         case $? in
         1) break ;;
         2)
-            details+=("     expected the ${heading}session to finish within $limit s, seen it still running")
+            details+=$'\n'"     expected the ${heading}session to finish within $limit s, seen it still running"
             break
             ;;
         esac
         "$3" && continue
         line=$wine_session_line
         case $line in
-        "  "*) details+=("   $line") ;;
+        "  "*) details+=$'\n'"   $line" ;;
         PASS\ * | FAIL\ *)
-            echo "${line%% *} $heading${line#* }"
-            ((${#details[@]})) && printf '%s\n' "${details[@]}"
-            details=()
+            echo "${line%% *} $heading${line#* }$details"
+            details=
             if [[ $line == PASS* ]]; then
                 ((++wine_session_passed))
             elif ((++wine_session_failed)) && [[ $(wine_session_reason "$wine_session_err" "$said") != nothing ]]; then
@@ -384,8 +382,7 @@ wine_session_drive() { # label limit verbs
         esac
     done
     if [[ -z $ended ]]; then
-        echo "FAIL ${heading}session"
-        ((${#details[@]})) && printf '%s\n' "${details[@]}"
+        echo "FAIL ${heading}session$details"
         echo "     expected the driver to finish with END, seen it stop early" \
             "($(wine_session_where "$wine_session_log"); $(wine_session_where "$wine_session_err" "$said"))"
         wine_session_failed=$((wine_session_failed + 1))
