@@ -1,9 +1,6 @@
-// The probe, started afresh by a driver whenever it reads the desktop: Wine
-// keeps each process's first reading of the system colours and the
-// wallpaper, so only a new process sees them as they are now.
-//   probe.exe FILE
-// writes them to FILE (a DesktopState, winehost/harness.h)
-// and exits with 0, or with 0x10000 and the error writing them.
+// The probe (docs/DEVELOPING.md): probe.exe FILE writes the system colours and
+// the wallpaper as a new process reads them to FILE (a DesktopState,
+// winehost/harness.h) and exits with 0, or with 0x10000 and the error.
 #include "winehost/harness.h"
 
 extern "C" void ProbeEntry() {

@@ -179,11 +179,10 @@ extern "C" void ShellEntry() {
 
     if (layout.ownTaskbar) {
         constexpr DWORD kBar = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
-        const RECT bar = {0, height, width, height + kTaskbarHeight};
-        Make(kBar, "Shell_TrayWnd", "", WS_POPUP | WS_VISIBLE, bar, nullptr);
-        // Each further display lies to the right of the screen.
-        for (int i = 1; i <= layout.secondaryTaskbars; ++i)
-            Make(kBar, "Shell_SecondaryTrayWnd", "", WS_POPUP | WS_VISIBLE,
+        // The main taskbar, then one per further display, to the right of the screen.
+        for (int i = 0; i <= layout.secondaryTaskbars; ++i)
+            Make(kBar, i == 0 ? "Shell_TrayWnd" : "Shell_SecondaryTrayWnd", "",
+                 WS_POPUP | WS_VISIBLE,
                  {i * width, height, (i + 1) * width, height + kTaskbarHeight}, nullptr);
         // Vista's and 7's Start button: a top-level button over the taskbar.
         if (layout.startButton)
