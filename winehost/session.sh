@@ -251,7 +251,7 @@ wine_session_logged() { # what command [argument...]
     return 1
 }
 
-# Sets the Windows version the prefix reports: win95, win98, win7, win10, ...
+# The Windows version the prefix reports: win95, win98, win7, win10, ...
 wine_session_version() { wine_session_logged "winecfg -v $1" winecfg -v "$1"; }
 
 # A setting of the prefix's user, for the programs started afterwards.
@@ -369,10 +369,9 @@ wine_session_drive() { # label limit verbs
             fi
             said=$(wine_session_next "$wine_session_err")
             ;;
-        INFO\ *) echo "INFO $heading${line#INFO }" ;;
-        SKIP\ *)
-            echo "SKIP $heading${line#SKIP }"
-            wine_session_skipped=$((wine_session_skipped + 1))
+        INFO\ * | SKIP\ *)
+            echo "${line%% *} $heading${line#* }"
+            [[ $line == INFO* ]] || ((++wine_session_skipped))
             ;;
         END\ *)
             ended=1
