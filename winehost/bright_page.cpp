@@ -1,6 +1,5 @@
 // The bright page of the README's Windows 10 pictures (docs/DEVELOPING.md):
 // fixed bright colours that ignore the system colours, as browsers draw theirs.
-//   bright-page.exe
 #include "winehost/support.h"
 
 namespace {

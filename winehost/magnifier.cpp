@@ -1,7 +1,6 @@
-// Magnification.dll as Windows 8 and later have it (Wine has none; see
-// docs/DEVELOPING.md): the four functions Dusklens uses, behaving as Windows'
-// own, each call recorded in the shared state (winehost/magnifier.h) with its
-// process, a refused one as misuse, a load with where the library was.
+// Magnification.dll as Windows 8 and later have it (docs/DEVELOPING.md): the
+// four functions Dusklens uses, each call recorded in the shared state
+// (winehost/magnifier.h) with its process, a refused one as misuse.
 #include "winehost/magnifier.h"
 
 namespace {
