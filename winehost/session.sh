@@ -148,9 +148,8 @@ wine_session_die() { # message...
 
 # A set-up step without which the run cannot go on.
 wine_session_must() { # step command [argument...]
-    local try
     wine_session_twice "$@" && return 0
-    for try in "${wine_session_tries[@]}"; do echo "$wine_session_name: $try" >&2; done
+    printf '%s\n' "${wine_session_tries[@]/#/"$wine_session_name: "}" >&2
     wine_session_die "the set-up step $1 failed twice"
 }
 
