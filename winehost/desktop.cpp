@@ -196,12 +196,6 @@ void ReadStoredSettings(char* text, int size) {
 
 ColorEffect foundEffect;
 
-const Scheme* KnownScheme(const COLORREF* color) {
-    for (const Scheme* scheme : {&kStartPalette, &kNightScheme, &kDefaultScheme})
-        if (memcmp(scheme->color.data(), color, sizeof scheme->color) == 0) return scheme;
-    return nullptr;
-}
-
 const char* Shown(bool visible) { return visible ? "visible" : "hidden"; }
 
 // Bit for bit: an effect in force is one that a program set or read back.
@@ -677,7 +671,9 @@ bool ExpectDesktop(const char* when, const Look& look) {
     if (!ReadDesktop(seen))
         return Fail("%s: expected the probe to read colours and wallpaper, seen it fail", when);
     const int before = failures;
-    const Scheme* known = KnownScheme(seen.color);
+    const Scheme* known = nullptr;
+    for (const Scheme* scheme : {&kStartPalette, &kNightScheme, &kDefaultScheme})
+        if (memcmp(scheme->color.data(), seen.color, sizeof scheme->color) == 0) known = scheme;
     if (known != nullptr && known != look.colors) {
         Fail("%s: expected the %s, seen the %s", when, look.colors->name, known->name);
     } else if (known == nullptr) {
