@@ -508,15 +508,12 @@ bool Launch(Program& program, const char* path, const char* windowClass, DWORD p
     if (launchedCount < 8) launched[launchedCount++] = program.process.hProcess;
     const DWORD id = program.process.dwProcessId;
     bool ended = false;
-    if (!WaitUntil(
-            kPatience,
-            [&] {
-                program.window = MainWindowOf(id, windowClass);
-                ended = WaitForSingleObject(program.process.hProcess, 0) == WAIT_OBJECT_0;
-                return ended || IsWindowVisible(program.window) != 0;
-            },
-            poll) ||
-        ended) {
+    const auto shownOrEnded = [&] {
+        program.window = MainWindowOf(id, windowClass);
+        ended = WaitForSingleObject(program.process.hProcess, 0) == WAIT_OBJECT_0;
+        return ended || IsWindowVisible(program.window) != 0;
+    };
+    if (!WaitUntil(kPatience, shownOrEnded, poll) || ended) {
         DWORD code = 0;
         if (ended && GetExitCodeProcess(program.process.hProcess, &code))
             return Fail("expected the window of %s (class %s) shown, seen the process end with "
@@ -540,9 +537,9 @@ bool Click(const Program& program, int id) {
 
 int Checked(const Program& program, int id) {
     DWORD_PTR state = 0;
-    if (!SendMessageTimeoutA(Box(program, id), BM_GETCHECK, 0, 0, SMTO_NORMAL, kPatience, &state))
-        return -1;
-    return static_cast<int>(state);
+    const bool answered =
+        SendMessageTimeoutA(Box(program, id), BM_GETCHECK, 0, 0, SMTO_NORMAL, kPatience, &state);
+    return answered ? static_cast<int>(state) : -1;
 }
 
 bool Answer(const Program& program, HWND box, int button) {

@@ -334,11 +334,9 @@ void DuskColors(Program& program) {
         wsprintfA(ticked, "after ticking Dusk Colors (round %d)", round);
         wsprintfA(unticked, "after unticking Dusk Colors (round %d)", round);
         if (!Click(program, kDuskColors)) return;
-        ExpectBoxes(program, ticked, BST_CHECKED, BST_CHECKED, BST_CHECKED);
-        ExpectDesktop(ticked, kNightLook);
+        ExpectBoxes(program, ticked, BST_CHECKED, BST_CHECKED, BST_CHECKED, &kNightLook);
         if (!Click(program, kDuskColors)) return;
-        ExpectBoxes(program, unticked, BST_UNCHECKED, BST_CHECKED, BST_CHECKED);
-        ExpectDesktop(unticked, kStartLook);
+        ExpectBoxes(program, unticked, BST_UNCHECKED, BST_CHECKED, BST_CHECKED, &kStartLook);
         if (round == 1) objects = GdiObjects(program);
         Expect(objects > 0 && GdiObjects(program) == objects,
                "expected %d GDI objects %s as after round 1, seen %d", objects, unticked,
