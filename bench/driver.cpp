@@ -10,7 +10,6 @@
 //                              (after COUNT gdi_label, its GDI objects)
 //   PASS stage | FAIL stage    with the details of a failure indented above
 //   END passed failed
-// It reads the desktop through winehost/probe.cpp.
 #include "winehost/harness.h"
 
 namespace {

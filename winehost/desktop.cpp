@@ -145,8 +145,6 @@ void AppendValues(const char* path, const char* only, char* text, int size) {
     RegCloseKey(key);
 }
 
-// The decoy WorkerW counts the colour and wallpaper changes broadcast, and the
-// shell's announcements made while it had no icon view.
 LRESULT CALLBACK DecoyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     changesHeard += message == WM_SYSCOLORCHANGE ||
                     (message == WM_SETTINGCHANGE && wParam == SPI_SETDESKWALLPAPER);
