@@ -271,39 +271,6 @@ bool SetUpMagnifier() {
                   GetLastError());
 }
 
-bool SetUpSession() {
-    // Wine starts the virtual desktop, and with it its taskbar (hidden where
-    // the stand-in shell makes its own), lazily.
-    GetDesktopWindow();
-    if (!Expect(WaitUntil(10000, [] { return FindWindowA("Shell_TrayWnd", "") != nullptr; }),
-                "expected the taskbar window (Shell_TrayWnd) of the virtual desktop, seen none") ||
-        (session.decoys &&
-         !Expect(MakeDecoys(), "expected another program's Button and WorkerW made, seen none")) ||
-        !Expect(GetFileAttributesA(session.program) != INVALID_FILE_ATTRIBUTES,
-                "expected the program at %s, seen no such file", session.program) ||
-        !SetUpMagnifier() ||
-        // The user's own wallpaper, as a user would have stored it.
-        !StoreWallpaperSetting(kWallpaper))
-        return false;
-    ReadStoredSettings(session.stored, sizeof session.stored);
-    OSVERSIONINFOA& version = session.version;
-    version.dwOSVersionInfoSize = sizeof version;
-    GetVersionExA(&version);
-    HDC screen = GetDC(nullptr);
-    session.dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    SystemParametersInfoA(SPI_GETFLATMENU, 0, &session.flatMenus, 0);
-    Line("INFO Windows %lu.%lu reported, screen %d x %d at %d dpi, flat menus %s, shell laid out "
-         "%s, %s",
-         version.dwMajorVersion, version.dwMinorVersion, GetSystemMetrics(SM_CXSCREEN),
-         GetSystemMetrics(SM_CYSCREEN), session.dpi, session.flatMenus ? "on" : "off",
-         LayoutOf(session.windows).description,
-         MagnifierSession()
-             ? "with the stand-in magnifier (Magnification.dll in the system directory)"
-             : "no Magnification.dll");
-    return true;
-}
-
 // The stored settings as at the session's start, but for another program's
 // `wallpaper` where given; prints the first entry that differs.
 bool ExpectStoredSettings(const char* when, const char* wallpaper = nullptr) {
@@ -799,11 +766,38 @@ void PrepareDesktop() {
 }
 
 int RunScenarios(const Scenario* scenarios, int count, const char* only) {
-    if (!SetUpSession()) {
+    // Wine starts the virtual desktop, and with it its taskbar (hidden where
+    // the stand-in shell makes its own), lazily.
+    GetDesktopWindow();
+    if (!Expect(WaitUntil(10000, [] { return FindWindowA("Shell_TrayWnd", "") != nullptr; }),
+                "expected the taskbar window (Shell_TrayWnd) of the virtual desktop, seen none") ||
+        (session.decoys &&
+         !Expect(MakeDecoys(), "expected another program's Button and WorkerW made, seen none")) ||
+        !Expect(GetFileAttributesA(session.program) != INVALID_FILE_ATTRIBUTES,
+                "expected the program at %s, seen no such file", session.program) ||
+        !SetUpMagnifier() ||
+        // The user's own wallpaper, as a user would have stored it.
+        !StoreWallpaperSetting(kWallpaper)) {
         Line("FAIL session");
         Line("END 0 1");
         return 1;
     }
+    ReadStoredSettings(session.stored, sizeof session.stored);
+    OSVERSIONINFOA& version = session.version;
+    version.dwOSVersionInfoSize = sizeof version;
+    GetVersionExA(&version);
+    HDC screen = GetDC(nullptr);
+    session.dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    SystemParametersInfoA(SPI_GETFLATMENU, 0, &session.flatMenus, 0);
+    Line("INFO Windows %lu.%lu reported, screen %d x %d at %d dpi, flat menus %s, shell laid out "
+         "%s, %s",
+         version.dwMajorVersion, version.dwMinorVersion, GetSystemMetrics(SM_CXSCREEN),
+         GetSystemMetrics(SM_CYSCREEN), session.dpi, session.flatMenus ? "on" : "off",
+         LayoutOf(session.windows).description,
+         MagnifierSession()
+             ? "with the stand-in magnifier (Magnification.dll in the system directory)"
+             : "no Magnification.dll");
     int passed = 0, failed = 0, matched = 0;
     for (int i = 0; i < count; ++i) {
         const Scenario& scenario = scenarios[i];

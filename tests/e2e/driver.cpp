@@ -9,8 +9,6 @@ namespace e2e {
 
 namespace {
 
-using DLform::kMnExit;
-
 // The night colours alone and Windows' defaults, over the start-up wallpaper,
 // taskbar and icons; then the start-up palette with the icons and wallpaper
 // hidden, the taskbar, or both.
@@ -137,7 +135,7 @@ bool Screenshot(const Program& program, const char* name, const Scheme& scheme) 
 // Message boxes may keep the buttons of other styles as hidden controls.
 bool HasButton(HWND box, int id) { return IsWindowVisible(GetDlgItem(box, id)) != 0; }
 
-bool Exit(Program& program) { return Close(program, WM_COMMAND, kMnExit); }
+bool Exit(Program& program) { return Close(program, WM_COMMAND, DLform::kMnExit); }
 
 // Opens the message box of menu command `id` and checks its caption, text and
 // buttons (Yes and No for a question, else OK). Answers the box, or 0.
@@ -467,7 +465,9 @@ void ExitRestores(Program& program, const char* how, UINT message, WPARAM wParam
     if (Close(program, message, wParam)) ExpectDesktop(how, kStartLook);
 }
 
-void ExitByMenu(Program& program) { ExitRestores(program, "after Exit", WM_COMMAND, kMnExit); }
+void ExitByMenu(Program& program) {
+    ExitRestores(program, "after Exit", WM_COMMAND, DLform::kMnExit);
+}
 
 void ExitByClosing(Program& program) {
     ExitRestores(program, "after WM_CLOSE", WM_CLOSE, 0);
