@@ -91,20 +91,6 @@ Windows TaskbarWindows() {
     return taskbars;
 }
 
-// The windows that no box may change: top-level buttons that are not the
-// shell's, and every WorkerW without the icons.
-Windows OtherWindows() {
-    Windows others;
-    ForEach(nullptr, "Button", [&](HWND button) { return OfShell(button) || others.Add(button); });
-    const auto addWorker = [&](HWND worker) {
-        return FindWindowExA(worker, nullptr, "SHELLDLL_DefView", nullptr) || others.Add(worker);
-    };
-    ForEach(nullptr, "WorkerW", addWorker);
-    HWND progman = FindWindowA("Progman", "Program Manager");
-    if (progman != nullptr) ForEach(progman, "WorkerW", addWorker);
-    return others;
-}
-
 // The window as a user would name it: class, title, whose.
 const char* WindowName(HWND window) {
     static char name[100];
@@ -648,7 +634,7 @@ bool ExpectDesktop(const char* when, const Look& look) {
     }
     Expect(Same(seen.wallpaper, look.wallpaper), "%s: expected wallpaper \"%s\", seen \"%s\"", when,
            look.wallpaper, seen.wallpaper);
-    const Windows taskbars = TaskbarWindows(), others = OtherWindows();
+    const Windows taskbars = TaskbarWindows();
     if (look.taskbar != kAny) {
         const bool visible = look.taskbar == kVisible;
         Expect(taskbars.count == LayoutTaskbars(),
@@ -659,10 +645,21 @@ bool ExpectDesktop(const char* when, const Look& look) {
                    "%s: expected the taskbar %s, seen %s %s", when, Shown(visible),
                    WindowName(taskbar), Shown(!visible));
     }
-    for (HWND other : others.window)
-        Expect(other == nullptr || IsWindowVisible(other),
+    // No box may change top-level buttons that are not the shell's, nor a WorkerW without the
+    // icons.
+    const auto leftVisible = [&](HWND other) {
+        Expect(IsWindowVisible(other),
                "%s: expected %s, neither taskbar nor icons, left visible, seen it hidden", when,
                WindowName(other));
+        return true;
+    };
+    ForEach(nullptr, "Button", [&](HWND button) { return OfShell(button) || leftVisible(button); });
+    const auto worker = [&](HWND window) {
+        return FindWindowExA(window, nullptr, "SHELLDLL_DefView", nullptr) || leftVisible(window);
+    };
+    ForEach(nullptr, "WorkerW", worker);
+    HWND progman = FindWindowA("Progman", "Program Manager");
+    if (progman != nullptr) ForEach(progman, "WorkerW", worker);
     const HWND icons = IconView();
     if (look.icons != kAny)
         Expect(icons != nullptr && (IsWindowVisible(icons) != 0) == (look.icons == kVisible),
