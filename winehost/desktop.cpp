@@ -159,7 +159,6 @@ void ShowDecoys() {
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
-// Another program's top-level "Button" titled "Start" and "WorkerW".
 bool MakeDecoys() {
     HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     HANDLE thread = CreateThread(nullptr, 0, DecoyThread, ready, 0, nullptr);
@@ -645,8 +644,7 @@ bool ExpectDesktop(const char* when, const Look& look) {
                    "%s: expected the taskbar %s, seen %s %s", when, Shown(visible),
                    WindowName(taskbar), Shown(!visible));
     }
-    // No box may change top-level buttons that are not the shell's, nor a WorkerW without the
-    // icons.
+    // No box may change another program's buttons, nor a WorkerW without the icons.
     const auto leftVisible = [&](HWND other) {
         Expect(IsWindowVisible(other),
                "%s: expected %s, neither taskbar nor icons, left visible, seen it hidden", when,
