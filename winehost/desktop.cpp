@@ -834,11 +834,8 @@ void SystemMagnifier(char* path) {
 void SetMagnifier(const ColorEffect& inForce, bool initializeFails) {
     foundEffect = inForce;
     if (!MagnifierSession()) return;
-    const char* why = UpdateMagnifier(
-        [&](MagnifierState& state) {
-            state = {inForce, initializeFails, 0, {}};
-        },
-        true, true);
+    const auto set = [&](MagnifierState& state) { state = {inForce, initializeFails, 0, {}}; };
+    const char* why = UpdateMagnifier(set, true, true);
     Expect(why == nullptr, "expected the magnifier's state written, seen %s (error %lu)", why,
            GetLastError());
 }
