@@ -10,7 +10,6 @@
 //                              (after COUNT gdi_label, its GDI objects)
 //   PASS stage | FAIL stage    with the details of a failure indented above
 //   END passed failed
-// It reads the desktop through winehost/probe.cpp.
 #include "winehost/harness.h"
 
 namespace {
@@ -132,8 +131,9 @@ void ReadMemory(const Program& program, const char* label) {
 }
 
 // Clicks each box `rounds` times in turn, repainting after every click, and
-// reads the memory every thousand rounds and at the end.
-void Soak(const Program& program, int rounds, int& toggles) {
+// reads the memory every thousand rounds; answers how many clicks toggled a box.
+int Soak(const Program& program, int rounds) {
+    int toggles = 0;
     HDC screen = GetDC(nullptr);
     HBRUSH marker = CreateSolidBrush(kMarker);
     for (int round = 1; round <= rounds && failures == 0; ++round) {
@@ -154,14 +154,13 @@ void Soak(const Program& program, int rounds, int& toggles) {
     }
     DeleteObject(marker);
     ReleaseDC(nullptr, screen);
+    return toggles;
 }
 
 void MeasureEndurance(Program& program) {
-    int toggles = 0;
-    Soak(program, settings.warmUp, toggles);
+    Soak(program, settings.warmUp);
     ReadMemory(program, "warm");
-    toggles = 0;
-    Soak(program, settings.rounds, toggles);
+    const int toggles = Soak(program, settings.rounds);
     ReadMemory(program, "end");
     Line("COUNT soak_toggles %d", toggles);
     // Every box in the other state than at start, so that the exit has

@@ -91,20 +91,6 @@ Windows TaskbarWindows() {
     return taskbars;
 }
 
-// The windows that no box may change: top-level buttons that are not the
-// shell's, and every WorkerW without the icons.
-Windows OtherWindows() {
-    Windows others;
-    ForEach(nullptr, "Button", [&](HWND button) { return OfShell(button) || others.Add(button); });
-    const auto addWorker = [&](HWND worker) {
-        return FindWindowExA(worker, nullptr, "SHELLDLL_DefView", nullptr) || others.Add(worker);
-    };
-    ForEach(nullptr, "WorkerW", addWorker);
-    HWND progman = FindWindowA("Progman", "Program Manager");
-    if (progman != nullptr) ForEach(progman, "WorkerW", addWorker);
-    return others;
-}
-
 // The window as a user would name it: class, title, whose.
 const char* WindowName(HWND window) {
     static char name[100];
@@ -145,8 +131,6 @@ void AppendValues(const char* path, const char* only, char* text, int size) {
     RegCloseKey(key);
 }
 
-// The decoy WorkerW counts the colour and wallpaper changes broadcast, and the
-// shell's announcements made while it had no icon view.
 LRESULT CALLBACK DecoyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     changesHeard += message == WM_SYSCOLORCHANGE ||
                     (message == WM_SETTINGCHANGE && wParam == SPI_SETDESKWALLPAPER);
@@ -175,7 +159,6 @@ void ShowDecoys() {
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
-// Another program's top-level "Button" titled "Start" and "WorkerW".
 bool MakeDecoys() {
     HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     HANDLE thread = CreateThread(nullptr, 0, DecoyThread, ready, 0, nullptr);
@@ -195,12 +178,6 @@ void ReadStoredSettings(char* text, int size) {
 }
 
 ColorEffect foundEffect;
-
-const Scheme* KnownScheme(const COLORREF* color) {
-    for (const Scheme* scheme : {&kStartPalette, &kNightScheme, &kDefaultScheme})
-        if (memcmp(scheme->color.data(), color, sizeof scheme->color) == 0) return scheme;
-    return nullptr;
-}
 
 const char* Shown(bool visible) { return visible ? "visible" : "hidden"; }
 
@@ -277,39 +254,6 @@ bool SetUpMagnifier() {
     if (copied) SetMagnifier(documented::kIdentity, false); // the record starts here
     return Expect(copied, "expected the stand-in %s copied to %s, seen error %lu", standIn, system,
                   GetLastError());
-}
-
-bool SetUpSession() {
-    // Wine starts the virtual desktop, and with it its taskbar (hidden where
-    // the stand-in shell makes its own), lazily.
-    GetDesktopWindow();
-    if (!Expect(WaitUntil(10000, [] { return FindWindowA("Shell_TrayWnd", "") != nullptr; }),
-                "expected the taskbar window (Shell_TrayWnd) of the virtual desktop, seen none") ||
-        (session.decoys &&
-         !Expect(MakeDecoys(), "expected another program's Button and WorkerW made, seen none")) ||
-        !Expect(GetFileAttributesA(session.program) != INVALID_FILE_ATTRIBUTES,
-                "expected the program at %s, seen no such file", session.program) ||
-        !SetUpMagnifier() ||
-        // The user's own wallpaper, as a user would have stored it.
-        !StoreWallpaperSetting(kWallpaper))
-        return false;
-    ReadStoredSettings(session.stored, sizeof session.stored);
-    OSVERSIONINFOA& version = session.version;
-    version.dwOSVersionInfoSize = sizeof version;
-    GetVersionExA(&version);
-    HDC screen = GetDC(nullptr);
-    session.dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    SystemParametersInfoA(SPI_GETFLATMENU, 0, &session.flatMenus, 0);
-    Line("INFO Windows %lu.%lu reported, screen %d x %d at %d dpi, flat menus %s, shell laid out "
-         "%s, %s",
-         version.dwMajorVersion, version.dwMinorVersion, GetSystemMetrics(SM_CXSCREEN),
-         GetSystemMetrics(SM_CYSCREEN), session.dpi, session.flatMenus ? "on" : "off",
-         LayoutOf(session.windows).description,
-         MagnifierSession()
-             ? "with the stand-in magnifier (Magnification.dll in the system directory)"
-             : "no Magnification.dll");
-    return true;
 }
 
 // The stored settings as at the session's start, but for another program's
@@ -514,15 +458,12 @@ bool Launch(Program& program, const char* path, const char* windowClass, DWORD p
     if (launchedCount < 8) launched[launchedCount++] = program.process.hProcess;
     const DWORD id = program.process.dwProcessId;
     bool ended = false;
-    if (!WaitUntil(
-            kPatience,
-            [&] {
-                program.window = MainWindowOf(id, windowClass);
-                ended = WaitForSingleObject(program.process.hProcess, 0) == WAIT_OBJECT_0;
-                return ended || IsWindowVisible(program.window) != 0;
-            },
-            poll) ||
-        ended) {
+    const auto shownOrEnded = [&] {
+        program.window = MainWindowOf(id, windowClass);
+        ended = WaitForSingleObject(program.process.hProcess, 0) == WAIT_OBJECT_0;
+        return ended || IsWindowVisible(program.window) != 0;
+    };
+    if (!WaitUntil(kPatience, shownOrEnded, poll) || ended) {
         DWORD code = 0;
         if (ended && GetExitCodeProcess(program.process.hProcess, &code))
             return Fail("expected the window of %s (class %s) shown, seen the process end with "
@@ -546,9 +487,9 @@ bool Click(const Program& program, int id) {
 
 int Checked(const Program& program, int id) {
     DWORD_PTR state = 0;
-    if (!SendMessageTimeoutA(Box(program, id), BM_GETCHECK, 0, 0, SMTO_NORMAL, kPatience, &state))
-        return -1;
-    return static_cast<int>(state);
+    const bool answered =
+        SendMessageTimeoutA(Box(program, id), BM_GETCHECK, 0, 0, SMTO_NORMAL, kPatience, &state);
+    return answered ? static_cast<int>(state) : -1;
 }
 
 bool Answer(const Program& program, HWND box, int button) {
@@ -677,7 +618,9 @@ bool ExpectDesktop(const char* when, const Look& look) {
     if (!ReadDesktop(seen))
         return Fail("%s: expected the probe to read colours and wallpaper, seen it fail", when);
     const int before = failures;
-    const Scheme* known = KnownScheme(seen.color);
+    const Scheme* known = nullptr;
+    for (const Scheme* scheme : {&kStartPalette, &kNightScheme, &kDefaultScheme})
+        if (memcmp(scheme->color.data(), seen.color, sizeof scheme->color) == 0) known = scheme;
     if (known != nullptr && known != look.colors) {
         Fail("%s: expected the %s, seen the %s", when, look.colors->name, known->name);
     } else if (known == nullptr) {
@@ -690,7 +633,7 @@ bool ExpectDesktop(const char* when, const Look& look) {
     }
     Expect(Same(seen.wallpaper, look.wallpaper), "%s: expected wallpaper \"%s\", seen \"%s\"", when,
            look.wallpaper, seen.wallpaper);
-    const Windows taskbars = TaskbarWindows(), others = OtherWindows();
+    const Windows taskbars = TaskbarWindows();
     if (look.taskbar != kAny) {
         const bool visible = look.taskbar == kVisible;
         Expect(taskbars.count == LayoutTaskbars(),
@@ -701,10 +644,20 @@ bool ExpectDesktop(const char* when, const Look& look) {
                    "%s: expected the taskbar %s, seen %s %s", when, Shown(visible),
                    WindowName(taskbar), Shown(!visible));
     }
-    for (HWND other : others.window)
-        Expect(other == nullptr || IsWindowVisible(other),
+    // No box may change another program's buttons, nor a WorkerW without the icons.
+    const auto leftVisible = [&](HWND other) {
+        Expect(IsWindowVisible(other),
                "%s: expected %s, neither taskbar nor icons, left visible, seen it hidden", when,
                WindowName(other));
+        return true;
+    };
+    ForEach(nullptr, "Button", [&](HWND button) { return OfShell(button) || leftVisible(button); });
+    const auto worker = [&](HWND window) {
+        return FindWindowExA(window, nullptr, "SHELLDLL_DefView", nullptr) || leftVisible(window);
+    };
+    ForEach(nullptr, "WorkerW", worker);
+    HWND progman = FindWindowA("Progman", "Program Manager");
+    if (progman != nullptr) ForEach(progman, "WorkerW", worker);
     const HWND icons = IconView();
     if (look.icons != kAny)
         Expect(icons != nullptr && (IsWindowVisible(icons) != 0) == (look.icons == kVisible),
@@ -808,11 +761,38 @@ void PrepareDesktop() {
 }
 
 int RunScenarios(const Scenario* scenarios, int count, const char* only) {
-    if (!SetUpSession()) {
+    // Wine starts the virtual desktop, and with it its taskbar (hidden where
+    // the stand-in shell makes its own), lazily.
+    GetDesktopWindow();
+    if (!Expect(WaitUntil(10000, [] { return FindWindowA("Shell_TrayWnd", "") != nullptr; }),
+                "expected the taskbar window (Shell_TrayWnd) of the virtual desktop, seen none") ||
+        (session.decoys &&
+         !Expect(MakeDecoys(), "expected another program's Button and WorkerW made, seen none")) ||
+        !Expect(GetFileAttributesA(session.program) != INVALID_FILE_ATTRIBUTES,
+                "expected the program at %s, seen no such file", session.program) ||
+        !SetUpMagnifier() ||
+        // The user's own wallpaper, as a user would have stored it.
+        !StoreWallpaperSetting(kWallpaper)) {
         Line("FAIL session");
         Line("END 0 1");
         return 1;
     }
+    ReadStoredSettings(session.stored, sizeof session.stored);
+    OSVERSIONINFOA& version = session.version;
+    version.dwOSVersionInfoSize = sizeof version;
+    GetVersionExA(&version);
+    HDC screen = GetDC(nullptr);
+    session.dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    SystemParametersInfoA(SPI_GETFLATMENU, 0, &session.flatMenus, 0);
+    Line("INFO Windows %lu.%lu reported, screen %d x %d at %d dpi, flat menus %s, shell laid out "
+         "%s, %s",
+         version.dwMajorVersion, version.dwMinorVersion, GetSystemMetrics(SM_CXSCREEN),
+         GetSystemMetrics(SM_CYSCREEN), session.dpi, session.flatMenus ? "on" : "off",
+         LayoutOf(session.windows).description,
+         MagnifierSession()
+             ? "with the stand-in magnifier (Magnification.dll in the system directory)"
+             : "no Magnification.dll");
     int passed = 0, failed = 0, matched = 0;
     for (int i = 0; i < count; ++i) {
         const Scenario& scenario = scenarios[i];
@@ -854,11 +834,8 @@ void SystemMagnifier(char* path) {
 void SetMagnifier(const ColorEffect& inForce, bool initializeFails) {
     foundEffect = inForce;
     if (!MagnifierSession()) return;
-    const char* why = UpdateMagnifier(
-        [&](MagnifierState& state) {
-            state = {inForce, initializeFails, 0, {}};
-        },
-        true, true);
+    const auto set = [&](MagnifierState& state) { state = {inForce, initializeFails, 0, {}}; };
+    const char* why = UpdateMagnifier(set, true, true);
     Expect(why == nullptr, "expected the magnifier's state written, seen %s (error %lu)", why,
            GetLastError());
 }

@@ -60,7 +60,6 @@ void StopShell();
 // What the decoy WorkerW heard broadcast since a scenario cleared it (DecoyProc).
 extern LONG changesHeard, announcementsWithoutIcons;
 
-// Stores the wallpaper in the user's settings; fails the scenario when refused.
 bool StoreWallpaperSetting(const char* path);
 
 struct Session {
@@ -112,7 +111,6 @@ struct Scenario {
 int RunScenarios(const Scenario* scenarios, int count, const char* only);
 void PrepareDesktop();
 
-// The top-level window of `windowClass` that belongs to the process.
 HWND MainWindowOf(DWORD processId, const char* windowClass = DLform::kClassName);
 // Starts PATH (the program under test unless given) and waits until its
 // main window, of `windowClass`, is shown, looking every `poll` ms.
