@@ -79,7 +79,7 @@ namespace platform {
 int SystemParametersInfoA(unsigned action, unsigned uiParam, void* pvParam, unsigned winIni) {
     const char* path = static_cast<const char*>(pvParam);
     Record("SystemParametersInfoA", action, uiParam,
-           action == kSpiSetDeskWallpaper ? sim::Str(path) : sim::Ptr(pvParam), winIni);
+           action == kSpiSetDeskWallpaper ? sim::ToArg(path) : sim::Ptr(pvParam), winIni);
     if (action == kSpiSetCursors) S().pointers = S().userPointers;
     if (action != kSpiSetDeskWallpaper) return action == kSpiSetCursors;
     S().wallpaper = path == nullptr ? std::nullopt : std::optional<std::string>(path);

@@ -15,14 +15,6 @@ Handle NewHandle() {
     return next += 4;
 }
 
-Arg Num(std::int64_t number) { return Arg{Arg::Kind::Number, number, {}, {}}; }
-
-Arg Str(const char* text) {
-    return text == nullptr ? Arg{Arg::Kind::Null, 0, {}, {}} : Arg{Arg::Kind::Text, 0, text, {}};
-}
-
-Arg Ptr(bool present) { return Arg{present ? Arg::Kind::Pointer : Arg::Kind::Null, 0, {}, {}}; }
-
 std::string Call::str() const {
     std::string out = name + "(";
     for (std::size_t i = 0; i < args.size(); ++i) {

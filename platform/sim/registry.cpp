@@ -73,7 +73,7 @@ namespace platform {
 Status RegOpenKeyExA(Handle root, const char* subKey, std::uint32_t options, std::uint32_t access,
                      Handle* key) {
     Record("RegOpenKeyExA", root, subKey, options, access,
-           key == nullptr ? sim::Ptr(false) : sim::Num(static_cast<std::int64_t>(*key)));
+           key == nullptr ? sim::Ptr(false) : sim::ToArg(*key));
     const auto open = S().openKeys.find(root);
     if (!sim::IsRoot(root) && open == S().openKeys.end()) return sim::kErrorInvalidHandle;
     const std::string base = sim::IsRoot(root) ? std::to_string(root) : open->second;
@@ -91,7 +91,7 @@ Status RegOpenKeyExA(Handle root, const char* subKey, std::uint32_t options, std
 Status RegQueryValueExA(Handle key, const char* valueName, std::uint32_t* reserved,
                         std::uint32_t* type, std::uint8_t* data, std::uint32_t* size) {
     Record("RegQueryValueExA", key, valueName, reserved, type, data,
-           size == nullptr ? sim::Ptr(false) : sim::Num(*size));
+           size == nullptr ? sim::Ptr(false) : sim::ToArg(*size));
     auto open = S().openKeys.find(key);
     if (open == S().openKeys.end()) return sim::kErrorInvalidHandle;
     if (reserved != nullptr || (data != nullptr && size == nullptr))

@@ -316,24 +316,22 @@ State& S();
 Handle NewHandle();
 int PLATFORM_WINAPI SetSystemCursor(Handle cursor, std::uint32_t id);
 
-Arg Num(std::int64_t number);
-Arg Str(const char* text);
-Arg Ptr(bool present);
-// A call's arguments as the log shows them: a text as Str, another pointer as
-// Ptr, a number as Num, an Arg as it is.
+inline Arg Ptr(bool present) { return {present ? Arg::Kind::Pointer : Arg::Kind::Null, 0, {}, {}}; }
+// Each of a call's arguments as the log shows it.
 inline Arg ToArg(const Arg& arg) { return arg; }
-inline Arg ToArg(const char* text) { return Str(text); }
+inline Arg ToArg(const char* text) {
+    return {text ? Arg::Kind::Text : Arg::Kind::Null, 0, text ? text : "", {}};
+}
 template <typename T> Arg ToArg(T value) {
     if constexpr (std::is_pointer_v<T>)
         return Ptr(value != nullptr);
     else
-        return Num(static_cast<std::int64_t>(value));
+        return {Arg::Kind::Number, static_cast<std::int64_t>(value), {}, {}};
 }
 // `count` values in braces, or null for none.
 template <typename T> Arg List(const T* values, int count) {
     Arg arg{values == nullptr ? Arg::Kind::Null : Arg::Kind::List, 0, {}, {}};
-    for (int i = 0; values != nullptr && i < count; ++i)
-        arg.list.push_back(values[i]);
+    if (values != nullptr && count > 0) arg.list.assign(values, values + count);
     return arg;
 }
 template <typename... Args> void Record(const char* name, Args... args) {
