@@ -4,11 +4,10 @@
 // colour effect, and user32, for the function that not every Windows has.
 #include "platform/sim/sim.h"
 
-#include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <tuple>
+#include <utility>
 
 namespace sim {
 
@@ -16,16 +15,13 @@ namespace {
 
 int PLATFORM_WINAPI MagInitialize() {
     Record("MagInitialize");
-    if (!S().magnifier.initializeWorks) return 0;
-    S().magnifierInitialized = true;
-    return 1;
+    if (S().magnifier.initializeWorks) S().magnifierInitialized = true;
+    return S().magnifier.initializeWorks;
 }
 
 int PLATFORM_WINAPI MagUninitialize() {
     Record("MagUninitialize");
-    const bool was = S().magnifierInitialized;
-    S().magnifierInitialized = false;
-    return was;
+    return std::exchange(S().magnifierInitialized, false);
 }
 
 int PLATFORM_WINAPI MagGetFullscreenColorEffect(Effect* effect) {
@@ -58,9 +54,7 @@ Handle PLATFORM_WINAPI SetWinEventHook(std::uint32_t eventMin, std::uint32_t eve
 
 int PLATFORM_WINAPI UnhookWinEvent(Handle hook) {
     Record("UnhookWinEvent", hook);
-    const bool hooked = hook == 0x5E0 && S().showHook != nullptr;
-    S().showHook = nullptr;
-    return hooked;
+    return std::exchange(S().showHook, nullptr) != nullptr && hook == 0x5E0;
 }
 
 int PLATFORM_WINAPI ChangeWindowMessageFilterEx(Handle window, unsigned message,
@@ -76,16 +70,13 @@ int PLATFORM_WINAPI ChangeWindowMessageFilter(unsigned message, std::uint32_t ac
 
 int PLATFORM_WINAPI WTSRegisterSessionNotification(Handle window, std::uint32_t flags) {
     Record("WTSRegisterSessionNotification", window, flags);
-    if (!S().settings.wtsRegisterWorks) return 0;
-    S().sessionWatcher = window;
-    return 1;
+    if (S().settings.wtsRegisterWorks) S().sessionWatcher = window;
+    return S().settings.wtsRegisterWorks;
 }
 
 int PLATFORM_WINAPI WTSUnRegisterSessionNotification(Handle window) {
     Record("WTSUnRegisterSessionNotification", window);
-    const bool watched = window != 0 && S().sessionWatcher == window;
-    S().sessionWatcher = 0;
-    return watched;
+    return std::exchange(S().sessionWatcher, 0) == window && window != 0;
 }
 
 constexpr Handle kUser32 = ~Handle{0};
@@ -202,8 +193,7 @@ bool ReadOwnVersion(OwnVersion* version) {
     version->build = settings.version[2];
     version->revision = settings.version[3];
     const std::size_t length =
-        std::min(settings.companyName.size(), sizeof version->companyName - 1);
-    std::memcpy(version->companyName, settings.companyName.data(), length);
+        settings.companyName.copy(version->companyName, sizeof version->companyName - 1);
     version->companyName[length] = '\0';
     return true;
 }
