@@ -12,11 +12,14 @@ namespace {
 
 constexpr unsigned kSwpNoMove = 0x0002;
 
-// Whether an existing window has the class and title; null matches any.
-bool Matches(Handle handle, const char* className, const char* windowTitle) {
-    const Window& window = *Find(handle);
-    return (className == nullptr || window.className == className) &&
-           (windowTitle == nullptr || window.title == windowTitle);
+// The first of `windows` from `next` with the class and title; null matches any.
+Handle Search(const std::vector<Handle>& windows, std::vector<Handle>::const_iterator next,
+              const char* className, const char* windowTitle) {
+    for (; next != windows.end(); ++next)
+        if ((className == nullptr || Find(*next)->className == className) &&
+            (windowTitle == nullptr || Find(*next)->title == windowTitle))
+            return *next;
+    return 0;
 }
 
 // What SetWindowLongA answers as a button's own procedure.
@@ -250,9 +253,7 @@ unsigned RegisterWindowMessageA(const char* name) {
 
 Handle FindWindowA(const char* className, const char* windowTitle) {
     Record("FindWindowA", className, windowTitle);
-    for (Handle handle : S().topLevel)
-        if (sim::Matches(handle, className, windowTitle)) return handle;
-    return 0;
+    return sim::Search(S().topLevel, S().topLevel.begin(), className, windowTitle);
 }
 
 Handle FindWindowExA(Handle parent, Handle childAfter, const char* className,
@@ -267,9 +268,7 @@ Handle FindWindowExA(Handle parent, Handle childAfter, const char* className,
         if (next == windows.end()) return 0; // not one of the parent's windows
         ++next;
     }
-    for (; next != windows.end(); ++next)
-        if (sim::Matches(*next, className, windowTitle)) return *next;
-    return 0;
+    return sim::Search(windows, next, className, windowTitle);
 }
 
 std::uint32_t GetWindowThreadProcessId(Handle window, std::uint32_t* processId) {
@@ -411,8 +410,7 @@ int AdjustWindowRectEx(Rect* rect, std::uint32_t style, int hasMenu, std::uint32
 
 int GetSystemMetrics(int index) {
     Record("GetSystemMetrics", index);
-    if (index == kSmCxScreen) return S().settings.screenWidth;
-    return 0;
+    return index == kSmCxScreen ? S().settings.screenWidth : 0;
 }
 
 Handle SetFocus(Handle window) {
@@ -430,9 +428,8 @@ int AppendMenuA(Handle menu, unsigned flags, std::uintptr_t idOrPopup, const cha
     auto found = S().menus.find(menu);
     if (found == S().menus.end()) return 0;
     if ((flags & kMfPopup) != 0 && S().menus.count(idOrPopup) == 0) return 0;
-    std::optional<std::string> item;
-    if (text != nullptr) item = text;
-    found->second.items.push_back(sim::MenuItem{flags, idOrPopup, item});
+    found->second.items.push_back(
+        sim::MenuItem{flags, idOrPopup, text ? std::optional<std::string>(text) : std::nullopt});
     return 1;
 }
 
