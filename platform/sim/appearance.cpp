@@ -1,7 +1,5 @@
-// The desktop's appearance: the system colours and their brushes, the current
-// and the stored wallpaper, device contexts, fonts, and the mouse pointers with
-// the GDI bitmaps and cursors the program makes, each followed until it is
-// freed or handed to SetSystemCursor; bitmaps move whole, as 32-bit DIBs.
+// The desktop's appearance: system colours and brushes, wallpaper, device
+// contexts, fonts, and the mouse pointers with the bitmaps and cursors made of them.
 #include "platform/sim/sim.h"
 
 #include <cstring>

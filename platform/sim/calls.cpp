@@ -1,5 +1,4 @@
-// The log of every platform call the program makes, the one desktop state the
-// other files here share, and Reset.
+// The call log, the state that the other files here share, and Reset.
 #include "platform/sim/sim.h"
 
 namespace sim {

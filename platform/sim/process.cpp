@@ -1,7 +1,5 @@
-// What the program asks of its own process: heap memory, which tests can make
-// run out, the version resource, and the libraries it loads itself:
-// Magnification.dll, in the system directory only, with its full-screen
-// colour effect, and user32, for the function that not every Windows has.
+// What the program asks of its own process: heap, version resource, ticks, and
+// the functions it looks up at run time, in user32 and the system directory's DLLs.
 #include "platform/sim/sim.h"
 
 #include <cstdlib>

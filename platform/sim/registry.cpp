@@ -1,17 +1,16 @@
-// The registry: keys and their values as tests set them up, and the program
-// opening keys, reading values and closing keys again.
+// The registry as tests set it up and the program opens, reads and closes it.
 #include "platform/sim/sim.h"
 
 #include <cctype>
 #include <cstring>
+#include <utility>
 
 namespace sim {
 
-std::string Lower(const std::string& text) {
-    std::string lower = text;
-    for (char& c : lower)
+std::string Lower(std::string text) {
+    for (char& c : text)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower;
+    return text;
 }
 
 namespace {
@@ -37,14 +36,11 @@ Key& DesktopKey() {
 } // namespace
 
 void SetValue(const std::string& name, std::uint32_t type, std::vector<std::uint8_t> bytes) {
-    DesktopKey().values[Lower(name)] =
-        RegValue{type, static_cast<std::vector<std::uint8_t>&&>(bytes)};
+    DesktopKey().values[Lower(name)] = RegValue{type, std::move(bytes)};
 }
 
 void SetText(const std::string& name, const std::string& text) {
-    std::vector<std::uint8_t> bytes(text.begin(), text.end());
-    bytes.push_back(0);
-    SetValue(name, platform::kRegSz, bytes);
+    SetValue(name, platform::kRegSz, {text.c_str(), text.c_str() + text.size() + 1});
 }
 
 void SetNumber(const std::string& name, std::uint64_t value, std::size_t bytes) {

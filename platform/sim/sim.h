@@ -339,7 +339,7 @@ template <typename... Args> void Record(const char* name, Args... args) {
 }
 
 // Registry names and file names match in any case.
-std::string Lower(const std::string& text);
+std::string Lower(std::string text);
 
 Handle Insert(Window window);
 // Takes a window and its children off the desktop without telling anyone.

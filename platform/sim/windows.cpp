@@ -1,6 +1,5 @@
-// Windows on the simulated desktop, the shell's and the program's, and the
-// toolkit behind them: classes, messages, frames, focus and menus; the user at
-// the keyboard and mouse, the message boxes they answer, and the message loop.
+// The shell's and the program's windows, the toolkit behind them, the user at
+// the keyboard and mouse, and the message loop.
 #include "platform/sim/sim.h"
 
 #include <algorithm>
