@@ -19,11 +19,7 @@ ColorRef SetDcColor(std::optional<ColorRef>& slot, ColorRef color, ColorRef init
     return previous;
 }
 
-Handle Keep(const Bitmap& bitmap) {
-    const Handle handle = NewHandle();
-    S().bitmaps[handle] = bitmap;
-    return handle;
-}
+Handle Keep(const Bitmap& bitmap) { return S().bitmaps.emplace(NewHandle(), bitmap).first->first; }
 
 // Copies the whole bitmap to or from `bits`, a 32-bit DIB without a colour table.
 int Transfer(Handle dc, Handle bitmap, unsigned lines, const void* from, void* to,
@@ -103,9 +99,7 @@ int SetSysColors(int count, const std::int32_t* elements, const ColorRef* values
 Handle GetDC(Handle window) {
     Record("GetDC", window);
     if (window != 0 && sim::Find(window) == nullptr) return 0;
-    const Handle dc = sim::NewHandle();
-    S().openDcs.insert(dc);
-    return dc;
+    return *S().openDcs.insert(sim::NewHandle()).first;
 }
 
 int ReleaseDC(Handle window, Handle dc) {

@@ -79,8 +79,7 @@ Status RegOpenKeyExA(Handle root, const char* subKey, std::uint32_t options, std
     auto found = S().registry.find(path);
     if (found == S().registry.end()) return sim::kErrorFileNotFound;
     if (found->second.refuses) return sim::kErrorAccessDenied;
-    *key = sim::NewHandle();
-    S().openKeys[*key] = path;
+    *key = S().openKeys.emplace(sim::NewHandle(), path).first->first;
     return 0;
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace sim {
 
@@ -27,9 +28,7 @@ constexpr std::uintptr_t kButtonProcedure = 0xB077;
 // An empty menu made by `call`.
 Handle NewMenu(const char* call, bool popup) {
     Record(call);
-    const Handle menu = NewHandle();
-    S().menus[menu] = Menu{popup, {}};
-    return menu;
+    return S().menus.emplace(NewHandle(), Menu{popup, {}}).first->first;
 }
 
 platform::LResult ButtonMessage(Window& box, unsigned message, platform::WParam wParam) {
@@ -49,8 +48,7 @@ bool Destroy(Handle handle) {
     window->destroying = true;
     Deliver(handle, platform::kWmDestroy, 0, 0);
     if ((window = Find(handle)) == nullptr) return true;
-    const std::vector<Handle> children = window->children;
-    for (Handle child : children)
+    for (Handle child : std::vector<Handle>(window->children))
         Destroy(child);
     Remove(handle);
     return true;
@@ -76,8 +74,7 @@ Handle Insert(Window window) {
 void Remove(Handle handle) {
     Window* window = Find(handle);
     if (window == nullptr) return;
-    const std::vector<Handle> children = window->children;
-    for (Handle child : children)
+    for (Handle child : std::vector<Handle>(window->children))
         Remove(child);
     std::vector<Handle>& siblings =
         Find(window->parent) != nullptr ? Find(window->parent)->children : S().topLevel;
@@ -138,8 +135,7 @@ Shell RestartShell() {
 }
 
 void Broadcast(unsigned message, platform::WParam wParam) {
-    const std::vector<Handle> windows = S().topLevel;
-    for (Handle window : windows) {
+    for (Handle window : std::vector<Handle>(S().topLevel)) {
         if (window != S().answerer) {
             Deliver(window, message, wParam, 0);
         } else if (!S().answering) { // it does not hear its own
@@ -158,9 +154,7 @@ int BroadcastsHeard() { return S().broadcastsHeard; }
 bool ShowWatched() { return S().showHook != nullptr; }
 
 void TellShown() {
-    const std::vector<Handle> shown = S().shown;
-    S().shown.clear();
-    for (Handle window : shown)
+    for (Handle window : std::exchange(S().shown, {}))
         if (S().showHook)
             S().showHook(1, platform::kEventObjectShow, window, platform::kObjidWindow, 0, 0, 0);
 }
