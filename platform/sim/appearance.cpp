@@ -56,16 +56,6 @@ Pointers& UserPointers() { return S().userPointers; }
 const Pointers& PointersInForce() { return S().pointers; }
 int HeldByProgram() { return static_cast<int>(S().bitmaps.size() + S().cursors.size()); }
 
-// Windows takes the cursor and destroys it.
-int PLATFORM_WINAPI SetSystemCursor(Handle cursor, std::uint32_t id) {
-    Record("SetSystemCursor", cursor, id);
-    const auto found = S().cursors.find(cursor);
-    if (found == S().cursors.end()) return 0;
-    S().pointers[id] = found->second;
-    S().cursors.erase(found);
-    return 1;
-}
-
 } // namespace sim
 
 namespace platform {

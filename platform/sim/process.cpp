@@ -66,6 +66,16 @@ int PLATFORM_WINAPI ChangeWindowMessageFilter(unsigned message, std::uint32_t ac
     return 1;
 }
 
+// Windows takes the cursor and destroys it.
+int PLATFORM_WINAPI SetSystemCursor(Handle cursor, std::uint32_t id) {
+    Record("SetSystemCursor", cursor, id);
+    const auto found = S().cursors.find(cursor);
+    if (found == S().cursors.end()) return 0;
+    S().pointers[id] = found->second;
+    S().cursors.erase(found);
+    return 1;
+}
+
 int PLATFORM_WINAPI WTSRegisterSessionNotification(Handle window, std::uint32_t flags) {
     Record("WTSRegisterSessionNotification", window, flags);
     if (S().settings.wtsRegisterWorks) S().sessionWatcher = window;

@@ -314,7 +314,6 @@ struct State {
 
 State& S();
 Handle NewHandle();
-int PLATFORM_WINAPI SetSystemCursor(Handle cursor, std::uint32_t id);
 
 inline Arg Ptr(bool present) { return {present ? Arg::Kind::Pointer : Arg::Kind::Null, 0, {}, {}}; }
 // Each of a call's arguments as the log shows it.
