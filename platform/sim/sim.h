@@ -4,7 +4,6 @@
 // log of every platform call the program made.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <deque>
 #include <functional>
