@@ -26,9 +26,7 @@ TEST_F(DesktopTest, StartupSetsTheBoxesFromTheDesktopAndChangesNothingAndExitPut
             EXPECT_EQ(DLmodule::savedColors, startColors);
             EXPECT_EQ(Changes(), Lines{Show(main, 5)});
             if (!taskbar || !icons) { // else exit right after start
-                sim::Click(box);
-                sim::Click(Box(kDesktopChk));
-                sim::Click(Box(kDuskcolorsChk));
+                Arrange("tdn");
                 EXPECT_EQ(Visible(shellWindows.taskbar), !taskbar);
                 EXPECT_EQ(Visible(shellWindows.icons), !icons);
             }
@@ -48,14 +46,11 @@ TEST_F(DesktopTest, StartupSetsTheBoxesFromTheDesktopAndChangesNothingAndExitPut
 }
 
 TEST_F(DesktopTest, StartupTurnsTheStoredWallpaperIntoText) {
-    const auto store = [](std::uint64_t number) {
-        return [number] { sim::SetNumber("Wallpaper", number); };
-    };
     const std::pair<std::function<void()>, const char*> cases[] = {
-        {store(0xFFFFFFFF), "-1"},
-        {store(0x80000000), "-2147483648"},
-        {store(0x7FFFFFFF), "2147483647"},
-        {store(0), "0"},
+        {[] { sim::SetNumber("Wallpaper", 0xFFFFFFFF); }, "-1"},
+        {[] { sim::SetNumber("Wallpaper", 0x80000000); }, "-2147483648"},
+        {[] { sim::SetNumber("Wallpaper", 0x7FFFFFFF); }, "2147483647"},
+        {[] { sim::SetNumber("Wallpaper", 0); }, "0"},
         {[] { sim::SetValue("Wallpaper", sim::kRegBinary, {1}); }, ""},
         {[] { sim::RefuseKey(); }, ""},
     };
@@ -71,16 +66,13 @@ TEST_F(DesktopTest, StartupTurnsTheStoredWallpaperIntoText) {
 TEST_F(DesktopTest, StartedUnderTheNightOrAfterRestoreDefaultsExitKeepsTheColours) {
     sim::SetColors(kNight);
     DLmodule::Main();
-    sim::Click(Box(kDuskcolorsChk));
-    sim::Click(Box(kDuskcolorsChk));
+    Arrange("nn");
     EXPECT_EQ(sim::CurrentColors(), kNight);
     DLform::mnExit_Click();
     EXPECT_EQ(sim::CurrentColors(), kNight);
 
     Start();
-    sim::Config().messageBoxAnswer = platform::kIdYes;
-    sim::ChooseMenu(DLform::Window(), DLform::kMnRestore);
-    sim::Click(Box(kDuskcolorsChk));
+    Arrange("yn");
     sim::ClearCalls();
     sim::Close(DLform::Window());
     EXPECT_EQ(Changes(),
@@ -116,13 +108,11 @@ TEST_F(DesktopTest, ExitAndLoggingOffActOnAShellStartedOrRestartedDuringTheRun) 
 
 TEST_F(DesktopTest, ARestartedShellShowsOnlyWhatTheTickedBoxesShow) {
     constexpr char kChosenSince[] = "C:\\WINDOWS\\Stars.bmp";
-    const sim::ShellOptions threeDisplays = {true, true, true, sim::IconPlace::kInProgman, 2};
     for (bool desktop : {true, false}) {
         for (bool taskbar : {true, false}) {
             SCOPED_TRACE(testing::Message() << "Desktop " << desktop << ", Taskbar " << taskbar);
-            Start(threeDisplays);
-            if (!desktop) sim::Click(Box(kDesktopChk));
-            if (!taskbar) sim::Click(Box(kTaskbarChk));
+            Start({true, true, true, sim::IconPlace::kInProgman, 2});
+            Arrange(std::string(desktop ? "" : "d") + (taskbar ? "" : "t"));
             sim::ChooseWallpaper(kChosenSince);
             sim::ClearCalls();
             const sim::Shell shell = sim::RestartShell(); // everything visible again
@@ -142,10 +132,9 @@ TEST_F(DesktopTest, ARestartedShellShowsOnlyWhatTheTickedBoxesShow) {
     Fresh();
     sim::Config().registerWindowMessageWorks = false;
     DLmodule::Main();
-    sim::Click(Box(kDesktopChk));
-    sim::Click(Box(kTaskbarChk));
+    Arrange("dt");
     sim::ClearCalls();
-    DLform::WindowProcedure(DLform::Window(), 0, 0, 0);
+    Tell(0);
     EXPECT_EQ(Changes(), Lines{});
 }
 
@@ -200,18 +189,12 @@ TEST_F(DesktopTest, DuskColorsTurnsTheScreenRedAndTheEffectFoundComesBack) {
     Fresh();
     sim::MagnifierConfig().installed = true;
     DLmodule::Main();
-    const Handle dusk = Box(kDuskcolorsChk);
     sim::ClearCalls();
-    sim::Click(dusk);
+    Arrange("n");
     EXPECT_EQ(MagnifierLoads(), Lines{R"(LoadLibraryA("C:\WINDOWS\system32\Magnification.dll"))"});
     EXPECT_EQ(Changes(), (Lines{"SetSysColors(night)", "MagSetFullscreenColorEffect(night)"}));
     sim::ClearCalls();
-    sim::Click(dusk);
-    sim::Click(dusk);
-    sim::Config().messageBoxAnswer = platform::kIdYes;
-    sim::ChooseMenu(DLform::Window(), DLform::kMnRestore);
-    sim::Click(dusk); // unticked: the start-up colours
-    sim::Click(dusk);
+    Arrange("nnynn"); // unticked after the defaults: the start-up colours
     EXPECT_EQ(Changes(), (Lines{"SetSysColors(start)", "MagSetFullscreenColorEffect(user's)",
                                 "SetSysColors(night)", "MagSetFullscreenColorEffect(night)",
                                 "SetSysColors(standard)", "MagSetFullscreenColorEffect(user's)",
@@ -260,8 +243,7 @@ TEST_F(DesktopTest, WithoutAWorkingMagnifierTheNightColoursStillSwitch) {
         else
             sim::Config().systemDirectory = "C:\\" + std::string(240, 'x');
         DLmodule::Main();
-        for (int click = 0; click < 3; ++click)
-            sim::Click(Box(kDuskcolorsChk));
+        Arrange("nnn");
         EXPECT_EQ(sim::CurrentColors(), kNight);
         DLform::mnExit_Click();
         EXPECT_EQ(MagnifierCalls(), c.calls);
@@ -375,10 +357,7 @@ TEST_F(DesktopTest, EachBoxSwitchesItsEffectOnAndOffAndTheCaptionsFollowTheSchem
     EXPECT_EQ(sim::DcState(dc).text, startColors[7]);
     EXPECT_EQ(sim::DcState(dc).background, startColors[15]);
     sim::ClearCalls();
-    for (DLform::Id id : {kTaskbarChk, kDesktopChk, kDuskcolorsChk}) {
-        sim::Click(Box(id));
-        sim::Click(Box(id));
-    }
+    Arrange("ttddnn");
     const Handle taskbar = shellWindows.taskbar, icons = shellWindows.icons;
     EXPECT_EQ(Changes(),
               (Lines{Show(taskbar, 0), Show(taskbar, 5), Show(icons, 0), Spi(""), Show(icons, 5),
@@ -437,9 +416,7 @@ TEST_F(DesktopTest, RestoreDefaultColorsAsksFirstAndAppliesOnlyOnYes) {
     EXPECT_EQ(Changes(), Lines{});
     EXPECT_FALSE(DLmodule::defaultsApplied);
 
-    sim::Config().messageBoxAnswer = platform::kIdYes;
-    sim::ChooseMenu(DLform::Window(), DLform::kMnRestore);
-    sim::ChooseMenu(DLform::Window(), DLform::kMnRestore);
+    Arrange("yy");
     EXPECT_EQ(Changes(), (Lines{"SetSysColors(standard)", "SetSysColors(standard)"}));
     EXPECT_EQ(sim::CurrentColors(), kStandard);
     EXPECT_TRUE(DLmodule::defaultsApplied);
