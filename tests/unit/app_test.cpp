@@ -90,11 +90,11 @@ TEST_F(DesktopTest, ExitAndLoggingOffActOnAShellStartedOrRestartedDuringTheRun) 
         EXPECT_EQ(Check(kDesktopChk), 0);
         const sim::Shell shell = sim::RestartShell(); // everything visible again
         sim::ClearCalls();
-        DLform::WindowProcedure(main, platform::kWmEndSession, 0, 0);
+        Tell(platform::kWmEndSession);
         EXPECT_EQ(Changes(), Lines{});
         EXPECT_NE(sim::Find(main), nullptr);
         if (shellAtStart)
-            DLform::WindowProcedure(main, platform::kWmEndSession, 1, 0);
+            Tell(platform::kWmEndSession, 1);
         else
             sim::Close(main);
         EXPECT_EQ(Changes(), (Lines{Show(shell.icons, 0), Spi(""), Show(shell.taskbar, 0),
