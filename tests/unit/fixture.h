@@ -44,15 +44,12 @@ inline std::string Spi(const char* path) {
 // The module's globals back to process start; Main sets them all again.
 inline void ResetProgram() {
     if (DLform::Window() != 0) platform::DestroyWindow(DLform::Window());
-    DLmodule::defaultsApplied = false;
-    DLmodule::taskbarWasVisible = false;
-    DLmodule::desktopWasVisible = false;
+    DLmodule::defaultsApplied = DLmodule::taskbarWasVisible = DLmodule::desktopWasVisible = false;
     DLmodule::savedWallpaper = dl::Text();
     DLmodule::savedColors = DLmodule::nightColors = DLmodule::defaultColors = {};
     DLmodule::filterState = DLmodule::FilterState::NotLoaded;
     DLmodule::foundEffect = {};
-    DLmodule::nightEffectShown = false;
-    DLmodule::redPointersShown = false;
+    DLmodule::nightEffectShown = DLmodule::redPointersShown = false;
 }
 
 using sim::Thousandths;
