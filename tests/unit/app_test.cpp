@@ -181,14 +181,11 @@ Lines MagnifierLoads() {
 } // namespace
 
 TEST_F(DesktopTest, DuskColorsTurnsTheScreenRedAndTheEffectFoundComesBack) {
-    sim::MagnifierConfig().installed = true;
-    DLmodule::Main();
+    StartMagnified();
     DLform::mnExit_Click();
     EXPECT_EQ(MagnifierLoads(), Lines{}) << "start-up and exit alone load nothing";
 
-    Fresh();
-    sim::MagnifierConfig().installed = true;
-    DLmodule::Main();
+    StartMagnified();
     sim::ClearCalls();
     Arrange("n");
     EXPECT_EQ(MagnifierLoads(), Lines{R"(LoadLibraryA("C:\WINDOWS\system32\Magnification.dll"))"});

@@ -77,6 +77,11 @@ class DesktopTest : public ::testing::Test {
         Fresh(options, shell);
         DLmodule::Main();
     }
+    void StartMagnified(const sim::ShellOptions& options = {}) { // Windows 8 and later
+        Fresh(options);
+        sim::MagnifierConfig().installed = true;
+        DLmodule::Main();
+    }
 
     static Handle Box(DLform::Id id) { return sim::ChildWithId(DLform::Window(), id); }
     static int Check(DLform::Id id) { return sim::Find(Box(id))->check; }

@@ -13,9 +13,7 @@ TEST_F(DesktopTest, UnlockAndResumePutBackTheNightAndWhatTheUntickedBoxesHide) {
         // "ny": the night is no longer in force.
         for (const std::string boxes : {"", "n", "ndt", "ny"}) {
             SCOPED_TRACE(testing::Message() << message << " " << code << " " << boxes);
-            Fresh({true, true, true, sim::IconPlace::kInProgman, 1});
-            sim::MagnifierConfig().installed = true;
-            DLmodule::Main();
+            StartMagnified({true, true, true, sim::IconPlace::kInProgman, 1});
             Arrange(boxes);
             // As the lock screen does: light colours, and no effect.
             sim::SetColors(kStandard);
@@ -132,8 +130,7 @@ TEST_F(DesktopTest, ARestartedShellsLateIconViewIsHiddenWhenItComesAndItsWorkerW
 // so; the program's own broadcasts are not answered, and an answer is not
 // answered again within a second: two copies answering each other stop.
 TEST_F(DesktopTest, OtherProgramsChangesArePutBackOnceAndTheProgramsOwnNever) {
-    sim::MagnifierConfig().installed = true;
-    DLmodule::Main();
+    StartMagnified();
     sim::ClearCalls();
     Arrange("ndt");
     Arrange("ndt");
