@@ -26,9 +26,7 @@ TEST_F(DesktopTest, StartupSetsTheBoxesFromTheDesktopAndChangesNothingAndExitPut
             EXPECT_EQ(DLmodule::savedColors, startColors);
             EXPECT_EQ(Changes(), Lines{Show(main, 5)});
             if (!taskbar || !icons) { // else exit right after start
-                sim::Click(box);
-                sim::Click(Box(kDesktopChk));
-                sim::Click(Box(kDuskcolorsChk));
+                Arrange("tdn");
                 EXPECT_EQ(Visible(shellWindows.taskbar), !taskbar);
                 EXPECT_EQ(Visible(shellWindows.icons), !icons);
             }
@@ -48,14 +46,11 @@ TEST_F(DesktopTest, StartupSetsTheBoxesFromTheDesktopAndChangesNothingAndExitPut
 }
 
 TEST_F(DesktopTest, StartupTurnsTheStoredWallpaperIntoText) {
-    const auto store = [](std::uint64_t number) {
-        return [number] { sim::SetNumber("Wallpaper", number); };
-    };
     const std::pair<std::function<void()>, const char*> cases[] = {
-        {store(0xFFFFFFFF), "-1"},
-        {store(0x80000000), "-2147483648"},
-        {store(0x7FFFFFFF), "2147483647"},
-        {store(0), "0"},
+        {[] { sim::SetNumber("Wallpaper", 0xFFFFFFFF); }, "-1"},
+        {[] { sim::SetNumber("Wallpaper", 0x80000000); }, "-2147483648"},
+        {[] { sim::SetNumber("Wallpaper", 0x7FFFFFFF); }, "2147483647"},
+        {[] { sim::SetNumber("Wallpaper", 0); }, "0"},
         {[] { sim::SetValue("Wallpaper", sim::kRegBinary, {1}); }, ""},
         {[] { sim::RefuseKey(); }, ""},
     };
@@ -71,16 +66,13 @@ TEST_F(DesktopTest, StartupTurnsTheStoredWallpaperIntoText) {
 TEST_F(DesktopTest, StartedUnderTheNightOrAfterRestoreDefaultsExitKeepsTheColours) {
     sim::SetColors(kNight);
     DLmodule::Main();
-    sim::Click(Box(kDuskcolorsChk));
-    sim::Click(Box(kDuskcolorsChk));
+    Arrange("nn");
     EXPECT_EQ(sim::CurrentColors(), kNight);
     DLform::mnExit_Click();
     EXPECT_EQ(sim::CurrentColors(), kNight);
 
     Start();
-    sim::Config().messageBoxAnswer = platform::kIdYes;
-    sim::ChooseMenu(DLform::Window(), DLform::kMnRestore);
-    sim::Click(Box(kDuskcolorsChk));
+    Arrange("yn");
     sim::ClearCalls();
     sim::Close(DLform::Window());
     EXPECT_EQ(Changes(),
@@ -98,11 +90,11 @@ TEST_F(DesktopTest, ExitAndLoggingOffActOnAShellStartedOrRestartedDuringTheRun) 
         EXPECT_EQ(Check(kDesktopChk), 0);
         const sim::Shell shell = sim::RestartShell(); // everything visible again
         sim::ClearCalls();
-        DLform::WindowProcedure(main, platform::kWmEndSession, 0, 0);
+        Tell(platform::kWmEndSession);
         EXPECT_EQ(Changes(), Lines{});
         EXPECT_NE(sim::Find(main), nullptr);
         if (shellAtStart)
-            DLform::WindowProcedure(main, platform::kWmEndSession, 1, 0);
+            Tell(platform::kWmEndSession, 1);
         else
             sim::Close(main);
         EXPECT_EQ(Changes(), (Lines{Show(shell.icons, 0), Spi(""), Show(shell.taskbar, 0),
@@ -116,13 +108,11 @@ TEST_F(DesktopTest, ExitAndLoggingOffActOnAShellStartedOrRestartedDuringTheRun) 
 
 TEST_F(DesktopTest, ARestartedShellShowsOnlyWhatTheTickedBoxesShow) {
     constexpr char kChosenSince[] = "C:\\WINDOWS\\Stars.bmp";
-    const sim::ShellOptions threeDisplays = {true, true, true, sim::IconPlace::kInProgman, 2};
     for (bool desktop : {true, false}) {
         for (bool taskbar : {true, false}) {
             SCOPED_TRACE(testing::Message() << "Desktop " << desktop << ", Taskbar " << taskbar);
-            Start(threeDisplays);
-            if (!desktop) sim::Click(Box(kDesktopChk));
-            if (!taskbar) sim::Click(Box(kTaskbarChk));
+            Start({true, true, true, sim::IconPlace::kInProgman, 2});
+            Arrange(std::string(desktop ? "" : "d") + (taskbar ? "" : "t"));
             sim::ChooseWallpaper(kChosenSince);
             sim::ClearCalls();
             const sim::Shell shell = sim::RestartShell(); // everything visible again
@@ -142,10 +132,9 @@ TEST_F(DesktopTest, ARestartedShellShowsOnlyWhatTheTickedBoxesShow) {
     Fresh();
     sim::Config().registerWindowMessageWorks = false;
     DLmodule::Main();
-    sim::Click(Box(kDesktopChk));
-    sim::Click(Box(kTaskbarChk));
+    Arrange("dt");
     sim::ClearCalls();
-    DLform::WindowProcedure(DLform::Window(), 0, 0, 0);
+    Tell(0);
     EXPECT_EQ(Changes(), Lines{});
 }
 
@@ -192,26 +181,17 @@ Lines MagnifierLoads() {
 } // namespace
 
 TEST_F(DesktopTest, DuskColorsTurnsTheScreenRedAndTheEffectFoundComesBack) {
-    sim::MagnifierConfig().installed = true;
-    DLmodule::Main();
+    StartMagnified();
     DLform::mnExit_Click();
     EXPECT_EQ(MagnifierLoads(), Lines{}) << "start-up and exit alone load nothing";
 
-    Fresh();
-    sim::MagnifierConfig().installed = true;
-    DLmodule::Main();
-    const Handle dusk = Box(kDuskcolorsChk);
+    StartMagnified();
     sim::ClearCalls();
-    sim::Click(dusk);
+    Arrange("n");
     EXPECT_EQ(MagnifierLoads(), Lines{R"(LoadLibraryA("C:\WINDOWS\system32\Magnification.dll"))"});
     EXPECT_EQ(Changes(), (Lines{"SetSysColors(night)", "MagSetFullscreenColorEffect(night)"}));
     sim::ClearCalls();
-    sim::Click(dusk);
-    sim::Click(dusk);
-    sim::Config().messageBoxAnswer = platform::kIdYes;
-    sim::ChooseMenu(DLform::Window(), DLform::kMnRestore);
-    sim::Click(dusk); // unticked: the start-up colours
-    sim::Click(dusk);
+    Arrange("nnynn"); // unticked after the defaults: the start-up colours
     EXPECT_EQ(Changes(), (Lines{"SetSysColors(start)", "MagSetFullscreenColorEffect(user's)",
                                 "SetSysColors(night)", "MagSetFullscreenColorEffect(night)",
                                 "SetSysColors(standard)", "MagSetFullscreenColorEffect(user's)",
@@ -260,8 +240,7 @@ TEST_F(DesktopTest, WithoutAWorkingMagnifierTheNightColoursStillSwitch) {
         else
             sim::Config().systemDirectory = "C:\\" + std::string(240, 'x');
         DLmodule::Main();
-        for (int click = 0; click < 3; ++click)
-            sim::Click(Box(kDuskcolorsChk));
+        Arrange("nnn");
         EXPECT_EQ(sim::CurrentColors(), kNight);
         DLform::mnExit_Click();
         EXPECT_EQ(MagnifierCalls(), c.calls);
@@ -279,27 +258,22 @@ TEST_F(DesktopTest, TwipsBecomePixelsAtTheScreenResolution) {
         return w.title + " " + N(w.id) + " " + N(w.style & 0xF) + " (" + N(w.rect.left) + "," +
                N(w.rect.top) + ")-(" + N(w.rect.right) + "," + N(w.rect.bottom) + ")";
     };
-    struct Case {
-        int dpi;
-        std::string frame; // client with frame, caption and menu bar
-    };
-    const Case cases[] = {{96, "230x64"}, {120, "286x69"}};
     // Vista and later have SetProcessDPIAware, and read 96 dpi until it is
     // called; 95 to XP have neither.
-    for (const Case& c : cases)
+    for (int dpi : {96, 120})
         for (bool vista : {true, false}) {
-            const auto px = [&c](int twips) { return N(documented::Pixels(twips, c.dpi)); };
+            const auto px = [dpi](int twips) { return N(documented::Pixels(twips, dpi)); };
             const auto box = [&](const char* title, int i) {
-                const int left = documented::Pixels(documented::kBoxLeftTwips[i], c.dpi);
+                const int left = documented::Pixels(documented::kBoxLeftTwips[i], dpi);
                 return title + (" " + N(101 + i) + " 3 (" + N(left) + ",0)-(") +
-                       N(left + documented::Pixels(documented::kBoxTwips[0], c.dpi)) + "," +
+                       N(left + documented::Pixels(documented::kBoxTwips[0], dpi)) + "," +
                        px(documented::kBoxTwips[1]) + ")";
             };
             const std::string client =
                 "0, 0, " + px(documented::kClientTwips[0]) + ", " + px(documented::kClientTwips[1]);
-            SCOPED_TRACE(testing::Message() << c.dpi << " dpi, " << (vista ? "Vista" : "XP"));
+            SCOPED_TRACE(testing::Message() << dpi << " dpi, " << (vista ? "Vista" : "XP"));
             Fresh();
-            sim::Config().dpi = c.dpi;
+            sim::Config().dpi = dpi;
             sim::Config().screenWidth = vista ? 640 : 1920;
             if (!vista) sim::Config().user32Lacks = {"SetProcessDPIAware"};
             const Handle main = DLform::Load();
@@ -314,8 +288,9 @@ TEST_F(DesktopTest, TwipsBecomePixelsAtTheScreenResolution) {
             const Lines adjust = sim::Log("AdjustWindowRectEx");
             ASSERT_EQ(adjust.size(), 1u);
             EXPECT_EQ(adjust[0].rfind("AdjustWindowRectEx(" + client + ", ", 0), 0u) << adjust[0];
-            const platform::Rect frame = sim::Find(main)->rect;
-            EXPECT_EQ(N(frame.right - frame.left) + "x" + N(frame.bottom - frame.top), c.frame);
+            const platform::Rect frame = sim::Find(main)->rect; // with caption and menu bar
+            EXPECT_EQ(N(frame.right - frame.left) + "x" + N(frame.bottom - frame.top),
+                      dpi == 96 ? "230x64" : "286x69");
             EXPECT_EQ(frame.top, 0);
             EXPECT_EQ(frame.right, vista ? 640 : 1920);
             Lines boxes;
@@ -375,10 +350,7 @@ TEST_F(DesktopTest, EachBoxSwitchesItsEffectOnAndOffAndTheCaptionsFollowTheSchem
     EXPECT_EQ(sim::DcState(dc).text, startColors[7]);
     EXPECT_EQ(sim::DcState(dc).background, startColors[15]);
     sim::ClearCalls();
-    for (DLform::Id id : {kTaskbarChk, kDesktopChk, kDuskcolorsChk}) {
-        sim::Click(Box(id));
-        sim::Click(Box(id));
-    }
+    Arrange("ttddnn");
     const Handle taskbar = shellWindows.taskbar, icons = shellWindows.icons;
     EXPECT_EQ(Changes(),
               (Lines{Show(taskbar, 0), Show(taskbar, 5), Show(icons, 0), Spi(""), Show(icons, 5),
@@ -437,9 +409,7 @@ TEST_F(DesktopTest, RestoreDefaultColorsAsksFirstAndAppliesOnlyOnYes) {
     EXPECT_EQ(Changes(), Lines{});
     EXPECT_FALSE(DLmodule::defaultsApplied);
 
-    sim::Config().messageBoxAnswer = platform::kIdYes;
-    sim::ChooseMenu(DLform::Window(), DLform::kMnRestore);
-    sim::ChooseMenu(DLform::Window(), DLform::kMnRestore);
+    Arrange("yy");
     EXPECT_EQ(Changes(), (Lines{"SetSysColors(standard)", "SetSysColors(standard)"}));
     EXPECT_EQ(sim::CurrentColors(), kStandard);
     EXPECT_TRUE(DLmodule::defaultsApplied);

@@ -82,29 +82,24 @@ TEST_F(DesktopTest, NightEffectGivesRedFromBrightnessAndNeitherGreenNorBlue) {
 // program's button, an empty WorkerW and shell classes of other titles
 // searched first, as decoys; and again once the shell restarted.
 TEST_F(DesktopTest, EveryLayoutsTaskbarsAndIconViewAreFoundAndNothingElseIsTouched) {
-    struct Case {
-        const char* windows;
-        sim::ShellOptions options;
-    };
-    std::vector<Case> layouts = {
+    std::vector<std::pair<const char*, sim::ShellOptions>> layouts = {
         {"10 after a slideshow", {true, true, true, sim::IconPlace::kInWorkerW, 2}}};
     for (const layouts::Layout& l : layouts::kLayouts)
         layouts.push_back(
             {l.windows, {true, true, true, l.icons, l.secondaryTaskbars, l.startButton}});
-    // '+' for each visible window, '-' for each hidden one.
     const auto seen = [](const std::vector<Handle>& windows) {
         std::string seen;
         for (Handle window : windows)
             seen += Visible(window) ? '+' : '-';
         return seen;
     };
-    for (const auto& layout : layouts) {
-        SCOPED_TRACE(layout.windows);
+    for (const auto& [windows, options] : layouts) {
+        SCOPED_TRACE(windows);
         Fresh({}, false);
         std::vector<Handle> others = {
             sim::AddWindow("Button", "Start"), sim::AddWindow("WorkerW", ""),
             sim::AddWindow("Shell_TrayWnd", "Not the taskbar"), sim::AddWindow("Progman", "Other")};
-        const sim::Shell shell = sim::StartShell(layout.options);
+        const sim::Shell shell = sim::StartShell(options);
         std::vector<Handle> taskbars = shell.secondaryTaskbars;
         taskbars.push_back(shell.taskbar);
         if (shell.startButton != 0) taskbars.push_back(shell.startButton);
@@ -205,12 +200,7 @@ TEST_F(DesktopTest, ReadKeyValueTurnsEveryStoredFormIntoTextNumberOrEmptyAndAlwa
 
     using B = std::string; // raw stored bytes
     const std::string big(65535, 'x');
-    struct Case {
-        std::uint32_t type;
-        std::string bytes;
-        std::string expected;
-    };
-    const Case cases[] = {
+    const std::tuple<std::uint32_t, B, std::string> cases[] = {
         {platform::kRegSz, B("C:\\a.bmp\0", 9), "text:C:\\a.bmp"},
         {platform::kRegSz, B("C:\\a.bmp"), "text:C:\\a.bmp"}, // stored without its NUL
         {platform::kRegSz, B(), "text:"},
@@ -228,11 +218,10 @@ TEST_F(DesktopTest, ReadKeyValueTurnsEveryStoredFormIntoTextNumberOrEmptyAndAlwa
         {sim::kRegBinary, B("\x01\x02"), "empty"},
         {sim::kRegMultiSz, B("a\0b\0\0", 5), "empty"},
     };
-    for (const Case& c : cases) {
-        sim::SetValue("Wallpaper", c.type,
-                      std::vector<std::uint8_t>(c.bytes.begin(), c.bytes.end()));
-        EXPECT_EQ(Describe(ReadWallpaper()), c.expected)
-            << "type " << c.type << ", " << c.bytes.size() << " bytes";
+    for (const auto& [type, bytes, expected] : cases) {
+        sim::SetValue("Wallpaper", type, std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+        EXPECT_EQ(Describe(ReadWallpaper()), expected)
+            << "type " << type << ", " << bytes.size() << " bytes";
     }
     for (std::size_t bytes = 5; bytes <= 8; ++bytes) {
         sim::SetNumber("Wallpaper", 0x1122334455667788u, bytes);
@@ -258,32 +247,25 @@ TEST_F(DesktopTest, ReadValueReportsFailuresAndLeavesTheValueAlone) {
     ASSERT_EQ(platform::RegOpenKeyExA(sim::kCurrentUser, kDesktopKey, 0, 0x3F, &key), 0);
     const int allocations = sim::LiveAllocations();
 
-    struct Case {
-        Handle key;
-        const char* name;
-        int failAllocations;
-        platform::Status failRead;
-        platform::Status status;
-        const char* after;
-    };
-    const Case cases[] = {
-        {key, "Long", 0, 0, 234, "number:99"}, // asked for with the field's 4 bytes only
-        {key, "Raw", 0, 0, kUnhandledType, "number:99"},
-        {key, "Missing", 0, 0, 2, "number:99"},
-        {0, "Text", 0, 0, 6, "number:99"},
-        {closed, "Text", 0, 0, 6, "number:99"},
-        {key, "Text", 1, 0, kNotEnoughMemory, "number:99"},
-        {key, "Text", 0, 234, 234, "empty"}, // a failed text read empties the value
-        {key, "Long", 0, 5, 5, "number:99"},
-    };
-    for (const Case& c : cases) {
+    const std::tuple<Handle, const char*, int, platform::Status, platform::Status, const char*>
+        cases[] = {
+            {key, "Long", 0, 0, 234, "number:99"}, // asked for with the field's 4 bytes only
+            {key, "Raw", 0, 0, kUnhandledType, "number:99"},
+            {key, "Missing", 0, 0, 2, "number:99"},
+            {0, "Text", 0, 0, 6, "number:99"},
+            {closed, "Text", 0, 0, 6, "number:99"},
+            {key, "Text", 1, 0, kNotEnoughMemory, "number:99"},
+            {key, "Text", 0, 234, 234, "empty"}, // a failed text read empties the value
+            {key, "Long", 0, 5, 5, "number:99"},
+        };
+    for (const auto& [opened, name, failAllocations, failRead, status, after] : cases) {
         RegistryValue value;
         value.kind = RegistryValue::Kind::Number;
         value.number = 99;
-        sim::FailAllocations(c.failAllocations);
-        sim::FailNextDataQuery(c.failRead);
-        EXPECT_EQ(ReadValue(c.key, c.name, value), c.status) << c.name;
-        EXPECT_EQ(Describe(value), c.after) << c.name;
+        sim::FailAllocations(failAllocations);
+        sim::FailNextDataQuery(failRead);
+        EXPECT_EQ(ReadValue(opened, name, value), status) << name;
+        EXPECT_EQ(Describe(value), after) << name;
     }
     EXPECT_EQ(sim::LiveAllocations(), allocations);
     sim::ClearCalls();

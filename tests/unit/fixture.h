@@ -44,15 +44,12 @@ inline std::string Spi(const char* path) {
 // The module's globals back to process start; Main sets them all again.
 inline void ResetProgram() {
     if (DLform::Window() != 0) platform::DestroyWindow(DLform::Window());
-    DLmodule::defaultsApplied = false;
-    DLmodule::taskbarWasVisible = false;
-    DLmodule::desktopWasVisible = false;
+    DLmodule::defaultsApplied = DLmodule::taskbarWasVisible = DLmodule::desktopWasVisible = false;
     DLmodule::savedWallpaper = dl::Text();
     DLmodule::savedColors = DLmodule::nightColors = DLmodule::defaultColors = {};
     DLmodule::filterState = DLmodule::FilterState::NotLoaded;
     DLmodule::foundEffect = {};
-    DLmodule::nightEffectShown = false;
-    DLmodule::redPointersShown = false;
+    DLmodule::nightEffectShown = DLmodule::redPointersShown = false;
 }
 
 using sim::Thousandths;
@@ -80,10 +77,32 @@ class DesktopTest : public ::testing::Test {
         Fresh(options, shell);
         DLmodule::Main();
     }
+    void StartMagnified(const sim::ShellOptions& options = {}) { // Windows 8 and later
+        Fresh(options);
+        sim::MagnifierConfig().installed = true;
+        DLmodule::Main();
+    }
 
     static Handle Box(DLform::Id id) { return sim::ChildWithId(DLform::Window(), id); }
     static int Check(DLform::Id id) { return sim::Find(Box(id))->check; }
     static bool Visible(Handle window) { return sim::Find(window)->visible; }
+    static platform::LResult Tell(unsigned message, platform::WParam wParam = 0) {
+        return DLform::WindowProcedure(DLform::Window(), message, wParam, 0);
+    }
+    // Clicks the boxes named, in order: 'n' Dusk Colors, 'd' Desktop, 't'
+    // Taskbar; 'y' answers Yes to Restore Default Colors.
+    static void Arrange(const std::string& boxes) {
+        for (char box : boxes) {
+            if (box == 'y') {
+                sim::Config().messageBoxAnswer = platform::kIdYes;
+                sim::ChooseMenu(DLform::Window(), DLform::kMnRestore);
+            } else {
+                sim::Click(Box(box == 'n'   ? kDuskcolorsChk
+                               : box == 'd' ? kDesktopChk
+                                            : kTaskbarChk));
+            }
+        }
+    }
     // Tab (Shift+Tab while Shift is down) in `from`: where the focus went, or
     // 0 when the key was not taken.
     static Handle Tab(Handle from) {

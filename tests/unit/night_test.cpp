@@ -2,25 +2,7 @@
 // displays, and other programs' changes of the wallpaper and the colours.
 #include "fixture.h"
 
-namespace {
-
-platform::LResult Tell(unsigned message, platform::WParam wParam = 0) {
-    return DLform::WindowProcedure(DLform::Window(), message, wParam, 0);
-}
-
-// Unticks the boxes named: 'n' ticks Dusk Colors, 'd' and 't' untick Desktop
-// and Taskbar.
-void Arrange(const std::string& boxes) {
-    for (char box : boxes)
-        sim::Click(sim::ChildWithId(DLform::Window(), box == 'n'   ? kDuskcolorsChk
-                                                      : box == 'd' ? kDesktopChk
-                                                                   : kTaskbarChk));
-}
-
-} // namespace
-
 TEST_F(DesktopTest, UnlockAndResumePutBackTheNightAndWhatTheUntickedBoxesHide) {
-    const sim::ShellOptions twoDisplays = {true, true, true, sim::IconPlace::kInProgman, 1};
     const std::tuple<unsigned, platform::WParam, bool> events[] = {
         {platform::kWmWtsSessionChange, platform::kWtsSessionUnlock, true},
         {platform::kWmPowerBroadcast, platform::kPbtApmResumeSuspend, true},
@@ -28,29 +10,23 @@ TEST_F(DesktopTest, UnlockAndResumePutBackTheNightAndWhatTheUntickedBoxesHide) {
         {platform::kWmWtsSessionChange, 0x7 /* WTS_SESSION_LOCK */, false},
         {platform::kWmPowerBroadcast, 0x4 /* PBT_APMSUSPEND */, false}};
     for (const auto& [message, code, resumes] : events) {
-        // 'y': Yes to Restore Default Colors; the night is no longer in force.
+        // "ny": the night is no longer in force.
         for (const std::string boxes : {"", "n", "ndt", "ny"}) {
             SCOPED_TRACE(testing::Message() << message << " " << code << " " << boxes);
-            Fresh(twoDisplays);
-            sim::MagnifierConfig().installed = true;
-            DLmodule::Main();
-            Arrange(boxes.substr(0, boxes.find('y')));
-            sim::Config().messageBoxAnswer = platform::kIdYes;
-            if (boxes == "ny") sim::ChooseMenu(DLform::Window(), DLform::kMnRestore);
+            StartMagnified({true, true, true, sim::IconPlace::kInProgman, 1});
+            Arrange(boxes);
             // As the lock screen does: light colours, and no effect.
             sim::SetColors(kStandard);
             sim::MagnifierConfig().effect = documented::kIdentity;
             sim::ClearCalls();
             EXPECT_EQ(Tell(message, code), message == platform::kWmPowerBroadcast ? 1 : 0);
             Lines expected;
-            if (resumes && boxes == "ndt") {
-                expected = {
-                    "SetSysColors(night)",         "MagSetFullscreenColorEffect(night)",
-                    Show(shellWindows.icons, 0),   Spi(""),
-                    Show(shellWindows.taskbar, 0), Show(shellWindows.secondaryTaskbars[0], 0)};
-            } else if (resumes && boxes == "n") {
+            if (resumes && (boxes == "n" || boxes == "ndt"))
                 expected = {"SetSysColors(night)", "MagSetFullscreenColorEffect(night)"};
-            }
+            if (resumes && boxes == "ndt")
+                expected.insert(expected.end(), {Show(shellWindows.icons, 0), Spi(""),
+                                                 Show(shellWindows.taskbar, 0),
+                                                 Show(shellWindows.secondaryTaskbars[0], 0)});
             EXPECT_EQ(Changes(), expected);
         }
     }
@@ -111,10 +87,9 @@ TEST_F(DesktopTest, WindowsShownAgainAreHiddenOnlyWhereTheirBoxIsUnticked) {
         std::vector<Handle> all = taskbars;
         all.insert(all.end(), others.begin(), others.end());
         all.insert(all.end(), {shell.icons, shell.workers[0]});
-        for (Handle window : all)
-            platform::ShowWindow(window, platform::kSwHide);
-        for (Handle window : all)
-            platform::ShowWindow(window, platform::kSwShow); // as the shell or another program
+        for (int command : {platform::kSwHide, platform::kSwShow})
+            for (Handle window : all)
+                platform::ShowWindow(window, command); // as the shell or another program
         sim::ClearCalls();
         sim::TellShown();
         Lines hidden;
@@ -138,9 +113,7 @@ TEST_F(DesktopTest, WindowsShownAgainAreHiddenOnlyWhereTheirBoxIsUnticked) {
 // its first child is then the WorkerW that paints the wallpaper, never to
 // be hidden; the icon view is hidden when it comes.
 TEST_F(DesktopTest, ARestartedShellsLateIconViewIsHiddenWhenItComesAndItsWorkerWNever) {
-    sim::ShellOptions late = {true, true, true, sim::IconPlace::kInProgmanBesideWorkerW, 0, false};
-    late.iconsAfterAnnouncing = true;
-    Start(late);
+    Start({true, true, true, sim::IconPlace::kInProgmanBesideWorkerW, 0, false, true});
     Arrange("d");
     sim::ClearCalls();
     const sim::Shell shell = sim::RestartShell();
@@ -157,8 +130,7 @@ TEST_F(DesktopTest, ARestartedShellsLateIconViewIsHiddenWhenItComesAndItsWorkerW
 // so; the program's own broadcasts are not answered, and an answer is not
 // answered again within a second: two copies answering each other stop.
 TEST_F(DesktopTest, OtherProgramsChangesArePutBackOnceAndTheProgramsOwnNever) {
-    sim::MagnifierConfig().installed = true;
-    DLmodule::Main();
+    StartMagnified();
     sim::ClearCalls();
     Arrange("ndt");
     Arrange("ndt");
@@ -179,9 +151,7 @@ TEST_F(DesktopTest, OtherProgramsChangesArePutBackOnceAndTheProgramsOwnNever) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.boxes + " " + N(c.message) + " " + N(c.action));
         Start();
-        Arrange(c.boxes.substr(0, 1));
-        sim::Config().messageBoxAnswer = platform::kIdYes;
-        if (c.boxes == "ny") sim::ChooseMenu(DLform::Window(), DLform::kMnRestore);
+        Arrange(c.boxes);
         Lines answer;
         if (c.answer != nullptr)
             answer = c.answer == std::string("icons") ? Lines{Show(shellWindows.icons, 0), Spi("")}
