@@ -28,9 +28,6 @@ struct Caption {
 DWORD WINAPI CheckCaptions(void*) {
     e2e::Program program = {};
     program.window = e2e::MainWindowOf(GetCurrentProcessId());
-    HDC screen = GetDC(nullptr);
-    const LONG dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
     Caption first = {};
     for (int i = 0; i < 3; ++i) {
         const HWND box = e2e::Box(program, e2e::kBoxes[i]);
@@ -38,6 +35,7 @@ DWORD WINAPI CheckCaptions(void*) {
         GetWindowTextA(box, caption.text, sizeof caption.text);
         const HFONT font = reinterpret_cast<HFONT>(SendMessageA(box, WM_GETFONT, 0, 0));
         HDC dc = GetDC(box);
+        const LONG dpi = GetDeviceCaps(dc, LOGPIXELSX);
         const HGDIOBJ previous =
             SelectObject(dc, font != nullptr ? font : GetStockObject(SYSTEM_FONT));
         GetTextExtentPoint32A(dc, caption.text, lstrlenA(caption.text), &caption.extent);
@@ -77,8 +75,7 @@ DWORD WINAPI CheckCaptions(void*) {
     char path[MAX_PATH], partial[MAX_PATH];
     GetModuleFileNameA(self, path, MAX_PATH);
     e2e::Append(path, ".txt", MAX_PATH);
-    e2e::Copy(partial, path, MAX_PATH);
-    e2e::Append(partial, ".part", MAX_PATH);
+    wsprintfA(partial, "%s.part", path);
     if (e2e::WriteWhole(partial, report, lstrlenA(report))) MoveFileA(partial, path);
     return 0;
 }
