@@ -70,8 +70,7 @@ DWORD WINAPI CheckCaptions(void*) {
                    caption.extent.cx, caption.face, caption.height);
     }
 
-    // Written under another name and then renamed, so that the driver never
-    // reads half of it.
+    // Renamed once written, so that the driver never reads half of it.
     char path[MAX_PATH], partial[MAX_PATH];
     GetModuleFileNameA(self, path, MAX_PATH);
     e2e::Append(path, ".txt", MAX_PATH);

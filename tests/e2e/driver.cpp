@@ -1,17 +1,15 @@
-// The end-to-end driver, run by tests/e2e/run inside a Wine virtual desktop:
-//   driver.exe run PROGRAM SHELL ACK-FOLDER VERSION [SCENARIO]
-// prints a PASS, FAIL or SKIP line per scenario and screenshot, PIXELS lines
-// asking the runner for a screenshot's colours (answered in ACK-FOLDER), and
-// "END passed failed" (docs/DEVELOPING.md).
+// The end-to-end driver, run by tests/e2e/run inside a Wine virtual desktop
+// (its command line in DriverEntry): prints a PASS, FAIL or SKIP line per
+// scenario and screenshot, PIXELS lines asking the runner for a screenshot's
+// colours (answered in ACK-FOLDER), and "END passed failed" (docs/DEVELOPING.md).
 #include "winehost/harness.h"
 
 namespace e2e {
 
 namespace {
 
-// The night colours alone and Windows' defaults, over the start-up wallpaper,
-// taskbar and icons; then the start-up palette with the icons and wallpaper
-// hidden, the taskbar, or both.
+// The night colours without the filter, Windows' defaults; then the start-up
+// look with the icons (and so the wallpaper), the taskbar or both hidden.
 constexpr Look kNightColorsLook = {&kNightScheme, kWallpaper, kVisible, kVisible};
 constexpr Look kDefaultLook = {&kDefaultScheme, kWallpaper, kVisible, kVisible};
 constexpr Look kIconsHidden = {&kStartPalette, "", kVisible, kHidden};
@@ -26,10 +24,9 @@ const char* BoxState(int state) {
 
 // What the runner counted in one area of a screenshot.
 struct Pixels {
-    char top[8];    // the commonest colour, "RRGGBB"
-    long all;       // every pixel
-    long text, red; // of the colour asked for, and of pure red FF0000
-    long off;       // what the night scheme never shows; " #RRGGBB:N" for the commonest few
+    char top[8];         // the commonest colour, "RRGGBB"
+    long all, text, red; // every pixel, of the colour asked for, of pure red FF0000
+    long off;            // what the night scheme never shows; " #RRGGBB:N" for the commonest few
     int listed;
     char commonest[200];
 };
@@ -74,13 +71,11 @@ bool ReadPixels(const char* name, const RECT* areas, int count, Pixels* found,
             wsprintfA(seen.commonest + lstrlenA(seen.commonest), " #%s:%ld", colour, pixels);
     }
     for (int i = 0; i < count; ++i)
-        if (!Expect(found[i].all > 0, "expected the pixels of area %d of %s counted, seen none", i,
-                    name))
-            return false;
+        if (found[i].all == 0)
+            return Fail("expected the pixels of area %d of %s counted, seen none", i, name);
     return true;
 }
 
-// The three boxes' states, then the desktop where `look` is given.
 void ExpectBoxes(const Program& program, const char* when, int dusk, int desktop, int taskbar,
                  const Look* look = nullptr) {
     const int expected[3] = {dusk, desktop, taskbar};
@@ -404,7 +399,6 @@ void About(Program& program) {
     Exit(program);
 }
 
-// The version information a user sees in the file's properties.
 void VersionInformation(Program&) {
     DWORD ignored = 0;
     const DWORD size = GetFileVersionInfoSizeA(session.program, &ignored);
@@ -473,7 +467,6 @@ void ExitByClosing(Program& program) {
 }
 
 void ExitUntouched(Program& program) {
-    // Another program, a slideshow and resuming change the desktop; exit undoes it all.
     if (!SetColors(kDefaultScheme) || !ShowTaskbar(false) || !ShowIcons(false) ||
         !AskShell(kSlideshow, kOtherWallpaper) || !Wake(program, PBT_APMRESUMEAUTOMATIC) ||
         !ExpectDesktop("after another program changed the desktop, a slideshow and resuming",
@@ -714,8 +707,7 @@ void KeyboardFocus(Program& program) {
     const struct {
         bool shift;
         int box;
-        const char* name;
-        const char* when;
+        const char *name, *when;
     } steps[] = {{false, kDesktop, "focus-tab", "after a mouse click on Dusk Colors, then Tab"},
                  {true, kDuskColors, "focus-shift-tab", "after Shift+Tab"}};
     for (const auto& step : steps) {
@@ -747,12 +739,11 @@ void Captions(Program& program) {
     DeleteFileA(result);
 
     const HANDLE process = program.process.hProcess;
-    const SIZE_T size = static_cast<SIZE_T>(lstrlenA(library)) + 1;
-    void* remote = VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+    void* remote = VirtualAllocEx(process, nullptr, sizeof library, MEM_COMMIT, PAGE_READWRITE);
     const auto loadLibrary = reinterpret_cast<LPTHREAD_START_ROUTINE>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryA")));
     HANDLE thread = nullptr;
-    if (remote != nullptr && WriteProcessMemory(process, remote, library, size, nullptr))
+    if (remote != nullptr && WriteProcessMemory(process, remote, library, sizeof library, nullptr))
         thread = CreateRemoteThread(process, nullptr, 0, loadLibrary, remote, 0, nullptr);
     if (!Expect(thread != nullptr,
                 "expected a thread in the program to load %s, seen none (error %lu)", library,
