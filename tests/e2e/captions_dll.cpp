@@ -28,10 +28,11 @@ struct Caption {
 DWORD WINAPI CheckCaptions(void*) {
     e2e::Program program = {};
     program.window = e2e::MainWindowOf(GetCurrentProcessId());
-    Caption first = {};
+    Caption captions[3] = {};
+    const Caption& first = captions[0];
     for (int i = 0; i < 3; ++i) {
         const HWND box = e2e::Box(program, e2e::kBoxes[i]);
-        Caption caption = {};
+        Caption& caption = captions[i];
         GetWindowTextA(box, caption.text, sizeof caption.text);
         const HFONT font = reinterpret_cast<HFONT>(SendMessageA(box, WM_GETFONT, 0, 0));
         HDC dc = GetDC(box);
@@ -47,11 +48,9 @@ DWORD WINAPI CheckCaptions(void*) {
         SelectObject(dc, previous);
         ReleaseDC(box, dc);
 
-        if (i == 0) {
-            first = caption;
+        if (i == 0)
             Report("INFO captions in %s, %ld pixels high, at %ld dpi", first.face, first.height,
                    dpi);
-        }
         if (font == nullptr)
             Report("expected \"%s\" in a font set by the program, seen none", caption.text);
         if (!e2e::Same(caption.face, first.face) || caption.height != first.height)

@@ -467,13 +467,12 @@ void ExitByClosing(Program& program) {
 }
 
 void ExitUntouched(Program& program) {
-    if (!SetColors(kDefaultScheme) || !ShowTaskbar(false) || !ShowIcons(false) ||
-        !AskShell(kSlideshow, kOtherWallpaper) || !Wake(program, PBT_APMRESUMEAUTOMATIC) ||
-        !ExpectDesktop("after another program changed the desktop, a slideshow and resuming",
-                       {&kDefaultScheme, kOtherWallpaper, kHidden, kHidden}) ||
-        !Exit(program))
-        return;
-    ExpectDesktop("after Exit with nothing clicked", kStartLook);
+    if (SetColors(kDefaultScheme) && ShowTaskbar(false) && ShowIcons(false) &&
+        AskShell(kSlideshow, kOtherWallpaper) && Wake(program, PBT_APMRESUMEAUTOMATIC) &&
+        ExpectDesktop("after another program changed the desktop, a slideshow and resuming",
+                      {&kDefaultScheme, kOtherWallpaper, kHidden, kHidden}) &&
+        Exit(program))
+        ExpectDesktop("after Exit with nothing clicked", kStartLook);
 }
 
 void StartedNight(Program& program) {
