@@ -32,8 +32,7 @@ constexpr char kAboutText[] =
     "to find Dusklens if is has has been covered by other windows.\n\n"
     "Copyright (C) 2026 ";
 
-// The version information: the company (the About text ends with it), the
-// version as numbers and as the text fields say it.
+// Version information: the company (the About text ends with it), the version in numbers and text.
 constexpr char kCompany[] = "The Dusklens developers";
 constexpr unsigned short kVersion[4] = {1, 5, 0, 0};
 constexpr char kVersionText[] = "1.05";

@@ -57,12 +57,9 @@ inline constexpr Layout kLayouts[] = {
 
 // The layout of `windows`; the first one (95's) for any other name.
 inline const Layout& LayoutOf(const char* windows) {
-    for (const Layout& layout : kLayouts) {
-        int i = 0;
-        while (layout.windows[i] != '\0' && layout.windows[i] == windows[i])
-            ++i;
-        if (layout.windows[i] == windows[i]) return layout;
-    }
+    for (const Layout& layout : kLayouts)
+        for (int i = 0; layout.windows[i] == windows[i]; ++i)
+            if (windows[i] == '\0') return layout;
     return kLayouts[0];
 }
 

@@ -28,16 +28,15 @@ struct Caption {
 DWORD WINAPI CheckCaptions(void*) {
     e2e::Program program = {};
     program.window = e2e::MainWindowOf(GetCurrentProcessId());
-    HDC screen = GetDC(nullptr);
-    const LONG dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    Caption first = {};
+    Caption captions[3] = {};
+    const Caption& first = captions[0];
     for (int i = 0; i < 3; ++i) {
         const HWND box = e2e::Box(program, e2e::kBoxes[i]);
-        Caption caption = {};
+        Caption& caption = captions[i];
         GetWindowTextA(box, caption.text, sizeof caption.text);
         const HFONT font = reinterpret_cast<HFONT>(SendMessageA(box, WM_GETFONT, 0, 0));
         HDC dc = GetDC(box);
+        const LONG dpi = GetDeviceCaps(dc, LOGPIXELSX);
         const HGDIOBJ previous =
             SelectObject(dc, font != nullptr ? font : GetStockObject(SYSTEM_FONT));
         GetTextExtentPoint32A(dc, caption.text, lstrlenA(caption.text), &caption.extent);
@@ -49,11 +48,9 @@ DWORD WINAPI CheckCaptions(void*) {
         SelectObject(dc, previous);
         ReleaseDC(box, dc);
 
-        if (i == 0) {
-            first = caption;
+        if (i == 0)
             Report("INFO captions in %s, %ld pixels high, at %ld dpi", first.face, first.height,
                    dpi);
-        }
         if (font == nullptr)
             Report("expected \"%s\" in a font set by the program, seen none", caption.text);
         if (!e2e::Same(caption.face, first.face) || caption.height != first.height)
@@ -72,13 +69,11 @@ DWORD WINAPI CheckCaptions(void*) {
                    caption.extent.cx, caption.face, caption.height);
     }
 
-    // Written under another name and then renamed, so that the driver never
-    // reads half of it.
+    // Renamed once written, so that the driver never reads half of it.
     char path[MAX_PATH], partial[MAX_PATH];
     GetModuleFileNameA(self, path, MAX_PATH);
     e2e::Append(path, ".txt", MAX_PATH);
-    e2e::Copy(partial, path, MAX_PATH);
-    e2e::Append(partial, ".part", MAX_PATH);
+    wsprintfA(partial, "%s.part", path);
     if (e2e::WriteWhole(partial, report, lstrlenA(report))) MoveFileA(partial, path);
     return 0;
 }

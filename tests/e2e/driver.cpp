@@ -1,17 +1,15 @@
-// The end-to-end driver, run by tests/e2e/run inside a Wine virtual desktop:
-//   driver.exe run PROGRAM SHELL ACK-FOLDER VERSION [SCENARIO]
-// prints a PASS, FAIL or SKIP line per scenario and screenshot, PIXELS lines
-// asking the runner for a screenshot's colours (answered in ACK-FOLDER), and
-// "END passed failed" (docs/DEVELOPING.md).
+// The end-to-end driver, run by tests/e2e/run inside a Wine virtual desktop
+// (its command line in DriverEntry): prints a PASS, FAIL or SKIP line per
+// scenario and screenshot, PIXELS lines asking the runner for a screenshot's
+// colours (answered in ACK-FOLDER), and "END passed failed" (docs/DEVELOPING.md).
 #include "winehost/harness.h"
 
 namespace e2e {
 
 namespace {
 
-// The night colours alone and Windows' defaults, over the start-up wallpaper,
-// taskbar and icons; then the start-up palette with the icons and wallpaper
-// hidden, the taskbar, or both.
+// The night colours without the filter, Windows' defaults; then the start-up
+// look with the icons (and so the wallpaper), the taskbar or both hidden.
 constexpr Look kNightColorsLook = {&kNightScheme, kWallpaper, kVisible, kVisible};
 constexpr Look kDefaultLook = {&kDefaultScheme, kWallpaper, kVisible, kVisible};
 constexpr Look kIconsHidden = {&kStartPalette, "", kVisible, kHidden};
@@ -26,29 +24,24 @@ const char* BoxState(int state) {
 
 // What the runner counted in one area of a screenshot.
 struct Pixels {
-    char top[8];    // the commonest colour, "RRGGBB"
-    long all;       // every pixel
-    long text, red; // of the colour asked for, and of pure red FF0000
-    long off;       // what the night scheme never shows; "#RRGGBB:N" for the commonest few
+    char top[8];         // the commonest colour, "RRGGBB"
+    long all, text, red; // every pixel, of the colour asked for, of pure red FF0000
+    long off;            // what the night scheme never shows; " #RRGGBB:N" for the commonest few
     int listed;
     char commonest[200];
 };
 
 // Asks the runner for the colours in each area of the screen, the first
-// saved as the picture `name`, and counts them in `found`, those of `text`
-// ("RRGGBB") too. An area counted empty fails the scenario.
+// saved as the picture `name`, and counts them in the zeroed `found`, those
+// of `text` ("RRGGBB") too. An area counted empty fails the scenario.
 bool ReadPixels(const char* name, const RECT* areas, int count, Pixels* found,
                 const char* text = "") {
     Sleep(300); // the X server shows what the program drew a moment later
     char request[400];
     wsprintfA(request, "PIXELS %s", name);
-    for (int i = 0; i < count; ++i) {
-        char numbers[64];
-        wsprintfA(numbers, " %ld %ld %ld %ld", areas[i].left, areas[i].top,
+    for (int i = 0; i < count; ++i)
+        wsprintfA(request + lstrlenA(request), " %ld %ld %ld %ld", areas[i].left, areas[i].top,
                   areas[i].right - areas[i].left, areas[i].bottom - areas[i].top);
-        Append(request, numbers, sizeof request);
-        found[i] = {};
-    }
     Line("%s", request);
     static char answer[1 << 16];
     if (!Expect(AwaitRunner(name, 60000, answer, sizeof answer),
@@ -74,18 +67,15 @@ bool ReadPixels(const char* name, const RECT* areas, int count, Pixels* found,
         // All that the night scheme shows: black, grey and pure reds.
         if (Same(colour, "000000") || Same(colour, "808080") || Same(colour + 2, "0000")) continue;
         seen.off += pixels;
-        char entry[32];
-        wsprintfA(entry, "%s#%s:%ld", seen.listed > 0 ? " " : "", colour, pixels);
-        if (seen.listed++ < 4) Append(seen.commonest, entry, sizeof seen.commonest);
+        if (seen.listed++ < 4)
+            wsprintfA(seen.commonest + lstrlenA(seen.commonest), " #%s:%ld", colour, pixels);
     }
     for (int i = 0; i < count; ++i)
-        if (!Expect(found[i].all > 0, "expected the pixels of area %d of %s counted, seen none", i,
-                    name))
-            return false;
+        if (found[i].all == 0)
+            return Fail("expected the pixels of area %d of %s counted, seen none", i, name);
     return true;
 }
 
-// The three boxes' states, then the desktop where `look` is given.
 void ExpectBoxes(const Program& program, const char* when, int dusk, int desktop, int taskbar,
                  const Look* look = nullptr) {
     const int expected[3] = {dusk, desktop, taskbar};
@@ -99,7 +89,7 @@ void ExpectBoxes(const Program& program, const char* when, int dusk, int desktop
 
 // A screenshot of the window, a check of its own: each caption in the
 // scheme's menu text colour on its button face.
-bool Screenshot(const Program& program, const char* name, const Scheme& scheme) {
+void Screenshot(const Program& program, const char* name, const Scheme& scheme) {
     const COLORREF text = scheme.color[COLOR_MENUTEXT], back = scheme.color[COLOR_BTNFACE];
     RedrawWindow(program.window, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
@@ -114,8 +104,8 @@ bool Screenshot(const Program& program, const char* name, const Scheme& scheme) 
     char textColour[8], backColour[8], problem[300] = "";
     wsprintfA(textColour, "%02X%02X%02X", GetRValue(text), GetGValue(text), GetBValue(text));
     wsprintfA(backColour, "%02X%02X%02X", GetRValue(back), GetGValue(back), GetBValue(back));
-    Pixels seen[4];
-    if (!ReadPixels(name, areas, 4, seen, textColour)) return false;
+    Pixels seen[4] = {};
+    if (!ReadPixels(name, areas, 4, seen, textColour)) return;
     if (Same(name, "night") && (text != RGB(255, 0, 0) || back != RGB(128, 0, 0)))
         wsprintfA(problem, "expected night captions asked as FF0000 on 800000, seen %s on %s",
                   textColour, backColour);
@@ -129,7 +119,6 @@ bool Screenshot(const Program& program, const char* name, const Scheme& scheme) 
     }
     if (problem[0] != '\0') Line("  %s (picture %s)", problem, name);
     Line("%s screenshot-%s", problem[0] == '\0' ? "PASS" : "FAIL", name);
-    return true;
 }
 
 // Message boxes may keep the buttons of other styles as hidden controls.
@@ -183,7 +172,6 @@ bool PressKey(WORD key, bool shift = false) {
                   key, GetLastError());
 }
 
-// The program's keyboard focus, or 0.
 HWND FocusOf(const Program& program) {
     GUITHREADINFO info = {};
     info.cbSize = sizeof info;
@@ -225,7 +213,6 @@ bool Wake(const Program& program, WPARAM power = 0) {
                   static_cast<int>(power), static_cast<int>(answer));
 }
 
-// Opens "Restore Default Colors", checks the question and answers it.
 bool RestoreDefaults(const Program& program, int answer) {
     HWND box = OpenMessageBox(program, DLform::kMnRestore, documented::kQuestionTitle,
                               documented::kQuestion, true);
@@ -261,6 +248,12 @@ void StartupBoxes(Program& program) {
         Append(when, ", then Exit", sizeof when);
         ExpectDesktop(when, {&kStartPalette, icons ? kWallpaper : "", Seen(taskbar), Seen(icons)});
     }
+    // Started hidden (as the last start), each box ticked: hidden again at exit.
+    if (!Launch(program) || !Click(program, kDesktop)) return;
+    ExpectDesktop("started hidden, then Desktop ticked", kTaskbarHidden);
+    if (!Click(program, kTaskbar)) return;
+    ExpectDesktop("started hidden, then Taskbar ticked", kStartLook);
+    if (Exit(program)) ExpectDesktop("started hidden, after Exit", kBothHidden);
 }
 
 void Window(Program& program) {
@@ -281,14 +274,13 @@ void Window(Program& program) {
     Expect(outer.top == 0 && outer.right == screenWidth,
            "expected the window at the top-right corner (top 0, right %d), seen top %ld, right %ld",
            screenWidth, outer.top, outer.right);
-    using documented::kBoxTwips;
     const auto px = [](int twips) { return documented::Pixels(twips, session.dpi); };
     const int width = px(documented::kClientTwips[0]), height = px(documented::kClientTwips[1]);
     Expect(client.right == width && client.bottom == height,
            "expected a client area of %d x %d pixels at %d dpi, seen %ld x %ld", width, height,
            session.dpi, client.right, client.bottom);
 
-    const int boxWidth = px(kBoxTwips[0]), boxHeight = px(kBoxTwips[1]);
+    const int boxWidth = px(documented::kBoxTwips[0]), boxHeight = px(documented::kBoxTwips[1]);
     for (int i = 0; i < 3; ++i) {
         HWND control = Box(program, kBoxes[i]);
         const char* caption = kCaptions[i];
@@ -348,8 +340,8 @@ void TaskbarBox(Program& program) {
     ExpectBoxes(program, "after unticking Taskbar", BST_UNCHECKED, BST_CHECKED, BST_UNCHECKED,
                 &kTaskbarHidden);
     if (!Click(program, kTaskbar) || !AskShell(kMonitor)) return;
-    ExpectBoxes(program, "after ticking Taskbar", BST_UNCHECKED, BST_CHECKED, BST_CHECKED);
-    ExpectDesktop("after ticking Taskbar and a new monitor", kStartLook);
+    ExpectBoxes(program, "after ticking Taskbar and a new monitor", BST_UNCHECKED, BST_CHECKED,
+                BST_CHECKED, &kStartLook);
     Exit(program);
 }
 
@@ -365,8 +357,8 @@ void DesktopBox(Program& program) {
                                         kFoundEffect, kOtherWallpaper}) &&
                          Click(program, kDesktop);
     if (!StoreWallpaperSetting(kWallpaper) || !clicked) return;
-    ExpectBoxes(program, "after ticking Desktop", BST_UNCHECKED, BST_CHECKED, BST_CHECKED);
-    ExpectDesktop("after ticking Desktop with another wallpaper chosen meanwhile", kStartLook);
+    ExpectBoxes(program, "after ticking Desktop with another wallpaper chosen meanwhile",
+                BST_UNCHECKED, BST_CHECKED, BST_CHECKED, &kStartLook);
     Exit(program);
 }
 
@@ -407,7 +399,6 @@ void About(Program& program) {
     Exit(program);
 }
 
-// The version information a user sees in the file's properties.
 void VersionInformation(Program&) {
     DWORD ignored = 0;
     const DWORD size = GetFileVersionInfoSizeA(session.program, &ignored);
@@ -476,27 +467,12 @@ void ExitByClosing(Program& program) {
 }
 
 void ExitUntouched(Program& program) {
-    // Another program, a slideshow and resuming change the desktop; exit undoes it all.
-    if (!SetColors(kDefaultScheme) || !ShowTaskbar(false) || !ShowIcons(false) ||
-        !AskShell(kSlideshow, kOtherWallpaper) || !Wake(program, PBT_APMRESUMEAUTOMATIC) ||
-        !ExpectDesktop("after another program changed the desktop, a slideshow and resuming",
-                       {&kDefaultScheme, kOtherWallpaper, kHidden, kHidden}) ||
-        !Exit(program))
-        return;
-    ExpectDesktop("after Exit with nothing clicked", kStartLook);
-}
-
-void StartedHidden(Program& program) {
-    ShowTaskbar(false);
-    ShowIcons(false);
-    SetWallpaper("");
-    if (!Launch(program)) return;
-    ExpectBoxes(program, "started hidden", BST_UNCHECKED, BST_UNCHECKED, BST_UNCHECKED);
-    if (!Click(program, kDesktop)) return;
-    ExpectDesktop("started hidden, then Desktop ticked", kTaskbarHidden);
-    if (!Click(program, kTaskbar)) return;
-    ExpectDesktop("started hidden, then Taskbar ticked", kStartLook);
-    if (Exit(program)) ExpectDesktop("started hidden, after Exit", kBothHidden);
+    if (SetColors(kDefaultScheme) && ShowTaskbar(false) && ShowIcons(false) &&
+        AskShell(kSlideshow, kOtherWallpaper) && Wake(program, PBT_APMRESUMEAUTOMATIC) &&
+        ExpectDesktop("after another program changed the desktop, a slideshow and resuming",
+                      {&kDefaultScheme, kOtherWallpaper, kHidden, kHidden}) &&
+        Exit(program))
+        ExpectDesktop("after Exit with nothing clicked", kStartLook);
 }
 
 void StartedNight(Program& program) {
@@ -702,7 +678,7 @@ bool ExpectNightPixels(const Program& program, const char* name, const char* whe
            GetDlgCtrlID(focused));
     Expect(found[0].off == found[1].off, // found[1] counts nothing where no box has the focus
            "%s: expected only black, pure reds and grey 0x808080 in the window%s%s, seen %ld "
-           "other pixels, commonest %s",
+           "other pixels, commonest%s",
            when, session.flatMenus ? " below its flat menu bar" : "",
            focused != nullptr ? " but the focus rectangle" : "", found[0].off - found[1].off,
            found[0].commonest);
@@ -717,8 +693,7 @@ void NightPixels(Program& program) {
     ExpectNightPixels(program, "night-bm-click", "after ticking Dusk Colors with BM_CLICK");
     if (!Click(program, kDuskColors) || !MouseClick(program, kDuskColors)) return;
     Expect(FocusOf(program) == Box(program, kDuskColors),
-           "after ticking Dusk Colors with the mouse: expected the box to take the focus, seen "
-           "window %p",
+           "after ticking Dusk Colors with the mouse: expected the focus on it, seen window %p",
            FocusOf(program));
     ExpectNightPixels(program, "night-mouse", "after ticking Dusk Colors with the mouse");
     Exit(program);
@@ -731,8 +706,7 @@ void KeyboardFocus(Program& program) {
     const struct {
         bool shift;
         int box;
-        const char* name;
-        const char* when;
+        const char *name, *when;
     } steps[] = {{false, kDesktop, "focus-tab", "after a mouse click on Dusk Colors, then Tab"},
                  {true, kDuskColors, "focus-shift-tab", "after Shift+Tab"}};
     for (const auto& step : steps) {
@@ -746,10 +720,9 @@ void KeyboardFocus(Program& program) {
     }
     if (!PressKey(VK_SPACE) ||
         !Expect(WaitUntil(10000, [&] { return Checked(program, kDuskColors) == BST_UNCHECKED; }),
-                "after Space on Dusk Colors: expected it unticked, seen it %s (focus on %p, the "
-                "box is %p)",
-                Checked(program, kDuskColors) == BST_CHECKED ? "ticked" : "without answer",
-                FocusOf(program), Box(program, kDuskColors)))
+                "after Space on Dusk Colors: expected it unchecked, seen %s (focus on %p, box %p)",
+                BoxState(Checked(program, kDuskColors)), FocusOf(program),
+                Box(program, kDuskColors)))
         return;
     ExpectDesktop("after Space on Dusk Colors", kStartLook);
     Exit(program);
@@ -765,12 +738,11 @@ void Captions(Program& program) {
     DeleteFileA(result);
 
     const HANDLE process = program.process.hProcess;
-    const SIZE_T size = static_cast<SIZE_T>(lstrlenA(library)) + 1;
-    void* remote = VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+    void* remote = VirtualAllocEx(process, nullptr, sizeof library, MEM_COMMIT, PAGE_READWRITE);
     const auto loadLibrary = reinterpret_cast<LPTHREAD_START_ROUTINE>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryA")));
     HANDLE thread = nullptr;
-    if (remote != nullptr && WriteProcessMemory(process, remote, library, size, nullptr))
+    if (remote != nullptr && WriteProcessMemory(process, remote, library, sizeof library, nullptr))
         thread = CreateRemoteThread(process, nullptr, 0, loadLibrary, remote, 0, nullptr);
     if (!Expect(thread != nullptr,
                 "expected a thread in the program to load %s, seen none (error %lu)", library,
@@ -812,7 +784,6 @@ constexpr Scenario kScenarios[] = {
     {"exit-menu", ExitByMenu},
     {"exit-close", ExitByClosing},
     {"exit-untouched", ExitUntouched, true},
-    {"started-hidden", StartedHidden},
     {"started-night", StartedNight},
     {"magnifier-user-effect", MagnifierUserEffect},
     {"magnifier-planted-copy", MagnifierPlantedCopy},
@@ -837,6 +808,5 @@ extern "C" void DriverEntry() {
         ExitProcess(2);
     Argument(6, only, sizeof only);
     session.decoys = true;
-    ExitProcess(static_cast<UINT>(
-        RunScenarios(kScenarios, sizeof kScenarios / sizeof kScenarios[0], only)));
+    ExitProcess(static_cast<UINT>(RunScenarios(kScenarios, std::size(kScenarios), only)));
 }
