@@ -12,7 +12,6 @@
 namespace e2e {
 
 using documented::kElements;
-using layouts::IconPlace;
 using layouts::Layout;
 using layouts::LayoutOf;
 
