@@ -207,20 +207,16 @@ const char* NotRedOnly(const ColorEffect& effect) {
 }
 
 void DescribeEffect(const ColorEffect& effect, char* text, int size) {
-    if (SameEffect(effect, foundEffect)) {
-        Copy(text, "the effect found at the start", size);
-    } else if (SameEffect(effect, documented::kIdentity)) {
-        Copy(text, "the identity", size);
-    } else {
-        Copy(text, NotRedOnly(effect) == nullptr ? "a red-only effect" : "an effect", size);
-        Append(text, ", rows r g b a 1 in thousandths:", size);
-        for (const auto& row : effect.transform) {
-            char numbers[80];
-            using documented::Thousandths;
-            wsprintfA(numbers, " [%ld %ld %ld %ld %ld]", Thousandths(row[0]), Thousandths(row[1]),
-                      Thousandths(row[2]), Thousandths(row[3]), Thousandths(row[4]));
-            Append(text, numbers, size);
-        }
+    if (SameEffect(effect, foundEffect)) return Copy(text, "the effect found at the start", size);
+    if (SameEffect(effect, documented::kIdentity)) return Copy(text, "the identity", size);
+    Copy(text, NotRedOnly(effect) == nullptr ? "a red-only effect" : "an effect", size);
+    Append(text, ", rows r g b a 1 in thousandths:", size);
+    for (const auto& row : effect.transform) {
+        char numbers[80];
+        using documented::Thousandths;
+        wsprintfA(numbers, " [%ld %ld %ld %ld %ld]", Thousandths(row[0]), Thousandths(row[1]),
+                  Thousandths(row[2]), Thousandths(row[3]), Thousandths(row[4]));
+        Append(text, numbers, size);
     }
 }
 
