@@ -60,7 +60,6 @@ bool OfShell(HWND window) {
     return shellProcess.hProcess != nullptr && ProcessOf(window) == shellProcess.dwProcessId;
 }
 
-// Ends the process where it has not ended within `patience` ms.
 void EndProcess(HANDLE process, DWORD patience) {
     if (WaitForSingleObject(process, patience) == WAIT_OBJECT_0) return;
     TerminateProcess(process, 1);
@@ -74,9 +73,15 @@ template <typename Each> void ForEach(HWND parent, const char* className, Each e
         each(window);
 }
 
+// The icon view under `parent`, if it holds one.
+HWND DefView(HWND parent) {
+    return parent ? FindWindowExA(parent, nullptr, "SHELLDLL_DefView", nullptr) : nullptr;
+}
+
 struct Windows {
     HWND window[8] = {};
     int count = 0;
+    explicit Windows(HWND first) { Add(first); }
     void Add(HWND found) {
         if (found != nullptr && count < 8) window[count++] = found;
     }
@@ -84,8 +89,7 @@ struct Windows {
 
 // Every window of the taskbar, the main one first.
 Windows TaskbarWindows() {
-    Windows taskbars;
-    taskbars.Add(Taskbar());
+    Windows taskbars(Taskbar());
     ForEach(nullptr, "Button",
             [&](HWND button) { taskbars.Add(OfShell(button) ? button : nullptr); });
     ForEach(nullptr, "Shell_SecondaryTrayWnd", [&](HWND bar) { taskbars.Add(bar); });
@@ -189,11 +193,10 @@ bool SameEffect(const ColorEffect& a, const ColorEffect& b) {
 // the constant column as the identity has them, black kept black, and
 // brighter inputs giving more red, from each of red, green and blue.
 const char* NotRedOnly(const ColorEffect& effect) {
-    const auto& m = effect.transform;
+    const auto &m = effect.transform, &identity = documented::kIdentity.transform;
     for (int row = 0; row < 5; ++row) {
         if (m[row][1] != 0 || m[row][2] != 0) return "green or blue comes out";
-        if (m[row][3] != documented::kIdentity.transform[row][3] ||
-            m[row][4] != documented::kIdentity.transform[row][4])
+        if (m[row][3] != identity[row][3] || m[row][4] != identity[row][4])
             return "alpha or the constant column is not the identity's";
     }
     // The red out of an opaque grey of level `level`.
@@ -287,14 +290,10 @@ HWND Taskbar() {
 }
 
 HWND IconView() {
-    if (LayoutOf(session.windows).icons != layouts::IconPlace::kInWorkerW) {
-        HWND progman = FindWindowA("Progman", "Program Manager");
-        return progman ? FindWindowExA(progman, nullptr, "SHELLDLL_DefView", nullptr) : nullptr;
-    }
+    if (LayoutOf(session.windows).icons != layouts::IconPlace::kInWorkerW)
+        return DefView(FindWindowA("Progman", "Program Manager"));
     HWND icons = nullptr;
-    ForEach(nullptr, "WorkerW", [&](HWND worker) {
-        if (icons == nullptr) icons = FindWindowExA(worker, nullptr, "SHELLDLL_DefView", nullptr);
-    });
+    ForEach(nullptr, "WorkerW", [&](HWND worker) { icons = icons ? icons : DefView(worker); });
     return icons;
 }
 
@@ -345,7 +344,6 @@ bool SetWallpaper(const char* path) {
                   path, GetLastError());
 }
 
-// Shows or hides each window; says which one refused.
 bool Show(const Windows& windows, bool show, const char* what) {
     const int before = failures;
     Expect(windows.count > 0, "expected the %s to %s, seen none", what, show ? "show" : "hide");
@@ -360,11 +358,7 @@ bool Show(const Windows& windows, bool show, const char* what) {
 
 bool ShowTaskbar(bool show) { return Show(TaskbarWindows(), show, "taskbar"); }
 
-bool ShowIcons(bool show) {
-    Windows icons;
-    icons.Add(IconView());
-    return Show(icons, show, "desktop icons");
-}
+bool ShowIcons(bool show) { return Show(Windows(IconView()), show, "desktop icons"); }
 
 bool StartShell(bool iconsVisible, bool iconsLate) {
     StopShell();
@@ -629,9 +623,7 @@ bool ExpectDesktop(const char* when, const Look& look) {
                WindowName(other));
     };
     ForEach(nullptr, "Button", [&](HWND button) { leftVisible(button, OfShell(button)); });
-    const auto worker = [&](HWND window) {
-        leftVisible(window, FindWindowExA(window, nullptr, "SHELLDLL_DefView", nullptr) != nullptr);
-    };
+    const auto worker = [&](HWND window) { leftVisible(window, DefView(window) != nullptr); };
     ForEach(nullptr, "WorkerW", worker);
     HWND progman = FindWindowA("Progman", "Program Manager");
     if (progman != nullptr) ForEach(progman, "WorkerW", worker);
