@@ -318,11 +318,10 @@ bool ReadDesktop(DesktopState& state) {
     EndProcess(probe.hProcess, 0);
     CloseHandles(probe);
     const DWORD read = ended && code == 0 ? ReadWhole(session.probe, &state, kProbed) : 0;
-    if (read != kProbed)
-        return Fail("probe: expected it to end within 15 s with exit code 0 and %lu bytes in %s, "
-                    "seen it %s with exit code 0x%lX and %lu bytes",
-                    kProbed, session.probe, ended ? "end" : "still running", code, read);
-    return true;
+    return Expect(read == kProbed,
+                  "probe: expected it to end within 15 s with exit code 0 and %lu bytes in %s, "
+                  "seen it %s with exit code 0x%lX and %lu bytes",
+                  kProbed, session.probe, ended ? "end" : "still running", code, read);
 }
 
 bool SetColors(const Scheme& scheme) {
