@@ -27,6 +27,11 @@ int launchedCount;
 
 constexpr DWORD kPatience = 10000; // ms
 
+// Sends `message` to the window; false where it does not answer within kPatience.
+bool Send(HWND window, UINT message, WPARAM wParam = 0, DWORD_PTR* result = nullptr) {
+    return SendMessageTimeoutA(window, message, wParam, 0, SMTO_NORMAL, kPatience, result) != 0;
+}
+
 // Makes sure the program has handled everything sent before and is back in
 // its own message loop: a sent message is answered also inside a call that
 // sends messages (SetSysColors tells every window), a posted one only there.
@@ -34,12 +39,10 @@ bool Sync(const Program& program) {
     HWND box = Box(program, kDuskColors);
     DWORD_PTR state = 0;
     const bool posted = PostMessageA(box, BM_SETSTATE, TRUE, 0) != 0;
-    const bool taken =
-        posted && WaitUntil(kPatience, [&] {
-            return SendMessageTimeoutA(box, BM_GETSTATE, 0, 0, SMTO_NORMAL, kPatience, &state) &&
-                   (state & BST_PUSHED) != 0;
-        });
-    SendMessageTimeoutA(box, BM_SETSTATE, FALSE, 0, SMTO_NORMAL, kPatience, &state);
+    const bool taken = posted && WaitUntil(kPatience, [&] {
+                           return Send(box, BM_GETSTATE, 0, &state) && (state & BST_PUSHED) != 0;
+                       });
+    Send(box, BM_SETSTATE, FALSE);
     return Expect(taken, "expected the program to take a posted message within 10 s, seen %s",
                   posted ? "no answer" : "PostMessage fail");
 }
@@ -57,7 +60,6 @@ bool OfShell(HWND window) {
     return shellProcess.hProcess != nullptr && ProcessOf(window) == shellProcess.dwProcessId;
 }
 
-// Ends the process where it has not ended within `patience` ms.
 void EndProcess(HANDLE process, DWORD patience) {
     if (WaitForSingleObject(process, patience) == WAIT_OBJECT_0) return;
     TerminateProcess(process, 1);
@@ -65,29 +67,32 @@ void EndProcess(HANDLE process, DWORD patience) {
 }
 
 // Calls `each` with every window of the class under `parent` (nullptr: the
-// top-level windows) in FindWindowEx's order, until it answers false.
+// top-level windows) in FindWindowEx's order.
 template <typename Each> void ForEach(HWND parent, const char* className, Each each) {
     for (HWND window = nullptr; (window = FindWindowExA(parent, window, className, nullptr));)
-        if (!each(window)) return;
+        each(window);
 }
 
-// Up to eight windows, in the order they were found.
+// The icon view under `parent`, if it holds one.
+HWND DefView(HWND parent) {
+    return parent ? FindWindowExA(parent, nullptr, "SHELLDLL_DefView", nullptr) : nullptr;
+}
+
 struct Windows {
     HWND window[8] = {};
     int count = 0;
-    bool Add(HWND found) {
+    explicit Windows(HWND first) { Add(first); }
+    void Add(HWND found) {
         if (found != nullptr && count < 8) window[count++] = found;
-        return true;
     }
 };
 
 // Every window of the taskbar, the main one first.
 Windows TaskbarWindows() {
-    Windows taskbars;
-    taskbars.Add(Taskbar());
+    Windows taskbars(Taskbar());
     ForEach(nullptr, "Button",
-            [&](HWND button) { return !OfShell(button) || taskbars.Add(button); });
-    ForEach(nullptr, "Shell_SecondaryTrayWnd", [&](HWND bar) { return taskbars.Add(bar); });
+            [&](HWND button) { taskbars.Add(OfShell(button) ? button : nullptr); });
+    ForEach(nullptr, "Shell_SecondaryTrayWnd", [&](HWND bar) { taskbars.Add(bar); });
     return taskbars;
 }
 
@@ -114,8 +119,7 @@ void AppendValues(const char* path, const char* only, char* text, int size) {
     HKEY key;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS) {
         Append(text, path, size);
-        Append(text, " missing;", size);
-        return;
+        return Append(text, " missing;", size);
     }
     for (DWORD i = 0;; ++i) {
         char name[256], data[512];
@@ -166,7 +170,6 @@ bool MakeDecoys() {
                       decoys[0] != nullptr && decoys[1] != nullptr;
     if (thread != nullptr) CloseHandle(thread);
     CloseHandle(ready);
-    ShowDecoys();
     return made;
 }
 
@@ -190,11 +193,10 @@ bool SameEffect(const ColorEffect& a, const ColorEffect& b) {
 // the constant column as the identity has them, black kept black, and
 // brighter inputs giving more red, from each of red, green and blue.
 const char* NotRedOnly(const ColorEffect& effect) {
-    const auto& m = effect.transform;
+    const auto &m = effect.transform, &identity = documented::kIdentity.transform;
     for (int row = 0; row < 5; ++row) {
         if (m[row][1] != 0 || m[row][2] != 0) return "green or blue comes out";
-        if (m[row][3] != documented::kIdentity.transform[row][3] ||
-            m[row][4] != documented::kIdentity.transform[row][4])
+        if (m[row][3] != identity[row][3] || m[row][4] != identity[row][4])
             return "alpha or the constant column is not the identity's";
     }
     // The red out of an opaque grey of level `level`.
@@ -208,20 +210,16 @@ const char* NotRedOnly(const ColorEffect& effect) {
 }
 
 void DescribeEffect(const ColorEffect& effect, char* text, int size) {
-    if (SameEffect(effect, foundEffect)) {
-        Copy(text, "the effect found at the start", size);
-    } else if (SameEffect(effect, documented::kIdentity)) {
-        Copy(text, "the identity", size);
-    } else {
-        Copy(text, NotRedOnly(effect) == nullptr ? "a red-only effect" : "an effect", size);
-        Append(text, ", rows r g b a 1 in thousandths:", size);
-        for (const auto& row : effect.transform) {
-            char numbers[80];
-            using documented::Thousandths;
-            wsprintfA(numbers, " [%ld %ld %ld %ld %ld]", Thousandths(row[0]), Thousandths(row[1]),
-                      Thousandths(row[2]), Thousandths(row[3]), Thousandths(row[4]));
-            Append(text, numbers, size);
-        }
+    if (SameEffect(effect, foundEffect)) return Copy(text, "the effect found at the start", size);
+    if (SameEffect(effect, documented::kIdentity)) return Copy(text, "the identity", size);
+    Copy(text, NotRedOnly(effect) == nullptr ? "a red-only effect" : "an effect", size);
+    Append(text, ", rows r g b a 1 in thousandths:", size);
+    for (const auto& row : effect.transform) {
+        char numbers[80];
+        using documented::Thousandths;
+        wsprintfA(numbers, " [%ld %ld %ld %ld %ld]", Thousandths(row[0]), Thousandths(row[1]),
+                  Thousandths(row[2]), Thousandths(row[3]), Thousandths(row[4]));
+        Append(text, numbers, size);
     }
 }
 
@@ -292,15 +290,10 @@ HWND Taskbar() {
 }
 
 HWND IconView() {
-    if (LayoutOf(session.windows).icons != IconPlace::kInWorkerW) {
-        HWND progman = FindWindowA("Progman", "Program Manager");
-        return progman ? FindWindowExA(progman, nullptr, "SHELLDLL_DefView", nullptr) : nullptr;
-    }
+    if (LayoutOf(session.windows).icons != layouts::IconPlace::kInWorkerW)
+        return DefView(FindWindowA("Progman", "Program Manager"));
     HWND icons = nullptr;
-    ForEach(nullptr, "WorkerW", [&](HWND worker) {
-        icons = FindWindowExA(worker, nullptr, "SHELLDLL_DefView", nullptr);
-        return icons == nullptr;
-    });
+    ForEach(nullptr, "WorkerW", [&](HWND worker) { icons = icons ? icons : DefView(worker); });
     return icons;
 }
 
@@ -325,11 +318,10 @@ bool ReadDesktop(DesktopState& state) {
     EndProcess(probe.hProcess, 0);
     CloseHandles(probe);
     const DWORD read = ended && code == 0 ? ReadWhole(session.probe, &state, kProbed) : 0;
-    if (read != kProbed)
-        return Fail("probe: expected it to end within 15 s with exit code 0 and %lu bytes in %s, "
-                    "seen it %s with exit code 0x%lX and %lu bytes",
-                    kProbed, session.probe, ended ? "end" : "still running", code, read);
-    return true;
+    return Expect(read == kProbed,
+                  "probe: expected it to end within 15 s with exit code 0 and %lu bytes in %s, "
+                  "seen it %s with exit code 0x%lX and %lu bytes",
+                  kProbed, session.probe, ended ? "end" : "still running", code, read);
 }
 
 bool SetColors(const Scheme& scheme) {
@@ -351,29 +343,21 @@ bool SetWallpaper(const char* path) {
                   path, GetLastError());
 }
 
-// Shows or hides each window; says which one refused.
 bool Show(const Windows& windows, bool show, const char* what) {
-    bool done = true;
+    const int before = failures;
+    Expect(windows.count > 0, "expected the %s to %s, seen none", what, show ? "show" : "hide");
     for (int i = 0; i < windows.count; ++i) {
         ShowWindow(windows.window[i], show ? SW_SHOW : SW_HIDE);
-        done =
-            Expect((IsWindowVisible(windows.window[i]) != 0) == show,
-                   "expected the %s %s, seen window %d of %d stay %s", what,
-                   show ? "shown" : "hidden", i + 1, windows.count, show ? "hidden" : "visible") &&
-            done;
+        Expect((IsWindowVisible(windows.window[i]) != 0) == show,
+               "expected the %s %s, seen window %d of %d stay %s", what, show ? "shown" : "hidden",
+               i + 1, windows.count, show ? "hidden" : "visible");
     }
-    return Expect(windows.count > 0, "expected the %s to %s, seen none", what,
-                  show ? "show" : "hide") &&
-           done;
+    return failures == before;
 }
 
 bool ShowTaskbar(bool show) { return Show(TaskbarWindows(), show, "taskbar"); }
 
-bool ShowIcons(bool show) {
-    Windows icons;
-    icons.Add(IconView());
-    return Show(icons, show, "desktop icons");
-}
+bool ShowIcons(bool show) { return Show(Windows(IconView()), show, "desktop icons"); }
 
 bool StartShell(bool iconsVisible, bool iconsLate) {
     StopShell();
@@ -390,10 +374,9 @@ bool StartShell(bool iconsVisible, bool iconsLate) {
         return IsWindowVisible(MainWindowOf(id, "Progman")) && IconView() != nullptr &&
                TaskbarWindows().count == LayoutTaskbars();
     };
-    if (WaitUntil(10000, complete)) {
-        ShowDecoys();
-        return true;
-    }
+    const bool laidOut = WaitUntil(10000, complete);
+    ShowDecoys();
+    if (laidOut) return true;
     return Fail(
         "expected the stand-in shell laid out %s, seen Progman %s, %s and %d of %d taskbar "
         "windows%s",
@@ -456,10 +439,9 @@ bool Launch(Program& program, const char* path, const char* windowClass, DWORD p
         return Fail("could not start %s (error %lu)", path, GetLastError());
     CloseHandle(program.process.hThread);
     if (launchedCount < 8) launched[launchedCount++] = program.process.hProcess;
-    const DWORD id = program.process.dwProcessId;
     bool ended = false;
     const auto shownOrEnded = [&] {
-        program.window = MainWindowOf(id, windowClass);
+        program.window = MainWindowOf(program.process.dwProcessId, windowClass);
         ended = WaitForSingleObject(program.process.hProcess, 0) == WAIT_OBJECT_0;
         return ended || IsWindowVisible(program.window) != 0;
     };
@@ -479,29 +461,23 @@ bool Launch(Program& program, const char* path, const char* windowClass, DWORD p
 HWND Box(const Program& program, int id) { return GetDlgItem(program.window, id); }
 
 bool Click(const Program& program, int id) {
-    DWORD_PTR result = 0;
-    return Expect(
-        SendMessageTimeoutA(Box(program, id), BM_CLICK, 0, 0, SMTO_NORMAL, kPatience, &result) != 0,
-        "expected check box %d to take a click, seen no answer in 10 s", id);
+    return Expect(Send(Box(program, id), BM_CLICK),
+                  "expected check box %d to take a click, seen no answer in 10 s", id);
 }
 
 int Checked(const Program& program, int id) {
     DWORD_PTR state = 0;
-    const bool answered =
-        SendMessageTimeoutA(Box(program, id), BM_GETCHECK, 0, 0, SMTO_NORMAL, kPatience, &state);
-    return answered ? static_cast<int>(state) : -1;
+    return Send(Box(program, id), BM_GETCHECK, 0, &state) ? static_cast<int>(state) : -1;
 }
 
 bool Answer(const Program& program, HWND box, int button) {
     HWND control = GetDlgItem(box, button);
     if (!Expect(control != nullptr, "expected button %d in the message box, seen none", button))
         return false;
-    DWORD_PTR result = 0;
-    SendMessageTimeoutA(control, BM_CLICK, 0, 0, SMTO_NORMAL, kPatience, &result);
-    if (!Expect(WaitUntil(kPatience, [box] { return !IsWindow(box); }),
-                "expected the message box closed after answering, seen it open"))
-        return false;
-    return Sync(program);
+    Send(control, BM_CLICK);
+    return Expect(WaitUntil(kPatience, [box] { return !IsWindow(box); }),
+                  "expected the message box closed after answering, seen it open") &&
+           Sync(program);
 }
 
 bool Close(Program& program, UINT message, WPARAM wParam) {
@@ -569,16 +545,14 @@ bool MouseClick(const Program& program, int id) {
         SendInput(1, inputs, sizeof inputs[0]) == 1 &&
         WaitUntil(kPatience, [&] { return GetCursorPos(&at) && PtInRect(&box, at); }) &&
         SendInput(2, inputs + 1, sizeof inputs[0]) == 2;
-    if (!Expect(clicked,
-                "expected a mouse click at (%ld, %ld) on box %d, seen the pointer at (%ld, %ld) "
-                "(error %lu)",
-                target.x, target.y, id, at.x, at.y, GetLastError()))
-        return false;
-    if (!Expect(WaitUntil(kPatience, [&] { return Checked(program, id) != before; }),
-                "expected box %d to toggle after a mouse click at (%ld, %ld), seen it stay %s", id,
-                target.x, target.y, before == BST_CHECKED ? "checked" : "unchecked"))
-        return false;
-    return Sync(program);
+    return Expect(clicked,
+                  "expected a mouse click at (%ld, %ld) on box %d, seen the pointer at (%ld, %ld) "
+                  "(error %lu)",
+                  target.x, target.y, id, at.x, at.y, GetLastError()) &&
+           Expect(WaitUntil(kPatience, [&] { return Checked(program, id) != before; }),
+                  "expected box %d to toggle after a mouse click at (%ld, %ld), seen it stay %s",
+                  id, target.x, target.y, before == BST_CHECKED ? "checked" : "unchecked") &&
+           Sync(program);
 }
 
 void EndLeftoverPrograms() {
@@ -621,16 +595,13 @@ bool ExpectDesktop(const char* when, const Look& look) {
     const Scheme* known = nullptr;
     for (const Scheme* scheme : {&kStartPalette, &kNightScheme, &kDefaultScheme})
         if (memcmp(scheme->color.data(), seen.color, sizeof scheme->color) == 0) known = scheme;
-    if (known != nullptr && known != look.colors) {
-        Fail("%s: expected the %s, seen the %s", when, look.colors->name, known->name);
-    } else if (known == nullptr) {
-        int reported = 0;
-        for (int i = 0; i < kElements; ++i) {
-            if (seen.color[i] != look.colors->color[i] && reported++ < 4)
-                Fail("%s: expected the %s, seen element %d = 0x%06lX instead of 0x%06lX", when,
-                     look.colors->name, i, seen.color[i], look.colors->color[i]);
-        }
-    }
+    if (known != nullptr)
+        Expect(known == look.colors, "%s: expected the %s, seen the %s", when, look.colors->name,
+               known->name);
+    for (int i = 0, reported = 0; known == nullptr && i < kElements; ++i)
+        if (seen.color[i] != look.colors->color[i] && reported++ < 4)
+            Fail("%s: expected the %s, seen element %d = 0x%06lX instead of 0x%06lX", when,
+                 look.colors->name, i, seen.color[i], look.colors->color[i]);
     Expect(Same(seen.wallpaper, look.wallpaper), "%s: expected wallpaper \"%s\", seen \"%s\"", when,
            look.wallpaper, seen.wallpaper);
     const Windows taskbars = TaskbarWindows();
@@ -645,16 +616,13 @@ bool ExpectDesktop(const char* when, const Look& look) {
                    WindowName(taskbar), Shown(!visible));
     }
     // No box may change another program's buttons, nor a WorkerW without the icons.
-    const auto leftVisible = [&](HWND other) {
-        Expect(IsWindowVisible(other),
+    const auto leftVisible = [&](HWND other, bool exempt) {
+        Expect(exempt || IsWindowVisible(other),
                "%s: expected %s, neither taskbar nor icons, left visible, seen it hidden", when,
                WindowName(other));
-        return true;
     };
-    ForEach(nullptr, "Button", [&](HWND button) { return OfShell(button) || leftVisible(button); });
-    const auto worker = [&](HWND window) {
-        return FindWindowExA(window, nullptr, "SHELLDLL_DefView", nullptr) || leftVisible(window);
-    };
+    ForEach(nullptr, "Button", [&](HWND button) { leftVisible(button, OfShell(button)); });
+    const auto worker = [&](HWND window) { leftVisible(window, DefView(window) != nullptr); };
     ForEach(nullptr, "WorkerW", worker);
     HWND progman = FindWindowA("Progman", "Program Manager");
     if (progman != nullptr) ForEach(progman, "WorkerW", worker);
@@ -667,15 +635,14 @@ bool ExpectDesktop(const char* when, const Look& look) {
     if (MagnifierSession() && ReadMagnifier(magnifier)) {
         char text[400];
         DescribeEffect(magnifier.inForce, text, sizeof text);
-        if (look.effect == kRedEffect) {
-            const char* why = NotRedOnly(magnifier.inForce);
+        const char* why = NotRedOnly(magnifier.inForce);
+        if (look.effect == kRedEffect)
             Expect(why == nullptr,
                    "%s: expected the night filter (red only) in force, seen %s (%s)", when, text,
                    why);
-        } else {
+        else
             Expect(SameEffect(magnifier.inForce, foundEffect),
                    "%s: expected the effect found at the start in force, seen %s", when, text);
-        }
     }
     ExpectStoredSettings(when, look.stored);
     return failures == before;
@@ -705,8 +672,7 @@ void ExpectMagnifierRecord() {
     for (int i = 0; i < count; ++i) {
         const MagnifierEntry& entry = state.entries[i];
         Expect(entry.misuse == Misuse::kNone,
-               "expected no misuse of the magnifier, seen %s %s "
-               "from process %lu",
+               "expected no misuse of the magnifier, seen %s %s from process %lu",
                NameOf(entry.call, kCallNames), NameOf(entry.misuse, kMisuseNames), entry.process);
         Expect(entry.call != MagnifierCall::kLoad || lstrcmpiA(entry.path, system) == 0,
                "expected Magnification.dll loaded from %s only, seen process %lu load %s", system,

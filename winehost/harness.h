@@ -12,7 +12,6 @@
 namespace e2e {
 
 using documented::kElements;
-using layouts::IconPlace;
 using layouts::Layout;
 using layouts::LayoutOf;
 
@@ -22,9 +21,7 @@ struct Scheme {
 };
 
 // The palette at each scenario's start equals neither of the other two in any element.
-extern const Scheme kStartPalette;
-extern const Scheme kNightScheme;
-extern const Scheme kDefaultScheme;
+extern const Scheme kStartPalette, kNightScheme, kDefaultScheme;
 
 // The wallpaper stored in the user's settings, and another program's.
 constexpr const char* kWallpaper = "C:\\windows\\dusklens-e2e.bmp";

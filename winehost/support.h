@@ -43,13 +43,11 @@ inline bool Argument(int index, char* out, int size) {
         if (*p == '\0') return false;
         int length = 0;
         bool quoted = false;
-        for (; *p != '\0' && (quoted || (*p != ' ' && *p != '\t')); ++p) {
-            if (*p == '"') {
+        for (; *p != '\0' && (quoted || (*p != ' ' && *p != '\t')); ++p)
+            if (*p == '"')
                 quoted = !quoted;
-            } else if (i == index && length < size - 1) {
+            else if (i == index && length < size - 1)
                 out[length++] = *p;
-            }
-        }
         if (i == index) {
             out[length] = '\0';
             return true;
