@@ -44,10 +44,9 @@ template <typename Change> bool Update(Change change) {
 BOOL EffectCall(MagnifierCall call, ColorEffect* effect) {
     Misuse misuse = Refused();
     if (misuse == Misuse::kNone && effect == nullptr) misuse = Misuse::kNullEffect;
-    const bool set = call == MagnifierCall::kSetEffect;
     return Update([&](MagnifierState& state) {
                if (misuse == Misuse::kNone) {
-                   if (set)
+                   if (call == MagnifierCall::kSetEffect)
                        state.inForce = *effect;
                    else
                        *effect = state.inForce;

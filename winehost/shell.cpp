@@ -119,8 +119,8 @@ LRESULT CALLBACK DesktopProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 }
 
 // Puts the window first among its siblings (top) or last (bottom).
-void Stack(HWND window, HWND where) {
-    SetWindowPos(window, where, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+void Stack(HWND window, HWND where, UINT show = 0) {
+    SetWindowPos(window, where, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | show);
 }
 
 } // namespace
@@ -146,9 +146,8 @@ extern "C" void ShellEntry() {
     e2e::RegisterWindowClass("Progman", DesktopProc, GetSysColorBrush(COLOR_BACKGROUND));
     e2e::RegisterWindowClass("WorkerW", DesktopProc, GetSysColorBrush(COLOR_BACKGROUND));
     e2e::RegisterWindowClass("SHELLDLL_DefView", DesktopProc, GetSysColorBrush(COLOR_APPWORKSPACE));
-    e2e::RegisterWindowClass("Shell_TrayWnd", DefWindowProcA, GetSysColorBrush(COLOR_BTNFACE));
-    e2e::RegisterWindowClass("Shell_SecondaryTrayWnd", DefWindowProcA,
-                             GetSysColorBrush(COLOR_BTNFACE));
+    for (const char* bar : {"Shell_TrayWnd", "Shell_SecondaryTrayWnd"})
+        e2e::RegisterWindowClass(bar, DefWindowProcA, GetSysColorBrush(COLOR_BTNFACE));
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN) - kTaskbarHeight;
     // Wine's taskbar stays beneath every window: the desktop ends above it.
@@ -201,8 +200,7 @@ extern "C" void ShellEntry() {
         GlobalDeleteAtom(atom);
     }
     // Beneath every window, as Windows' desktop: under Wine a restarted shell lies above them.
-    SetWindowPos(progman, HWND_BOTTOM, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    Stack(progman, HWND_BOTTOM, SWP_SHOWWINDOW);
 
     // Wine tells no window of a wallpaper set without being stored: the desktop
     // follows what it keeps for the processes started later.
