@@ -75,13 +75,11 @@ wine_session_winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
 # A display of our own as DISPLAY; -displayfd writes a free number when ready.
 wine_session_xvfb() {
-    local ready=$wine_session_work/display log=$wine_session_work/xvfb.log
+    local ready=$wine_session_work/display log=$wine_session_work/xvfb.log started=$SECONDS
     : >"$ready"
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$ready" >/dev/null 2>"$log" &
     wine_session_xvfb_pid=$!
-    for _ in $(seq 100); do
-        [[ -s $ready ]] && break
-        kill -0 "$wine_session_xvfb_pid" 2>/dev/null || break
+    while [[ ! -s $ready ]] && kill -0 "$wine_session_xvfb_pid" 2>/dev/null && ((SECONDS - started <= 10)); do
         sleep 0.1
     done
     if [[ ! -s $ready ]]; then
