@@ -333,7 +333,7 @@ wine_session_start() { # log err driver mode program shell acks [argument...]
 # printed with LABEL and counted, indented details below the next PASS or FAIL,
 # Wine's words below a FAIL; no END is a FAIL.
 wine_session_drive() { # label limit verbs
-    local heading=$1 limit=$2 line said=1 ended= details=
+    local heading=$1 limit=$2 line said=1 details=
     while :; do
         wine_session_next_line "$wine_session_started" "$limit"
         case $? in
@@ -362,18 +362,16 @@ wine_session_drive() { # label limit verbs
             [[ $line == INFO* ]] || ((++wine_session_skipped))
             ;;
         END\ *)
-            ended=1
-            break
+            wine_session_end
+            return
             ;;
         *) echo "     $line" ;;
         esac
     done
-    if [[ -z $ended ]]; then
-        echo "FAIL ${heading}session$details"
-        echo "     expected the driver to finish with END, seen it stop early" \
-            "($(wine_session_where "$wine_session_log"); $(wine_session_where "$wine_session_err" "$said"))"
-        wine_session_failed=$((wine_session_failed + 1))
-    fi
+    echo "FAIL ${heading}session$details"
+    echo "     expected the driver to finish with END, seen it stop early" \
+        "($(wine_session_where "$wine_session_log"); $(wine_session_where "$wine_session_err" "$said"))"
+    wine_session_failed=$((wine_session_failed + 1))
     wine_session_end
 }
 
