@@ -5,10 +5,7 @@
 
 namespace {
 
-using e2e::ColorEffect;
-using e2e::MagnifierCall;
-using e2e::MagnifierState;
-using e2e::Misuse;
+using namespace e2e;
 
 HMODULE self;
 bool initialized, uninitialized, broken;
