@@ -1,15 +1,12 @@
 // The least a program like Dusklens can do before its window is up: one
 // window with a menu and three check boxes, shown, and nothing else. It is
 // built like Dusklens; bench/run measures Dusklens' start-up against it.
-#include <windows.h>
+#include "winehost/support.h"
 
 namespace {
 
 LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
+    if (message == WM_DESTROY) PostQuitMessage(0);
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -17,12 +14,8 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
 
 extern "C" void BaselineEntry() {
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = WindowProcedure;
-    windowClass.hInstance = instance;
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = "Baseline";
-    RegisterClassA(&windowClass);
+    e2e::RegisterWindowClass("Baseline", WindowProcedure,
+                             reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
 
     HMENU menu = CreateMenu();
     HMENU help = CreatePopupMenu();
@@ -39,8 +32,6 @@ extern "C" void BaselineEntry() {
                         nullptr);
     ShowWindow(window, SW_SHOW);
 
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0)
-        DispatchMessageA(&message);
+    e2e::DispatchMessages();
     ExitProcess(0);
 }

@@ -34,9 +34,11 @@ struct Subject {
     const char* windowClass;
 };
 
-LONGLONG ticksPerSecond;
-
-long Microseconds(LONGLONG ticks) { return static_cast<long>(ticks * 1000000 / ticksPerSecond); }
+long Microseconds(LONGLONG ticks) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<long>(ticks * 1000000 / frequency.QuadPart);
+}
 
 // Prints the time from CreateProcess until the window is visible, as sample
 // `kind`-NAME, then closes the program as its close button does. Polled
@@ -60,11 +62,9 @@ void MeasureStartup(Program&) {
     for (const Subject& subject : subjects)
         if (!TimedLaunch(subject, "warm-up")) return;
     // Alternating, and each pair in the other order from the last.
-    for (int i = 0; i < settings.launches; ++i) {
-        for (int j = 0; j < 2; ++j) {
-            if (!TimedLaunch(subjects[(i + j) % 2], "startup")) return;
-            Sleep(300); // lets the desktop settle after the close
-        }
+    for (int i = 0; i < 2 * settings.launches; ++i) {
+        if (!TimedLaunch(subjects[(i / 2 + i) % 2], "startup")) return;
+        Sleep(300); // lets the desktop settle after the close
     }
 }
 
@@ -116,11 +116,8 @@ bool Repaint(const Program& program, HDC screen, HBRUSH marker) {
                  RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     // The repaint reaches the screen when the program flushes its surface,
     // which it does once idle.
-    for (int waited = 0; waited < 1000; ++waited) {
-        if (!marked()) return true;
-        Sleep(1);
-    }
-    return false;
+    return WaitUntil(
+        1000, [&] { return !marked(); }, 1);
 }
 
 void ReadMemory(const Program& program, const char* label) {
@@ -193,8 +190,5 @@ extern "C" void BenchEntry() {
         for (const char* p = text; *p >= '0' && *p <= '9'; ++p)
             *numbers[i] = *numbers[i] * 10 + (*p - '0');
     }
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    ticksPerSecond = frequency.QuadPart;
     ExitProcess(static_cast<UINT>(RunScenarios(kStages, 3, "")));
 }

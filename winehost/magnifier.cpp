@@ -5,10 +5,7 @@
 
 namespace {
 
-using e2e::ColorEffect;
-using e2e::MagnifierCall;
-using e2e::MagnifierState;
-using e2e::Misuse;
+using namespace e2e;
 
 HMODULE self;
 bool initialized, uninitialized, broken;
@@ -44,10 +41,9 @@ template <typename Change> bool Update(Change change) {
 BOOL EffectCall(MagnifierCall call, ColorEffect* effect) {
     Misuse misuse = Refused();
     if (misuse == Misuse::kNone && effect == nullptr) misuse = Misuse::kNullEffect;
-    const bool set = call == MagnifierCall::kSetEffect;
     return Update([&](MagnifierState& state) {
                if (misuse == Misuse::kNone) {
-                   if (set)
+                   if (call == MagnifierCall::kSetEffect)
                        state.inForce = *effect;
                    else
                        *effect = state.inForce;

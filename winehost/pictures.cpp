@@ -4,9 +4,9 @@
 // waits for the runner's answer, and ends with "END failures".
 #include "winehost/harness.h"
 
-namespace e2e {
-
 namespace {
+
+using namespace e2e;
 
 // After a failed step, none: the picture would not show what it says.
 bool Shot(const char* name) {
@@ -40,9 +40,9 @@ HWND Notepad() {
 
 } // namespace
 
-int MakePictures() {
+extern "C" void PicturesEntry() {
     if (!ReadCommandLine("pictures", "pictures.exe pictures PROGRAM SHELL ACK-FOLDER WINDOWS"))
-        return 2;
+        ExitProcess(2);
     WaitUntil(10000, [] { return FindWindowA("Shell_TrayWnd", "") != nullptr; });
     SetColors(kDefaultScheme);
     // The stand-in magnifier's state, where the session has it: the identity
@@ -67,9 +67,5 @@ int MakePictures() {
         Close(program);
     }
     Line("END %d", failures);
-    return 0;
+    ExitProcess(0);
 }
-
-} // namespace e2e
-
-extern "C" void PicturesEntry() { ExitProcess(static_cast<UINT>(e2e::MakePictures())); }

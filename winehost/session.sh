@@ -39,16 +39,12 @@ wine_session_loader() { # build
 wine_session_can_run_win32() {
     local loader output
     loader=$(wine_session_loader win32)
-    if [[ ! -e $loader ]]; then
-        wine_session_why="no 32-bit Wine: $loader is not installed"
-        return 1
-    fi
+    wine_session_why="no 32-bit Wine: $loader is not installed"
+    [[ -e $loader ]] || return 1
     # A `wine` found on PATH may be a wrapper that falls back to the 64-bit
     # loader; only a 32-bit ELF file (class 1 in its fifth byte) is one.
-    if [[ $(od -An -tx1 -j4 -N1 "$(readlink -f "$loader")" 2>/dev/null) != " 01" ]]; then
-        wine_session_why="no 32-bit Wine: the loader found, $loader, is not a 32-bit program"
-        return 1
-    fi
+    wine_session_why="no 32-bit Wine: the loader found, $loader, is not a 32-bit program"
+    [[ $(od -An -tx1 -j4 -N1 "$(readlink -f "$loader")" 2>/dev/null) == " 01" ]] || return 1
     if ! output=$("$loader" --version 2>&1 </dev/null); then
         output=${output//$'\n'/ }
         # The shell's own prefix ("...session.sh: line N: ") says nothing.
@@ -79,13 +75,11 @@ wine_session_winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
 # A display of our own as DISPLAY; -displayfd writes a free number when ready.
 wine_session_xvfb() {
-    local ready=$wine_session_work/display log=$wine_session_work/xvfb.log
+    local ready=$wine_session_work/display log=$wine_session_work/xvfb.log started=$SECONDS
     : >"$ready"
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$ready" >/dev/null 2>"$log" &
     wine_session_xvfb_pid=$!
-    for _ in $(seq 100); do
-        [[ -s $ready ]] && break
-        kill -0 "$wine_session_xvfb_pid" 2>/dev/null || break
+    while [[ ! -s $ready ]] && kill -0 "$wine_session_xvfb_pid" 2>/dev/null && ((SECONDS - started <= 10)); do
         sleep 0.1
     done
     if [[ ! -s $ready ]]; then
@@ -198,16 +192,13 @@ wine_session_copy() { # bin path...
 wine_session_serves() {
     local answer expected=AMD64 made
     [[ $WINEARCH == win32 ]] && expected=x86
-    if ! grep -qx "#arch=$WINEARCH" "$WINEPREFIX/system.reg" 2>/dev/null; then
-        made=$(sed -n 's/^#arch=/made for /p' "$WINEPREFIX/system.reg" 2>/dev/null | head -n 1)
-        wine_session_why="expected a $WINEARCH prefix, seen ${WINEPREFIX##*/}/system.reg ${made:-missing}"
-        return 1
-    fi
+    made=$(sed -n 's/^#arch=/made for /p' "$WINEPREFIX/system.reg" 2>/dev/null | head -n 1)
+    wine_session_why="expected a $WINEARCH prefix, seen ${WINEPREFIX##*/}/system.reg ${made:-missing}"
+    grep -qx "#arch=$WINEARCH" "$WINEPREFIX/system.reg" 2>/dev/null || return 1
     answer=$("$wine_session_wine" cmd /c echo %PROCESSOR_ARCHITECTURE% </dev/null \
         2>>"$wine_session_dir/wine.log" | tr -d '\r') || true
-    [[ $answer == "$expected" ]] && return 0
     wine_session_why="expected cmd.exe to answer $expected in the prefix, seen ${answer:-no answer}"
-    return 1
+    [[ $answer == "$expected" ]]
 }
 
 # Makes the prefix where none serves; notes go to wine_session_note. wineboot's
@@ -218,10 +209,8 @@ wine_session_prefix() {
     wine_session_note=
     [[ -f $WINEPREFIX/system.reg ]] && wine_session_serves && return 0
     # None yet, or one left unfinished by a failed try or a stopped run.
-    if [[ -d $WINEPREFIX ]]; then
-        wine_session_end
-        rm -rf "$wine_session_dir/prefix"
-    fi
+    wine_session_end
+    rm -rf "$wine_session_dir/prefix"
     from=$(wine_session_next "$log")
     "$wine_session_wine" wineboot -i </dev/null >>"$log" 2>&1 || status=$?
     wineserver -w 2>/dev/null || true
@@ -344,7 +333,7 @@ wine_session_start() { # log err driver mode program shell acks [argument...]
 # printed with LABEL and counted, indented details below the next PASS or FAIL,
 # Wine's words below a FAIL; no END is a FAIL.
 wine_session_drive() { # label limit verbs
-    local heading=$1 limit=$2 line said=1 ended= details=
+    local heading=$1 limit=$2 line said=1 details=
     while :; do
         wine_session_next_line "$wine_session_started" "$limit"
         case $? in
@@ -373,24 +362,21 @@ wine_session_drive() { # label limit verbs
             [[ $line == INFO* ]] || ((++wine_session_skipped))
             ;;
         END\ *)
-            ended=1
-            break
+            wine_session_end
+            return
             ;;
         *) echo "     $line" ;;
         esac
     done
-    if [[ -z $ended ]]; then
-        echo "FAIL ${heading}session$details"
-        echo "     expected the driver to finish with END, seen it stop early" \
-            "($(wine_session_where "$wine_session_log"); $(wine_session_where "$wine_session_err" "$said"))"
-        wine_session_failed=$((wine_session_failed + 1))
-    fi
+    echo "FAIL ${heading}session$details"
+    echo "     expected the driver to finish with END, seen it stop early" \
+        "($(wine_session_where "$wine_session_log"); $(wine_session_where "$wine_session_err" "$said"))"
+    wine_session_failed=$((wine_session_failed + 1))
     wine_session_end
 }
 
 wine_session_end() { # the desktop, everything in the prefix, the following
-    local pid
-    for pid in "${wine_session_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    kill "${wine_session_pids[@]}" 2>/dev/null || true
     if [[ -n $wine_session_out ]]; then exec {wine_session_out}<&-; fi
     wine_session_out=
     if [[ -d ${WINEPREFIX:-} ]]; then

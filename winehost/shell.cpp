@@ -21,10 +21,10 @@ const char* const kIconLabels[] = {"Computer", "Recycle Bin", "Star charts"};
 // reading on, and what was set since without being stored under this key.
 constexpr char kSetSince[] = "Software\\Wine\\Temporary System Parameters\\Control Panel";
 
-// A setting as another process changed it since this one started.
-bool ReadSetSince(const char* key, const char* name, char* value, DWORD size) {
+// The user's setting under ROOT\KEY; under kSetSince, as changed since this process started.
+bool ReadSetting(const char* root, const char* key, const char* name, char* value, DWORD size) {
     char path[96];
-    wsprintfA(path, "%s\\%s", kSetSince, key);
+    wsprintfA(path, "%s\\%s", root, key);
     return RegGetValueA(HKEY_CURRENT_USER, path, name, RRF_RT_REG_SZ, nullptr, value, &size) ==
            ERROR_SUCCESS;
 }
@@ -33,13 +33,13 @@ bool ReadSetSince(const char* key, const char* name, char* value, DWORD size) {
 // change, as changed, so that the desktop follows them as Windows' does.
 void FollowDesktop(bool changed) {
     char path[MAX_PATH] = "", rgb[16];
-    if (!changed || !ReadSetSince("Desktop", "Wallpaper", path, sizeof path))
+    if (!changed || !ReadSetting(kSetSince, "Desktop", "Wallpaper", path, sizeof path))
         SystemParametersInfoA(SPI_GETDESKWALLPAPER, MAX_PATH, path, 0);
     DeleteObject(wallpaper);
     wallpaper =
         static_cast<HBITMAP>(LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
     COLORREF color = GetSysColor(COLOR_BACKGROUND);
-    if (changed && ReadSetSince("Colors", "Background", rgb, sizeof rgb)) {
+    if (changed && ReadSetting(kSetSince, "Colors", "Background", rgb, sizeof rgb)) {
         // "R G B" in decimal.
         DWORD channel[3] = {}, *at = channel;
         for (const char* c = rgb; *c != '\0' && at < channel + 3; ++c) {
@@ -119,8 +119,8 @@ LRESULT CALLBACK DesktopProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 }
 
 // Puts the window first among its siblings (top) or last (bottom).
-void Stack(HWND window, HWND where) {
-    SetWindowPos(window, where, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+void Stack(HWND window, HWND where, UINT show = 0) {
+    SetWindowPos(window, where, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | show);
 }
 
 } // namespace
@@ -135,9 +135,7 @@ extern "C" void ShellEntry() {
 
     // As a shell that sets the desktop up does: the stored wallpaper.
     char stored[MAX_PATH] = "";
-    DWORD size = sizeof stored - 1;
-    RegGetValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "Wallpaper", RRF_RT_REG_SZ, nullptr,
-                 stored, &size);
+    ReadSetting("Control Panel", "Desktop", "Wallpaper", stored, sizeof stored - 1);
     SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, stored, SPIF_SENDWININICHANGE);
     FollowDesktop(false);
     const int iconIds[] = {16, 33, 4}; // of shell32.dll
@@ -146,9 +144,8 @@ extern "C" void ShellEntry() {
     e2e::RegisterWindowClass("Progman", DesktopProc, GetSysColorBrush(COLOR_BACKGROUND));
     e2e::RegisterWindowClass("WorkerW", DesktopProc, GetSysColorBrush(COLOR_BACKGROUND));
     e2e::RegisterWindowClass("SHELLDLL_DefView", DesktopProc, GetSysColorBrush(COLOR_APPWORKSPACE));
-    e2e::RegisterWindowClass("Shell_TrayWnd", DefWindowProcA, GetSysColorBrush(COLOR_BTNFACE));
-    e2e::RegisterWindowClass("Shell_SecondaryTrayWnd", DefWindowProcA,
-                             GetSysColorBrush(COLOR_BTNFACE));
+    for (const char* bar : {"Shell_TrayWnd", "Shell_SecondaryTrayWnd"})
+        e2e::RegisterWindowClass(bar, DefWindowProcA, GetSysColorBrush(COLOR_BTNFACE));
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN) - kTaskbarHeight;
     // Wine's taskbar stays beneath every window: the desktop ends above it.
@@ -201,8 +198,7 @@ extern "C" void ShellEntry() {
         GlobalDeleteAtom(atom);
     }
     // Beneath every window, as Windows' desktop: under Wine a restarted shell lies above them.
-    SetWindowPos(progman, HWND_BOTTOM, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    Stack(progman, HWND_BOTTOM, SWP_SHOWWINDOW);
 
     // Wine tells no window of a wallpaper set without being stored: the desktop
     // follows what it keeps for the processes started later.
