@@ -1,7 +1,7 @@
 // The benchmark driver, run by bench/run inside a Wine virtual desktop:
 //   driver.exe run PROGRAM SHELL ACK-FOLDER LAYOUT BASELINE LAUNCHES PAIRS ROUNDS WARM-UP
 // measures PROGRAM, with SHELL as the stand-in shell laid out as LAYOUT
-// (winehost/layouts.h), in three stages run as the end-to-end driver runs
+// (tests/layouts.h), in three stages run as the end-to-end driver runs
 // its scenarios (winehost/harness.h), and prints
 //   SAMPLE name microseconds   one timed launch or colour switch
 //   COUNT name number          a total

@@ -65,7 +65,7 @@ struct Session {
     char shell[MAX_PATH];   // the stand-in shell, shell.exe
     char probe[MAX_PATH];   // result file of the probe
     char acks[MAX_PATH];    // folder where the runner acknowledges screenshots
-    char windows[16];       // the shell's layout (winehost/layouts.h): win95, win98, win7, win10
+    char windows[16];       // the shell's layout (tests/layouts.h): win95, win98, win7, win10
     bool decoys; // the suite's; the bench's timings would wait for them in every broadcast
     OSVERSIONINFOA version; // as GetVersionExA reports it
     BOOL flatMenus;         // menu bars drawn flat, in display element 30

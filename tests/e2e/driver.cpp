@@ -178,7 +178,7 @@ HWND FocusOf(const Program& program) {
     return GetGUIThreadInfo(program.process.dwThreadId, &info) ? info.hwndFocus : nullptr;
 }
 
-// Has the stand-in shell do what a shell does on its own (winehost/layouts.h);
+// Has the stand-in shell do what a shell does on its own (tests/layouts.h);
 // a wallpaper after the program's quiet period (about a second) is over.
 bool AskShell(ShellRequest request, const char* wallpaper = "") {
     if (request == kNotification && !LayoutOf(session.windows).ownTaskbar) return ShowTaskbar(true);
