@@ -467,6 +467,7 @@ void ExitByClosing(Program& program) {
 }
 
 void ExitUntouched(Program& program) {
+    // Another program, a slideshow and resuming change the desktop; exit undoes it all.
     if (SetColors(kDefaultScheme) && ShowTaskbar(false) && ShowIcons(false) &&
         AskShell(kSlideshow, kOtherWallpaper) && Wake(program, PBT_APMRESUMEAUTOMATIC) &&
         ExpectDesktop("after another program changed the desktop, a slideshow and resuming",
